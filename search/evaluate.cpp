@@ -1,0 +1,229 @@
+#include "search/evaluate.h"
+
+#include <array>
+
+namespace vardo {
+
+namespace {
+
+using Table = std::array<int, 64>;
+
+// Each table is a diagram from White's side: rank 8 first (a8..h8), rank 1 last (a1..h1).
+
+constexpr Table PAWN_DEFAULT = {
+    0, 0,  0,  0,   0,   0,  0,  0,  //
+    5, 10, 15, 20,  20,  15, 10, 5,  //
+    4, 8,  12, 16,  16,  12, 8,  4,  //
+    3, 6,  9,  12,  12,  9,  6,  3,  //
+    2, 4,  6,  8,   8,   6,  4,  2,  //
+    1, 2,  3,  -10, -10, 3,  2,  1,  //
+    0, 0,  0,  -40, -40, 0,  0,  0,  //
+    0, 0,  0,  0,   0,   0,  0,  0,
+};
+
+constexpr Table PAWN_KING_SIDE = {
+    0, 0,  0,  0,   0,   0,  0,  0,   //
+    6, 10, 15, 20,  20,  15, 10, 5,   //
+    5, 8,  12, 16,  16,  12, 8,  4,   //
+    4, 6,  9,  12,  12,  9,  6,  3,   //
+    3, 4,  6,  8,   8,   0,  0,  0,   //
+    1, 2,  3,  -10, -10, 0,  0,  5,   //
+    0, 0,  0,  -40, -40, 5,  20, 10,  //
+    0, 0,  0,  0,   0,   0,  0,  0,
+};
+
+constexpr Table PAWN_QUEEN_SIDE = {
+    0,  0,  0,  0,   0,   0,  0,  0,  //
+    5,  10, 15, 20,  20,  15, 10, 5,  //
+    4,  8,  12, 16,  16,  12, 8,  4,  //
+    3,  6,  9,  12,  12,  9,  6,  3,  //
+    0,  0,  0,  8,   8,   6,  4,  2,  //
+    5,  0,  0,  -10, -10, 3,  2,  1,  //
+    10, 15, 15, -40, -40, 0,  0,  0,  //
+    0,  0,  0,  0,   0,   0,  0,  0,
+};
+
+constexpr Table PAWN_ENDGAME = {
+    0,   0,   0,   0,   0,   0,   0,   0,    //
+    20,  20,  20,  20,  20,  20,  20,  20,   //
+    15,  15,  15,  15,  15,  15,  15,  15,   //
+    10,  10,  10,  10,  10,  10,  10,  10,   //
+    5,   5,   5,   5,   5,   5,   5,   5,    //
+    0,   0,   0,   0,   0,   0,   0,   0,    //
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    0,   0,   0,   0,   0,   0,   0,   0,
+};
+
+constexpr Table KNIGHT_ALL = {
+    -10, -10, -10, -10, -10, -10, -10, -10,  //
+    -10, 0,   0,   0,   0,   0,   0,   -10,  //
+    -10, 0,   5,   5,   5,   5,   0,   -10,  //
+    -10, 0,   5,   10,  10,  5,   0,   -10,  //
+    -10, 0,   5,   10,  10,  5,   0,   -10,  //
+    -10, 0,   5,   5,   5,   5,   0,   -10,  //
+    -10, 0,   0,   0,   0,   0,   0,   -10,  //
+    -10, -30, -10, -10, -10, -10, -30, -10,
+};
+
+constexpr Table BISHOP_ALL = {
+    -10,  -210, -10, -10, -10, -10, -210, -10,   //
+    -210, 0,    0,   0,   0,   0,   0,    -210,  //
+    -10,  0,    5,   5,   5,   5,   0,    -10,   //
+    -10,  0,    5,   10,  10,  5,   0,    -10,   //
+    -10,  0,    5,   10,  10,  5,   0,    -10,   //
+    -10,  0,    5,   5,   5,   5,   0,    -10,   //
+    -10,  0,    0,   0,   0,   0,   0,    -10,   //
+    -10,  -10,  -20, -10, -10, -20, -10,  -10,
+};
+
+constexpr Table ROOK_DEFAULT = {
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    10, 10, 10, 20, 20, 10, 10, 10,  //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,
+};
+
+constexpr Table ROOK_KING_SIDE = {
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    10, 10, 10, 20, 20, 10, 10, 10,  //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    -1, 0,  0,  5,  5,  -1, 0,  0,
+};
+
+constexpr Table ROOK_QUEEN_SIDE = {
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    20, 20, 10, 10, 10, 10, 10, 10,  //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  0,  0,  0,  0,  0,   //
+    0,  0,  0,  5,  5,  0,  0,  -1,
+};
+
+constexpr Table ZERO = {};
+
+constexpr Table KING_MIDDLE = {
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    -20, -20, -20, -20, -20, -20, -20, -20,  //
+    0,   20,  40,  -20, 0,   -20, 40,  20,
+};
+
+constexpr Table KING_ENDGAME = {
+    -40, -40, -40, -40, -40, -40, -40, -40,  //
+    20,  30,  40,  40,  40,  40,  30,  20,   //
+    10,  15,  20,  30,  30,  20,  15,  20,   //
+    5,   7,   10,  10,  10,  10,  7,   5,    //
+    0,   3,   5,   5,   5,   3,   0,   0,    //
+    -10, -5,  0,   0,   0,   0,   -5,  -10,  //
+    -20, -15, -10, -10, -10, -10, -15, -20,  //
+    -40, -35, -30, -30, -30, -35, -35, -40,
+};
+
+// The tables of each piece code in set order 0 (default), 1 (king side), 2 (queen side),
+// 3 (endgame).
+constexpr const Table* TABLES[6][TABLE_SETS] = {
+    {&PAWN_DEFAULT, &PAWN_KING_SIDE, &PAWN_QUEEN_SIDE, &PAWN_ENDGAME},
+    {&KNIGHT_ALL, &KNIGHT_ALL, &KNIGHT_ALL, &KNIGHT_ALL},
+    {&BISHOP_ALL, &BISHOP_ALL, &BISHOP_ALL, &BISHOP_ALL},
+    {&ROOK_DEFAULT, &ROOK_KING_SIDE, &ROOK_QUEEN_SIDE, &ZERO},
+    {&ZERO, &ZERO, &ZERO, &ZERO},
+    {&KING_MIDDLE, &KING_MIDDLE, &KING_MIDDLE, &KING_ENDGAME},
+};
+
+constexpr std::array<int, 6 * TABLE_SETS * 64> BuildPieceSquare() {
+    std::array<int, 6 * TABLE_SETS * 64> all{};
+    for (int piece = 0; piece < 6; ++piece)
+        for (int set = 0; set < TABLE_SETS; ++set)
+            for (int square = 0; square < 64; ++square)
+                all[(set + TABLE_SETS * piece) * 64 + square] = (*TABLES[piece][set])[square];
+    return all;
+}
+
+// Table set a colour picks for itself from its king's file when its score is high enough.
+constexpr int SetForKingFile(int current, int kingFile) {
+    if (kingFile > KING_SIDE_KING_FILE) return TABLE_SET_KING_SIDE;
+    if (kingFile < QUEEN_SIDE_KING_FILE) return TABLE_SET_QUEEN_SIDE;
+    return current;
+}
+
+// One occupied square, gathered by the first pass so the second need not scan empty squares.
+struct Occupant {
+    int square;
+    int piece;
+    int colour;
+};
+
+}  // namespace
+
+constinit const std::array<int, 6 * TABLE_SETS* 64> pieceSquare = BuildPieceSquare();
+
+int Evaluator::Evaluate(const Board& board) const {
+    int score[2] = {0, 0};
+    int kingFile[2] = {MISSING_KING_FILE, MISSING_KING_FILE};
+    unsigned pawnFiles[2] = {0, 0};  // bit f set: the colour has a pawn on file f
+    Occupant occupants[64];
+    int count = 0;
+
+    // First pass: material, doubled pawns, pawn files and king files.
+    for (int square = 0; square < 64; ++square) {
+        const int colour = board.colour[square];
+        if (colour != WHITE && colour != BLACK) continue;
+        const int piece = board.piece[square];
+        occupants[count++] = {square, piece, colour};
+        score[colour] += PIECE_VALUE[piece];
+        if (piece == PAWN) {
+            const unsigned fileBit = 1u << FileOf(square);
+            if (pawnFiles[colour] & fileBit)
+                score[colour] -= DOUBLED_PAWN_PENALTY;
+            else
+                pawnFiles[colour] |= fileBit;
+        } else if (piece == KING) {
+            kingFile[colour] = FileOf(square);
+        }
+    }
+
+    // Isolated pawns, files b to e only, once per file.
+    for (int file = FIRST_ISOLATION_FILE; file <= LAST_ISOLATION_FILE; ++file) {
+        const unsigned neighbours = (1u << (file - 1)) | (1u << (file + 1));
+        for (int colour = WHITE; colour <= BLACK; ++colour)
+            if ((pawnFiles[colour] >> file & 1u) && !(pawnFiles[colour] & neighbours))
+                score[colour] -= ISOLATED_PAWN_PENALTY;
+    }
+
+    // Table sets: White first, then Black, so a low Black score overrides White's own choice
+    // and a high Black score overrides the endgame set White's low score gave Black.
+    int set[2] = {TABLE_SET_DEFAULT, TABLE_SET_DEFAULT};
+    for (int colour = WHITE; colour <= BLACK; ++colour) {
+        if (score[colour] >= TABLE_SET_THRESHOLD)
+            set[colour] = SetForKingFile(set[colour], kingFile[colour]);
+        else
+            set[Other(colour)] = TABLE_SET_ENDGAME;
+    }
+
+    // Second pass: piece-square values and rooks on files without pawns.
+    const unsigned anyPawnFiles = pawnFiles[WHITE] | pawnFiles[BLACK];
+    for (int i = 0; i < count; ++i) {
+        const Occupant& o = occupants[i];
+        score[o.colour] += PieceSquareValue(o.piece, o.colour, set[o.colour], o.square);
+        if (o.piece == ROOK && !(anyPawnFiles >> FileOf(o.square) & 1u))
+            score[o.colour] += OPEN_FILE_ROOK_BONUS;
+    }
+
+    return board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
+}
+
+}  // namespace vardo

@@ -1,0 +1,57 @@
+// Static evaluation: material, pawn structure, piece-square tables and open-file rooks.
+#pragma once
+
+#include <array>
+
+#include "board/board.h"
+
+namespace vardo {
+
+// Material value per piece code (PAWN..KING).
+inline constexpr int PIECE_VALUE[6] = {100, 300, 300, 500, 900, 0};
+
+// Every pawn after the first of one colour on a file costs this much.
+constexpr int DOUBLED_PAWN_PENALTY = 20;
+// A pawn file without own pawns on either neighbouring file costs this much, once per file.
+// Only files b to e are examined; pawns on a, f, g and h are never called isolated.
+constexpr int ISOLATED_PAWN_PENALTY = 20;
+constexpr int FIRST_ISOLATION_FILE = 1;  // file b
+constexpr int LAST_ISOLATION_FILE = 4;   // file e
+// A rook on a file holding no pawn of either colour earns this much.
+constexpr int OPEN_FILE_ROOK_BONUS = 15;
+
+// Piece-square table sets, chosen per colour.
+constexpr int TABLE_SET_DEFAULT = 0;
+constexpr int TABLE_SET_KING_SIDE = 1;   // own king on files f to h
+constexpr int TABLE_SET_QUEEN_SIDE = 2;  // own king on files a to c
+constexpr int TABLE_SET_ENDGAME = 3;     // the opponent has little material left
+constexpr int TABLE_SETS = 4;
+// A colour whose material and pawn-structure score reaches this picks its set by its king's
+// file; below it, the opponent switches to the endgame set.
+constexpr int TABLE_SET_THRESHOLD = 1300;
+// King files above this pick the king-side set, below QUEEN_SIDE_KING_FILE the queen-side set.
+constexpr int KING_SIDE_KING_FILE = 4;
+constexpr int QUEEN_SIDE_KING_FILE = 3;
+// File used for a colour without a king (only hand-made positions): file e, which keeps the
+// set it has.
+constexpr int MISSING_KING_FILE = 4;
+
+// Piece-square values, written from White's side: entry (set + 4 * piece) * 64 + square.
+// A black piece on square s reads the entry of s ^ 56 (same file, mirrored rank).
+extern const std::array<int, 6 * TABLE_SETS * 64> pieceSquare;
+
+// Entry of the piece-square table for a piece of `colour` on `square` in table set `set`.
+inline int PieceSquareValue(int piece, int colour, int set, int square) {
+    const int index = colour == WHITE ? square : square ^ 56;
+    return pieceSquare[(set + TABLE_SETS * piece) * 64 + index];
+}
+
+// Scores positions. Holds no data; every call is a pure function of the position.
+class Evaluator {
+   public:
+    // Score in centipawns from the side to move's point of view (positive: better for it).
+    // Reads colour[], piece[] and side only; allocates nothing.
+    int Evaluate(const Board& board) const;
+};
+
+}  // namespace vardo

@@ -1,0 +1,61 @@
+#include <algorithm>
+#include <chrono>
+
+#include "search/searcher.h"
+
+namespace vardo {
+
+namespace {
+
+// Discards the searcher's board copy when the driver leaves, however it leaves.
+struct CopyGuard {
+    Searcher& searcher;
+    ~CopyGuard() { searcher.board.reset(); }
+};
+
+}  // namespace
+
+BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth) {
+    // Step 1. Fresh counters and result; the copy the search plays on.
+    nodes = 0;
+    BestMove best;
+    board = std::make_unique<Board>(game);
+    CopyGuard guard{*this};
+    Line rootLine;
+    const auto start = std::chrono::steady_clock::now();
+    const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
+
+    // Step 2. Deepen one ply at a time; the first iteration ignores the stop flag.
+    honourStop = false;
+    try {
+        for (int depth = 1; depth <= lastDepth; ++depth) {
+            rootLine.clear();
+            const int score = AlphaBetaAt(-MATE_SCORE, MATE_SCORE, depth, 0, rootLine);
+            honourStop = true;
+
+            // Step 3. Report the completed iteration, score from White's point of view.
+            if (listener) {
+                const std::chrono::duration<float> seconds =
+                    std::chrono::steady_clock::now() - start;
+                listener->OnIteration(depth, nodes, seconds.count(),
+                                      board->side == BLACK ? -score : score, rootLine);
+            }
+
+            // Step 4. Keep its move; with an empty line (every move loses to a mate) the
+            // previous iteration's result stands.
+            if (!rootLine.empty()) best = {rootLine.front().move, score};
+
+            // Step 5. History counts order one iteration only.
+            board->ClearPlyState();
+
+            // Step 6. A mate for either side has been seen: deeper search changes nothing.
+            if (score > MATE_SEEN || score < -MATE_SEEN) break;
+        }
+    } catch (StopSignal) {
+        // The iteration in progress is abandoned; `best` holds the last completed one.
+    }
+    honourStop = true;
+    return best;
+}
+
+}  // namespace vardo
