@@ -1,0 +1,124 @@
+#include "board/board.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "board/tables.h"
+
+namespace vardo {
+
+namespace {
+// Room for the records of a search below the game position, so that a search copy never
+// reallocates its undo stack.
+constexpr std::size_t SEARCH_RECORD_ROOM = 256;
+constexpr std::size_t GAME_RECORD_ROOM = 60;
+}  // namespace
+
+char PieceLetter(int piece) {
+    static const char letters[] = "PNBRQK";
+    return piece >= PAWN && piece <= KING ? letters[piece] : ' ';
+}
+
+int LetterPiece(char c) {
+    switch (std::toupper(static_cast<unsigned char>(c))) {
+        case 'P': return PAWN;
+        case 'N': return KNIGHT;
+        case 'B': return BISHOP;
+        case 'R': return ROOK;
+        case 'Q': return QUEEN;
+        case 'K': return KING;
+        default: return EMPTY;
+    }
+}
+
+Board::Board() {
+    std::memset(historyTable, 0, sizeof historyTable);
+    Reset();
+}
+
+Board::Board(const Board& other) { *this = other; }
+
+Board& Board::operator=(const Board& other) {
+    if (this == &other) return *this;
+    std::memcpy(historyTable, other.historyTable, sizeof historyTable);
+    plyMoves = other.plyMoves;
+    undoStack.clear();
+    undoStack.reserve(other.undoStack.size() + SEARCH_RECORD_ROOM);
+    undoStack.insert(undoStack.end(), other.undoStack.begin(), other.undoStack.end());
+    side = other.side;
+    std::memcpy(colour, other.colour, sizeof colour);
+    std::memcpy(piece, other.piece, sizeof piece);
+    castle = other.castle;
+    enPassant = other.enPassant;
+    fifty = other.fifty;
+    kingSquare[WHITE] = other.kingSquare[WHITE];
+    kingSquare[BLACK] = other.kingSquare[BLACK];
+    return *this;
+}
+
+void Board::Reset() {
+    side = WHITE;
+    castle = CASTLE_WK | CASTLE_WQ | CASTLE_BK | CASTLE_BQ;
+    enPassant = NO_SQUARE;
+    fifty = 0;
+    std::memcpy(colour, initialColour, sizeof colour);
+    std::memcpy(piece, initialPiece, sizeof piece);
+    ClearPlyState();
+    undoStack.clear();
+    undoStack.shrink_to_fit();
+    undoStack.reserve(GAME_RECORD_ROOM);
+    Refresh();
+}
+
+void Board::ClearPlyState() {
+    std::memset(historyTable, 0, sizeof historyTable);
+    plyMoves.reset();
+}
+
+std::uint64_t Board::HashKey() const {
+    std::uint64_t key = 0;
+    for (int sq = 0; sq < 64; ++sq)
+        if (piece[sq] != EMPTY) key ^= zobristKeys[(colour[sq] * 6 + piece[sq]) * 64 + sq];
+    return key;
+}
+
+int Board::KingSquare(int c) const {
+    int sq = kingSquare[c];
+    if (sq != NO_SQUARE && piece[sq] == KING && colour[sq] == c) return sq;
+    // The cache is stale only when the arrays were written directly; fall back to a scan.
+    for (sq = 0; sq < 64; ++sq)
+        if (piece[sq] == KING && colour[sq] == c) return sq;
+    return NO_SQUARE;
+}
+
+void Board::Refresh() {
+    kingSquare[WHITE] = kingSquare[BLACK] = NO_SQUARE;
+    for (int sq = 63; sq >= 0; --sq)
+        if (piece[sq] == KING && (colour[sq] == WHITE || colour[sq] == BLACK))
+            kingSquare[colour[sq]] = sq;
+}
+
+bool Board::IsConsistent() const {
+    for (int sq = 0; sq < 64; ++sq) {
+        if ((colour[sq] == NO_COLOUR) != (piece[sq] == EMPTY)) return false;
+        if (piece[sq] < PAWN || piece[sq] > EMPTY) return false;
+        if (colour[sq] < WHITE || colour[sq] > NO_COLOUR) return false;
+    }
+    for (int c = WHITE; c <= BLACK; ++c) {
+        int first = NO_SQUARE;
+        for (int sq = 0; sq < 64 && first == NO_SQUARE; ++sq)
+            if (piece[sq] == KING && colour[sq] == c) first = sq;
+        if (kingSquare[c] != first) return false;
+    }
+    return true;
+}
+
+bool operator==(const Board& a, const Board& b) {
+    return std::memcmp(a.historyTable, b.historyTable, sizeof a.historyTable) == 0 &&
+           a.plyMoves == b.plyMoves && a.undoStack == b.undoStack && a.side == b.side &&
+           std::memcmp(a.colour, b.colour, sizeof a.colour) == 0 &&
+           std::memcmp(a.piece, b.piece, sizeof a.piece) == 0 && a.castle == b.castle &&
+           a.enPassant == b.enPassant && a.fifty == b.fifty;
+}
+
+}  // namespace vardo

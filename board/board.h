@@ -1,0 +1,90 @@
+// The position with its undo history, per-ply move lists and history table, and the rules
+// that act on it: generation, make and take back, legality queries and game end.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "board/move_list.h"
+#include "board/types.h"
+
+namespace vardo {
+
+class Board {
+public:
+    // Ordering scores of quiet moves, [from][to]; the search adds to them.
+    std::int32_t historyTable[64][64];
+    // One list per move made since the last ClearPlyState, plus one; the last is the current ply's.
+    PlyLists plyMoves;
+    // One record per move made and not taken back, oldest first.
+    std::vector<UndoRecord> undoStack;
+    int side = WHITE;
+    int colour[64];
+    int piece[64];
+    int castle = 0;
+    int enPassant = NO_SQUARE;
+    int fifty = 0;
+
+    Board();
+    Board(const Board& other);
+    Board& operator=(const Board& other);
+
+    // The initial position with an empty history.
+    void Reset();
+    // Zeroes the history table and leaves one empty ply list; position and records stay.
+    void ClearPlyState();
+    // Sets the position from FEN text. A text that cannot describe a playable position
+    // (placement not 8 ranks of 8 squares, unknown letters, not exactly one king a side,
+    // more than 16 men a side, the side not to move in check) is refused: the answer is false
+    // and the board is left exactly as it was. Lists and records are never touched.
+    bool SetFromFen(std::string_view fen);
+    // Key of the piece placement only.
+    std::uint64_t HashKey() const;
+
+    MoveList& CurrentMoves() { return plyMoves.back(); }
+    MoveList& FirstMoves() { return plyMoves.front(); }
+
+    // Whether a piece of `byColour` attacks `square`.
+    bool Attacked(int square, int byColour) const;
+    // Whether the king of `colour` is attacked; true when that colour has no king.
+    bool InCheck(int colour) const;
+
+    // Scores a generated move and appends it (four promotions for a pawn reaching the last rank).
+    void AddMove(Move move);
+    // Refill the current ply's list with every pseudo-legal move / the captures and
+    // promotions of the side to move, best ordering score first.
+    void GenerateMoves();
+    void GenerateCaptures();
+
+    // Plays a move; false (board unchanged) when it is illegal.
+    bool MakeMove(Move move);
+    // Undoes the newest move; nothing when no move has been made.
+    void TakeBack();
+
+    // Whether a move with the same four bytes is generated for the position.
+    bool IsListed(Move move);
+    // Threefold repetition within the reversible plies of the undo history.
+    bool IsRepetition() const;
+    // Whether the game is over; result: the winner's colour, or 2 for a draw or no result.
+    bool IsGameOver(int& result) const;
+
+    // Square of each king, kept up to date by every change of the position made through
+    // these operations (NO_SQUARE when a side has none). Redundant with `piece`/`colour`.
+    int KingSquare(int colour) const;
+    // Recomputes the redundant data from colour[] and piece[] and compares.
+    bool IsConsistent() const;
+    // Recomputes the redundant data after colour[] and piece[] were written directly.
+    void Refresh();
+
+    // Field-for-field comparison, lists and records included.
+    friend bool operator==(const Board& a, const Board& b);
+
+private:
+    void SortCurrent();
+    void AddEnPassant();
+    bool CastleAllowed(int to) const;
+    int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
+};
+
+}  // namespace vardo

@@ -1,0 +1,104 @@
+// Move lists: a fixed-capacity list of entries per ply, and the stack of per-ply lists.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+
+#include "board/types.h"
+
+namespace vardo {
+
+// Room for every pseudo-legal move of any position SetFromFen accepts (at most 16 men a side).
+constexpr int MAX_MOVES = 512;
+
+// The moves of one position, filled by the generators. Holds its entries inline, so
+// generating never allocates.
+class MoveList {
+public:
+    using iterator = MoveEntry*;
+    using const_iterator = const MoveEntry*;
+
+    iterator begin() { return entries; }
+    iterator end() { return entries + count; }
+    const_iterator begin() const { return entries; }
+    const_iterator end() const { return entries + count; }
+    int size() const { return count; }
+    bool empty() const { return count == 0; }
+    MoveEntry& operator[](int i) { return entries[i]; }
+    const MoveEntry& operator[](int i) const { return entries[i]; }
+
+    void clear() { count = 0; }
+    void push_back(const MoveEntry& entry) {
+        if (count < MAX_MOVES) entries[count++] = entry;
+    }
+
+    MoveList() = default;
+    MoveList(const MoveList& other) { *this = other; }
+    MoveList& operator=(const MoveList& other) {
+        count = other.count;
+        for (int i = 0; i < count; ++i) entries[i] = other.entries[i];
+        return *this;
+    }
+    friend bool operator==(const MoveList& a, const MoveList& b) {
+        if (a.count != b.count) return false;
+        for (int i = 0; i < a.count; ++i)
+            if (!(a.entries[i] == b.entries[i])) return false;
+        return true;
+    }
+
+private:
+    int count = 0;
+    MoveEntry entries[MAX_MOVES];
+};
+
+// The per-ply lists of a board: one list per move made since the last ClearPlyState, plus
+// one. Lists live in a deque whose storage is kept when a ply is removed, so appending a list
+// for a new ply neither moves the lists of shallower plies nor allocates once the depth has
+// been reached before.
+class PlyLists {
+public:
+    PlyLists() = default;
+    PlyLists(const PlyLists& other) { *this = other; }
+    PlyLists& operator=(const PlyLists& other) {
+        if (this == &other) return *this;
+        while (storage.size() < other.count) storage.emplace_back();
+        for (std::size_t i = 0; i < other.count; ++i) storage[i] = other.storage[i];
+        count = other.count;
+        return *this;
+    }
+    friend bool operator==(const PlyLists& a, const PlyLists& b) {
+        if (a.count != b.count) return false;
+        for (std::size_t i = 0; i < a.count; ++i)
+            if (!(a.storage[i] == b.storage[i])) return false;
+        return true;
+    }
+
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    MoveList& back() { return storage[count - 1]; }
+    MoveList& front() { return storage[0]; }
+    const MoveList& back() const { return storage[count - 1]; }
+    const MoveList& front() const { return storage[0]; }
+    MoveList& operator[](std::size_t i) { return storage[i]; }
+
+    // Appends an empty list.
+    void push_back() {
+        if (count == storage.size()) storage.emplace_back();
+        storage[count++].clear();
+    }
+    // Removes the last list, if there is one.
+    void pop_back() {
+        if (count > 0) --count;
+    }
+    // Leaves exactly one empty list.
+    void reset() {
+        count = 0;
+        push_back();
+    }
+
+private:
+    std::deque<MoveList> storage;
+    std::size_t count = 0;
+};
+
+}  // namespace vardo

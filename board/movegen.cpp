@@ -1,0 +1,176 @@
+#include "board/board.h"
+#include "board/tables.h"
+
+namespace vardo {
+
+namespace {
+constexpr int CAPTURE_BASE = 100000;
+constexpr int PROMOTION_SCORE = 1000000;
+
+// An en-passant capture takes a pawn, so it is ordered as a pawn taking a pawn.
+int VictimValue(int victim) { return victim == EMPTY ? captureValue[PAWN] : captureValue[victim]; }
+}  // namespace
+
+void Board::AddMove(Move move) {
+    MoveList& list = CurrentMoves();
+    const int from = move.from;
+    const int to = move.to;
+    if ((move.bits & PAWN_MOVE) && (side == WHITE ? to < 8 : to >= 56)) {
+        for (int promote = KNIGHT; promote <= QUEEN; ++promote) {
+            Move promotion = move;
+            promotion.promote = static_cast<std::uint8_t>(promote);
+            promotion.bits = static_cast<std::uint8_t>(move.bits | PROMOTION);
+            list.push_back({promotion, PROMOTION_SCORE});
+        }
+        return;
+    }
+    int score;
+    if (move.bits & CAPTURE)
+        score = 10 * (VictimValue(piece[to]) + CAPTURE_BASE) - captureValue[piece[from]];
+    else
+        score = historyTable[from][to];
+    list.push_back({move, score});
+}
+
+namespace {
+inline Move MakeMoveRecord(int from, int to, int bits) {
+    return Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0,
+                static_cast<std::uint8_t>(bits)};
+}
+}  // namespace
+
+// The en-passant captures onto the square a double step has just passed over.
+void Board::AddEnPassant() {
+    const int e = enPassant;
+    if (e < 0 || e >= 64) return;
+    const int bits = PAWN_MOVE | EN_PASSANT | CAPTURE;
+    if (side == WHITE) {
+        if ((e & 7) != 0 && e + 7 < 64 && piece[e + 7] == PAWN && colour[e + 7] == WHITE)
+            AddMove(MakeMoveRecord(e + 7, e, bits));
+        if ((e & 7) != 7 && e + 9 < 64 && piece[e + 9] == PAWN && colour[e + 9] == WHITE)
+            AddMove(MakeMoveRecord(e + 9, e, bits));
+    } else {
+        if ((e & 7) != 0 && e - 9 >= 0 && piece[e - 9] == PAWN && colour[e - 9] == BLACK)
+            AddMove(MakeMoveRecord(e - 9, e, bits));
+        if ((e & 7) != 7 && e - 7 >= 0 && piece[e - 7] == PAWN && colour[e - 7] == BLACK)
+            AddMove(MakeMoveRecord(e - 7, e, bits));
+    }
+}
+
+// Best first. Equal scores keep their generation order, so every list is the same on every
+// run and every build.
+void Board::SortCurrent() {
+    MoveList& list = CurrentMoves();
+    const int n = list.size();
+    for (int i = 1; i < n; ++i) {
+        const MoveEntry entry = list[i];
+        int j = i;
+        while (j > 0 && list[j - 1].score < entry.score) {
+            list[j] = list[j - 1];
+            --j;
+        }
+        list[j] = entry;
+    }
+}
+
+void Board::GenerateMoves() {
+    CurrentMoves().clear();
+    const int us = side;
+    const int them = Other(us);
+    for (int s = 0; s < 64; ++s) {
+        if (colour[s] != us) continue;
+        const int p = piece[s];
+        const int file = s & 7;
+        if (p == PAWN) {
+            if (us == WHITE) {
+                if (s < 8) continue;  // a white pawn on the last rank has no move
+                if (file != 0 && colour[s - 9] == them) AddMove(MakeMoveRecord(s, s - 9, 17));
+                if (file != 7 && colour[s - 7] == them) AddMove(MakeMoveRecord(s, s - 7, 17));
+                if (colour[s - 8] == NO_COLOUR) {
+                    AddMove(MakeMoveRecord(s, s - 8, 16));
+                    if (s >= 48 && colour[s - 16] == NO_COLOUR)
+                        AddMove(MakeMoveRecord(s, s - 16, 24));
+                }
+            } else {
+                if (s >= 56) continue;  // a black pawn on the first rank has no move
+                if (file != 0 && colour[s + 7] == them) AddMove(MakeMoveRecord(s, s + 7, 17));
+                if (file != 7 && colour[s + 9] == them) AddMove(MakeMoveRecord(s, s + 9, 17));
+                if (colour[s + 8] == NO_COLOUR) {
+                    AddMove(MakeMoveRecord(s, s + 8, 16));
+                    if (s <= 15 && colour[s + 16] == NO_COLOUR)
+                        AddMove(MakeMoveRecord(s, s + 16, 24));
+                }
+            }
+            continue;
+        }
+        const int origin = mailbox64[s];
+        for (int d = 0; d < offsetCount[p]; ++d) {
+            const int step = pieceOffsets[p][d];
+            for (int index = origin + step;; index += step) {
+                const int n = mailbox[index];
+                if (n == -1) break;
+                if (colour[n] != NO_COLOUR) {
+                    if (colour[n] == them) AddMove(MakeMoveRecord(s, n, CAPTURE));
+                    break;
+                }
+                AddMove(MakeMoveRecord(s, n, 0));
+                if (!slides[p]) break;
+            }
+        }
+    }
+
+    // Castling is listed on the rights alone; MakeMove decides whether it can be made.
+    if (us == WHITE) {
+        if (castle & CASTLE_WK) AddMove(MakeMoveRecord(60, 62, CASTLE));
+        if (castle & CASTLE_WQ) AddMove(MakeMoveRecord(60, 58, CASTLE));
+    } else {
+        if (castle & CASTLE_BK) AddMove(MakeMoveRecord(4, 6, CASTLE));
+        if (castle & CASTLE_BQ) AddMove(MakeMoveRecord(4, 2, CASTLE));
+    }
+
+    AddEnPassant();
+    SortCurrent();
+}
+
+void Board::GenerateCaptures() {
+    CurrentMoves().clear();
+    const int us = side;
+    const int them = Other(us);
+    for (int s = 0; s < 64; ++s) {
+        if (colour[s] != us) continue;
+        const int p = piece[s];
+        const int file = s & 7;
+        if (p == PAWN) {
+            if (us == WHITE) {
+                if (s < 8) continue;
+                if (file != 0 && colour[s - 9] == them) AddMove(MakeMoveRecord(s, s - 9, 17));
+                if (file != 7 && colour[s - 7] == them) AddMove(MakeMoveRecord(s, s - 7, 17));
+                if (s <= 15 && colour[s - 8] == NO_COLOUR) AddMove(MakeMoveRecord(s, s - 8, 16));
+            } else {
+                if (s >= 56) continue;
+                if (file != 0 && colour[s + 7] == them) AddMove(MakeMoveRecord(s, s + 7, 17));
+                if (file != 7 && colour[s + 9] == them) AddMove(MakeMoveRecord(s, s + 9, 17));
+                if (s >= 48 && colour[s + 8] == NO_COLOUR) AddMove(MakeMoveRecord(s, s + 8, 16));
+            }
+            continue;
+        }
+        const int origin = mailbox64[s];
+        for (int d = 0; d < offsetCount[p]; ++d) {
+            const int step = pieceOffsets[p][d];
+            for (int index = origin + step;; index += step) {
+                const int n = mailbox[index];
+                if (n == -1) break;
+                if (colour[n] != NO_COLOUR) {
+                    if (colour[n] == them) AddMove(MakeMoveRecord(s, n, CAPTURE));
+                    break;
+                }
+                if (!slides[p]) break;
+            }
+        }
+    }
+
+    AddEnPassant();
+    SortCurrent();
+}
+
+}  // namespace vardo

@@ -1,0 +1,7 @@
+#include "search/stop_flag.h"
+
+namespace vardo {
+
+std::atomic<bool> stopFlag{false};
+
+}  // namespace vardo

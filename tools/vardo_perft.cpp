@@ -1,0 +1,82 @@
+// vardo-perft [--divide] DEPTH ["FEN"]: counts the leaves of the legal move tree with the
+// engine's own generator, make and take back.
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "board/board.h"
+#include "board/notation.h"
+
+using namespace vardo;
+
+namespace {
+
+constexpr int MAX_PERFT_DEPTH = 20;
+
+std::uint64_t Perft(Board& board, int depth) {
+    board.GenerateMoves();
+    const MoveList& moves = board.CurrentMoves();
+    std::uint64_t leaves = 0;
+    for (int i = 0; i < moves.size(); ++i) {
+        if (!board.MakeMove(moves[i].move)) continue;
+        leaves += depth > 1 ? Perft(board, depth - 1) : 1;
+        board.TakeBack();
+    }
+    return leaves;
+}
+
+int Usage(const char* message) {
+    std::fprintf(stderr, "vardo-perft: %s (usage: vardo-perft [--divide] DEPTH [\"FEN\"])\n",
+                 message);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int arg = 1;
+    bool divide = false;
+    if (arg < argc && std::string(argv[arg]) == "--divide") {
+        divide = true;
+        ++arg;
+    }
+    if (arg >= argc) return Usage("missing DEPTH");
+    const std::string depthText = argv[arg++];
+    char* end = nullptr;
+    const long depth = std::strtol(depthText.c_str(), &end, 10);
+    if (depthText.empty() || *end != '\0' || depth < 1 || depth > MAX_PERFT_DEPTH)
+        return Usage("DEPTH must be a whole number from 1 to 20");
+
+    Board board;
+    if (arg < argc) {
+        if (!board.SetFromFen(argv[arg++])) return Usage("malformed FEN");
+    }
+    if (arg < argc) return Usage("too many arguments");
+
+    const auto start = std::chrono::steady_clock::now();
+    std::uint64_t total = 0;
+    if (divide) {
+        board.GenerateMoves();
+        const MoveList moves = board.CurrentMoves();
+        for (const MoveEntry& entry : moves) {
+            if (!board.MakeMove(entry.move)) continue;
+            const std::uint64_t count = depth > 1 ? Perft(board, static_cast<int>(depth) - 1) : 1;
+            board.TakeBack();
+            std::printf("%s %llu\n", CoordinateText(entry.move).c_str(),
+                        static_cast<unsigned long long>(count));
+            total += count;
+        }
+    } else {
+        total = Perft(board, static_cast<int>(depth));
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    const unsigned long long nps =
+        seconds > 0 ? static_cast<unsigned long long>(static_cast<double>(total) / seconds) : 0;
+    std::printf("nodes %llu time_ms %lld nps %llu\n", static_cast<unsigned long long>(total), ms,
+                nps);
+    return 0;
+}
