@@ -1,0 +1,165 @@
+#include "search/timer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "search/stop_flag.h"
+#include "support/clock.h"
+#include "support/sleep.h"
+
+namespace vardo {
+namespace {
+
+// A clock the test moves by hand; counts how often the watch reads it.
+std::atomic<float> fakeNow{0.0f};
+std::atomic<int> fakeReads{0};
+
+float FakeClock() {
+    ++fakeReads;
+    return fakeNow.load();
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, float seconds = 5.0f) {
+    const float end = ClockSeconds() + seconds;
+    while (!condition()) {
+        if (ClockSeconds() > end) return false;
+        SleepMs(1);
+    }
+    return true;
+}
+
+TEST(TimerAllotment, FollowsTheControl) {
+    Timer perMove(1);  // "st 5"
+    perMove.SetTimeLeft(5.0f);
+    EXPECT_FLOAT_EQ(perMove.Allotment(), 4.75f);
+
+    Timer level40(40);  // "level 40" with 300 s on the clock: the margin is capped at 3.5 s
+    level40.SetTimeLeft(300.0f);
+    EXPECT_FLOAT_EQ(level40.Allotment(), 7.4125f);
+
+    Timer wholeGame(0);  // no move count: a thirtieth of the clock
+    wholeGame.SetTimeLeft(10.0f);
+    EXPECT_FLOAT_EQ(wholeGame.Allotment(), 10.0f / 30.0f);
+
+    Timer nothingLeft(0);
+    EXPECT_LE(nothingLeft.Allotment(), 0.0f);
+}
+
+TEST(TimerAllotment, MovesToGoCyclesThroughTheControl) {
+    Timer timer(40);
+    timer.SetTimeLeft(20.0f);
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_EQ(timer.MovesToGo(), 40 - i);
+        timer.MoveDone();
+    }
+    EXPECT_EQ(timer.MovesToGo(), 40);
+    EXPECT_EQ(timer.MovesPerControl(), 40);
+    for (int i = 0; i < 39; ++i) timer.MoveDone();
+    // The last move of the control gets the clock less one margin.
+    EXPECT_FLOAT_EQ(timer.Allotment(), 20.0f - 0.25f);
+}
+
+TEST(TimerAllotment, NoMoveCountKeepsNoMarginTurnAfterTurn) {
+    Timer timer(0);
+    timer.SetTimeLeft(60.0f);
+    for (int i = 0; i < 100; ++i) timer.MoveDone();
+    EXPECT_EQ(timer.MovesToGo(), 0);
+    EXPECT_FLOAT_EQ(timer.Allotment(), 2.0f);
+}
+
+TEST(TimerAllotment, AssignTakesOverTheSettings) {
+    Timer timer(40);
+    timer.SetTimeLeft(100.0f);
+    timer.MoveDone();
+    timer.Assign(Timer(1));
+    EXPECT_EQ(timer.MovesPerControl(), 1);
+    EXPECT_EQ(timer.MovesToGo(), 1);
+    EXPECT_EQ(timer.TimeLeft(), 0.0f);
+}
+
+TEST(TimerWatch, StopsWhenTheAllotmentIsUsedUp) {
+    Timer timer(1);
+    timer.SetTimeLeft(5.0f);
+    timer.SetClock(&FakeClock, 1);
+    fakeNow = 100.0f;
+    fakeReads = 0;
+    stopFlag = false;
+    ASSERT_TRUE(timer.StartClock());
+    // The watch has read its start once it reads the clock a second time.
+    ASSERT_TRUE(WaitUntil([] { return fakeReads >= 2; }));
+    fakeNow = 104.7f;
+    SleepMs(30);
+    EXPECT_TRUE(timer.IsRunning());
+    EXPECT_FALSE(stopFlag);
+    fakeNow = 104.8f;
+    ASSERT_TRUE(WaitUntil([&] { return !timer.IsRunning(); }));
+    EXPECT_TRUE(stopFlag);
+    timer.MoveDone();
+    EXPECT_EQ(timer.MovesToGo(), 1);
+}
+
+TEST(TimerWatch, NoTimeLeftStopsAtOnce) {
+    Timer timer(0);
+    stopFlag = false;
+    ASSERT_TRUE(timer.StartClock());
+    ASSERT_TRUE(WaitUntil([&] { return !timer.IsRunning(); }, 1.0f));
+    EXPECT_TRUE(stopFlag);
+}
+
+TEST(TimerWatch, MoveDoneEndsAWatchWithTimeToSpare) {
+    Timer timer(1);
+    timer.SetTimeLeft(1000.0f);
+    for (int turn = 0; turn < 3; ++turn) {
+        stopFlag = false;
+        ASSERT_TRUE(timer.StartClock());
+        SleepMs(10);
+        EXPECT_TRUE(timer.IsRunning());
+        EXPECT_FALSE(stopFlag);
+        const float before = ClockSeconds();
+        timer.MoveDone();
+        EXPECT_LT(ClockSeconds() - before, 1.0f);
+        EXPECT_FALSE(timer.IsRunning());
+        EXPECT_TRUE(stopFlag);
+    }
+}
+
+TEST(TimerWatch, AssignDuringAWatchEndsItAndStopsTheSearch) {
+    Timer timer(0);
+    timer.SetTimeLeft(1000.0f);
+    stopFlag = false;
+    ASSERT_TRUE(timer.StartClock());
+    SleepMs(10);
+    const float before = ClockSeconds();
+    timer.Assign(Timer(1));
+    EXPECT_LT(ClockSeconds() - before, 1.0f);
+    EXPECT_FALSE(timer.IsRunning());
+    EXPECT_TRUE(stopFlag);
+    EXPECT_EQ(timer.MovesPerControl(), 1);
+}
+
+TEST(TimerWatch, DestroyingEndsARunningWatch) {
+    auto* timer = new Timer(1);
+    timer->SetTimeLeft(1000.0f);
+    ASSERT_TRUE(timer->StartClock());
+    SleepMs(10);
+    const float before = ClockSeconds();
+    delete timer;
+    EXPECT_LT(ClockSeconds() - before, 1.0f);
+}
+
+TEST(TimerWatch, StartClockEndsAWatchLeftRunning) {
+    Timer timer(1);
+    timer.SetTimeLeft(1000.0f);
+    ASSERT_TRUE(timer.StartClock());
+    SleepMs(10);
+    const float before = ClockSeconds();
+    ASSERT_TRUE(timer.StartClock());
+    EXPECT_LT(ClockSeconds() - before, 1.0f);
+    EXPECT_TRUE(timer.IsRunning());
+    timer.MoveDone();
+}
+
+}  // namespace
+}  // namespace vardo
