@@ -51,4 +51,12 @@ bool Board::InCheck(int c) const {
     return Attacked(king, Other(c));
 }
 
+// InCheck of the side to move, cached with the current ply's list.
+bool Board::PositionInCheck() {
+    MoveList& list = CurrentMoves();
+    if (list.checkState == MoveList::UNKNOWN)
+        list.checkState = InCheck(side) ? MoveList::IN_CHECK : MoveList::NOT_IN_CHECK;
+    return list.checkState == MoveList::IN_CHECK;
+}
+
 }  // namespace vardo

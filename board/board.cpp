@@ -92,6 +92,7 @@ int Board::KingSquare(int c) const {
 }
 
 void Board::Refresh() {
+    if (!plyMoves.empty()) CurrentMoves().checkState = MoveList::UNKNOWN;
     kingSquare[WHITE] = kingSquare[BLACK] = NO_SQUARE;
     for (int sq = 63; sq >= 0; --sq)
         if (piece[sq] == KING && (colour[sq] == WHITE || colour[sq] == BLACK))
@@ -109,6 +110,11 @@ bool Board::IsConsistent() const {
         for (int sq = 0; sq < 64 && first == NO_SQUARE; ++sq)
             if (piece[sq] == KING && colour[sq] == c) first = sq;
         if (kingSquare[c] != first) return false;
+    }
+    if (!plyMoves.empty()) {
+        const auto state = plyMoves.back().checkState;
+        if (state != MoveList::UNKNOWN && (state == MoveList::IN_CHECK) != InCheck(side))
+            return false;
     }
     return true;
 }

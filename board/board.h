@@ -74,7 +74,8 @@ public:
     int KingSquare(int colour) const;
     // Recomputes the redundant data from colour[] and piece[] and compares.
     bool IsConsistent() const;
-    // Recomputes the redundant data after colour[] and piece[] were written directly.
+    // Recomputes the redundant data (king squares, the cached check state of the current ply)
+    // after colour[], piece[] or side were written directly.
     void Refresh();
 
     // Field-for-field comparison, lists and records included.
@@ -82,6 +83,8 @@ public:
 
 private:
     void SortCurrent();
+    bool PositionInCheck();
+    bool ExposesKing(int king, int from) const;
     void AddEnPassant();
     bool CastleAllowed(int to) const;
     int kingSquare[2] = {NO_SQUARE, NO_SQUARE};

@@ -114,7 +114,7 @@ bool Board::SetFromFen(std::string_view fen) {
     castle = newCastle;
     enPassant = newEnPassant;
     fifty = newFifty;
-    Refresh();
+    Refresh();  // also forgets what was known about the old position
     return true;
 }
 

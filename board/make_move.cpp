@@ -30,7 +30,39 @@ const CastleRule* FindCastleRule(int to) {
     return nullptr;
 }
 
+// Unit step in mailbox indices from one square towards another on the same rank, file or
+// diagonal; 0 when they share no line.
+struct LineSteps {
+    int step[64][64];
+    constexpr LineSteps() : step() {
+        for (int a = 0; a < 64; ++a)
+            for (int b = 0; b < 64; ++b) {
+                const int dr = (b >> 3) - (a >> 3);
+                const int df = (b & 7) - (a & 7);
+                if (a == b || !(dr == 0 || df == 0 || dr == df || dr == -df)) continue;
+                step[a][b] = 10 * (dr > 0 ? 1 : dr < 0 ? -1 : 0) + (df > 0 ? 1 : df < 0 ? -1 : 0);
+            }
+    }
+};
+constexpr LineSteps LINE_STEPS;
+
 }  // namespace
+
+// After a move by a piece other than the king, made while the king was not in check, the king
+// can only be attacked along the line through the square the piece left.
+bool Board::ExposesKing(int king, int from) const {
+    const int step = LINE_STEPS.step[king][from];
+    if (step == 0) return false;
+    const bool diagonal = step == 9 || step == 11 || step == -9 || step == -11;
+    const int them = Other(colour[king]);
+    for (int index = mailbox64[king] + step; mailbox[index] != -1; index += step) {
+        const int sq = mailbox[index];
+        if (piece[sq] == EMPTY) continue;
+        if (colour[sq] != them) return false;
+        return piece[sq] == QUEEN || piece[sq] == (diagonal ? BISHOP : ROOK);
+    }
+    return false;
+}
 
 // Whether the castling move to `to` may be made: not out of check, king and rook on their
 // home squares (a FEN can grant rights the position does not support), the squares between
@@ -61,9 +93,17 @@ bool Board::MakeMove(Move move) {
         const int taken = us == WHITE ? to + 8 : to - 8;
         if (taken < 0 || taken > 63) return false;
     }
+
+    const int moving = piece[from];
+    // A piece other than the king, moving while its king is not in check, can only expose the
+    // king along the line through the square it leaves. Whether the king is in check is worked
+    // out once per position and kept with the position's move list.
+    const bool lineTestSuffices = moving != KING && !(move.bits & (EN_PASSANT | CASTLE)) &&
+                                  !PositionInCheck();
+
     if (move.bits & CASTLE) {
-        if (!CastleAllowed(to) || from != FindCastleRule(to)->king) return false;
         const CastleRule* rule = FindCastleRule(to);
+        if (rule == nullptr || from != rule->king || !CastleAllowed(to)) return false;
         colour[rule->rookTo] = colour[rule->rookFrom];
         piece[rule->rookTo] = piece[rule->rookFrom];
         colour[rule->rookFrom] = NO_COLOUR;
@@ -81,7 +121,6 @@ bool Board::MakeMove(Move move) {
     else
         ++fifty;
 
-    const int moving = piece[from];
     colour[to] = us;
     piece[to] = (move.bits & PROMOTION) ? move.promote : moving;
     colour[from] = NO_COLOUR;
@@ -97,7 +136,8 @@ bool Board::MakeMove(Move move) {
     side = Other(us);
     plyMoves.push_back();
 
-    if (InCheck(us)) {
+    const bool illegal = lineTestSuffices ? ExposesKing(KingSquare(us), from) : InCheck(us);
+    if (illegal) {
         TakeBack();
         return false;
     }

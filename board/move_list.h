@@ -27,7 +27,10 @@ public:
     MoveEntry& operator[](int i) { return entries[i]; }
     const MoveEntry& operator[](int i) const { return entries[i]; }
 
-    void clear() { count = 0; }
+    void clear() {
+        count = 0;
+        checkState = UNKNOWN;
+    }
     void push_back(const MoveEntry& entry) {
         if (count < MAX_MOVES) entries[count++] = entry;
     }
@@ -36,6 +39,7 @@ public:
     MoveList(const MoveList& other) { *this = other; }
     MoveList& operator=(const MoveList& other) {
         count = other.count;
+        checkState = other.checkState;
         for (int i = 0; i < count; ++i) entries[i] = other.entries[i];
         return *this;
     }
@@ -45,6 +49,11 @@ public:
             if (!(a.entries[i] == b.entries[i])) return false;
         return true;
     }
+
+    // Whether the side to move in the position this list belongs to is in check, once known.
+    // A cache for MakeMove's legality test; not part of the list's value.
+    enum CheckState : signed char { UNKNOWN = -1, NOT_IN_CHECK = 0, IN_CHECK = 1 };
+    CheckState checkState = UNKNOWN;
 
 private:
     int count = 0;
@@ -86,9 +95,13 @@ public:
         if (count == storage.size()) storage.emplace_back();
         storage[count++].clear();
     }
-    // Removes the last list, if there is one.
+    // Removes the last list. The current ply always keeps a list to generate into, so when
+    // only one is left (moves taken back past a ClearPlyState) it is emptied instead.
     void pop_back() {
-        if (count > 0) --count;
+        if (count > 1)
+            --count;
+        else if (count == 1)
+            storage[0].clear();
     }
     // Leaves exactly one empty list.
     void reset() {
