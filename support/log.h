@@ -8,7 +8,7 @@
 namespace vardo {
 
 class Log {
-public:
+   public:
     // Opens the file for appending; when it cannot be opened every line is silently dropped.
     explicit Log(const std::string& fileName);
     virtual ~Log();
@@ -17,7 +17,7 @@ public:
     void Warning(std::string message);
     void Error(std::string message);
 
-private:
+   private:
     void Write(const char* kind, const std::string& message);
     std::ofstream stream;
     std::mutex lineMutex;  // lines from several threads come out whole
@@ -27,6 +27,8 @@ private:
 std::string Timestamp();
 
 // The process-wide log; null when there is none. Every part that reports writes through it.
+// It is read without a lock: set it before starting any thread that logs, and clear it only
+// after those threads have ended.
 extern Log* theLog;
 
 // Convenience writers that do nothing while there is no log.

@@ -69,18 +69,18 @@ TEST(Thread, WaitAndDestroyBeforeAnyStartReturnAtOnce) {
 // marked running, and every finished run must be joined before the next Start.
 TEST(Thread, RestartsManyTimesAfterShortRuns) {
     CountingThread thread;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         ASSERT_TRUE(thread.Start()) << "start " << i;
         thread.Wait();
         ASSERT_FALSE(thread.IsRunning()) << "run " << i;
     }
-    EXPECT_EQ(thread.runs, 200);
+    EXPECT_EQ(thread.runs, 1000);
     // Starting again without Wait joins the finished thread itself.
     for (int i = 0; i < 50; ++i) {
         ASSERT_TRUE(thread.Start());
         ASSERT_TRUE(WaitUntil([&] { return !thread.IsRunning(); }));
     }
-    EXPECT_EQ(thread.runs, 250);
+    EXPECT_EQ(thread.runs, 1050);
 }
 
 TEST(Thread, IsRunningUntilRunReturns) {
