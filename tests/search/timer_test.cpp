@@ -69,16 +69,6 @@ TEST(TimerAllotment, NoMoveCountKeepsNoMarginTurnAfterTurn) {
     EXPECT_FLOAT_EQ(timer.Allotment(), 2.0f);
 }
 
-TEST(TimerAllotment, AssignTakesOverTheSettings) {
-    Timer timer(40);
-    timer.SetTimeLeft(100.0f);
-    timer.MoveDone();
-    timer.Assign(Timer(1));
-    EXPECT_EQ(timer.MovesPerControl(), 1);
-    EXPECT_EQ(timer.MovesToGo(), 1);
-    EXPECT_EQ(timer.TimeLeft(), 0.0f);
-}
-
 TEST(TimerWatch, StopsWhenTheAllotmentIsUsedUp) {
     Timer timer(1);
     timer.SetTimeLeft(5.0f);
@@ -126,8 +116,9 @@ TEST(TimerWatch, MoveDoneEndsAWatchWithTimeToSpare) {
 }
 
 TEST(TimerWatch, AssignDuringAWatchEndsItAndStopsTheSearch) {
-    Timer timer(0);
+    Timer timer(40);
     timer.SetTimeLeft(1000.0f);
+    timer.MoveDone();
     stopFlag = false;
     ASSERT_TRUE(timer.StartClock());
     SleepMs(10);
@@ -137,6 +128,8 @@ TEST(TimerWatch, AssignDuringAWatchEndsItAndStopsTheSearch) {
     EXPECT_FALSE(timer.IsRunning());
     EXPECT_TRUE(stopFlag);
     EXPECT_EQ(timer.MovesPerControl(), 1);
+    EXPECT_EQ(timer.MovesToGo(), 1);
+    EXPECT_EQ(timer.TimeLeft(), 0.0f);
 }
 
 TEST(TimerWatch, DestroyingEndsARunningWatch) {
