@@ -1,6 +1,12 @@
 #include "search/evaluate.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vardo {
 
@@ -160,68 +166,123 @@ constexpr int SetForKingFile(int current, int kingFile) {
     return current;
 }
 
-// One occupied square, gathered by the first pass so the second need not scan empty squares.
-struct Occupant {
-    int square;
-    int piece;
-    int colour;
-};
-
 }  // namespace
 
 constinit const std::array<int, 6 * TABLE_SETS* 64> pieceSquare = BuildPieceSquare();
 
-int Evaluator::Evaluate(const Board& board) const {
-    int score[2] = {0, 0};
-    int kingFile[2] = {MISSING_KING_FILE, MISSING_KING_FILE};
-    unsigned pawnFiles[2] = {0, 0};  // bit f set: the colour has a pawn on file f
-    Occupant occupants[64];
-    int count = 0;
+namespace {
 
-    // First pass: material, doubled pawns, pawn files and king files.
-    for (int square = 0; square < 64; ++square) {
-        const int colour = board.colour[square];
-        if (colour != WHITE && colour != BLACK) continue;
-        const int piece = board.piece[square];
-        occupants[count++] = {square, piece, colour};
-        score[colour] += PIECE_VALUE[piece];
-        if (piece == PAWN) {
-            const unsigned fileBit = 1u << FileOf(square);
-            if (pawnFiles[colour] & fileBit)
-                score[colour] -= DOUBLED_PAWN_PENALTY;
-            else
-                pawnFiles[colour] |= fileBit;
-        } else if (piece == KING) {
-            kingFile[colour] = FileOf(square);
-        }
+// The squares holding a piece of `colour`, as a bit set (bit s for square s).
+inline std::uint64_t SquaresOf(const Board& board, int colour) {
+#if defined(__SSE2__)
+    // Sixteen squares at a time: narrow the colour codes to bytes and collect the matches.
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(colour));
+    std::uint64_t bits = 0;
+    for (int base = 0; base < 64; base += 16) {
+        const auto* codes = reinterpret_cast<const __m128i*>(board.colour + base);
+        const __m128i low = _mm_packs_epi32(_mm_loadu_si128(codes), _mm_loadu_si128(codes + 1));
+        const __m128i high =
+            _mm_packs_epi32(_mm_loadu_si128(codes + 2), _mm_loadu_si128(codes + 3));
+        const __m128i bytes = _mm_packs_epi16(low, high);
+        const auto matches =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
+        bits |= std::uint64_t{matches} << base;
     }
+    return bits;
+#else
+    std::uint64_t bits = 0;
+    for (int square = 63; square >= 0; --square)
+        bits = bits << 1 | std::uint64_t{board.colour[square] == colour};
+    return bits;
+#endif
+}
 
-    // Isolated pawns, files b to e only, once per file.
+// What the first pass learns about one colour.
+struct Census {
+    int score = 0;           // material, then pawn structure
+    int pawns = 0;           // number of pawns
+    unsigned pawnFiles = 0;  // bit f set: a pawn on file f
+    int kingFile = MISSING_KING_FILE;
+};
+
+// First pass over the squares of one colour: material, pawns and the king's file.
+inline Census TakeCensus(const Board& board, std::uint64_t squares) {
+    Census census;
+    for (; squares; squares &= squares - 1) {
+        const int square = std::countr_zero(squares);
+        const int piece = board.piece[square];
+        const unsigned isPawn = piece == PAWN;
+        census.score += PIECE_VALUE[piece];
+        census.pawns += isPawn;
+        census.pawnFiles |= isPawn << FileOf(square);
+        census.kingFile = piece == KING ? FileOf(square) : census.kingFile;
+    }
+    return census;
+}
+
+// Number of files in each 8-bit set of files.
+constexpr std::array<int, 256> FILE_COUNT = [] {
+    std::array<int, 256> counts{};
+    for (unsigned files = 0; files < 256; ++files) counts[files] = std::popcount(files);
+    return counts;
+}();
+
+// Doubled pawns (every pawn beyond the first on its file) and isolated pawns (files b to e
+// only, once per file) of one colour, as a negative score.
+inline int PawnStructure(const Census& census) {
+    int penalty = DOUBLED_PAWN_PENALTY * (census.pawns - FILE_COUNT[census.pawnFiles]);
     for (int file = FIRST_ISOLATION_FILE; file <= LAST_ISOLATION_FILE; ++file) {
         const unsigned neighbours = (1u << (file - 1)) | (1u << (file + 1));
-        for (int colour = WHITE; colour <= BLACK; ++colour)
-            if ((pawnFiles[colour] >> file & 1u) && !(pawnFiles[colour] & neighbours))
-                score[colour] -= ISOLATED_PAWN_PENALTY;
+        if ((census.pawnFiles >> file & 1u) && !(census.pawnFiles & neighbours))
+            penalty += ISOLATED_PAWN_PENALTY;
     }
+    return -penalty;
+}
+
+// Second pass over the squares of one colour: piece-square values from its table set and
+// rooks on files without pawns of either colour.
+inline int Placement(const Board& board, std::uint64_t squares, int colour, int set,
+                     unsigned pawnFiles) {
+    const int* table = pieceSquare.data() + set * 64;
+    const int mirror = colour == WHITE ? 0 : 56;
+    int score = 0;
+    for (; squares; squares &= squares - 1) {
+        const int square = std::countr_zero(squares);
+        const int piece = board.piece[square];
+        const bool openFile = !(pawnFiles >> FileOf(square) & 1u);
+        score += table[piece * TABLE_SETS * 64 + (square ^ mirror)] +
+                 (piece == ROOK && openFile ? OPEN_FILE_ROOK_BONUS : 0);
+    }
+    return score;
+}
+
+}  // namespace
+
+int Evaluator::Evaluate(const Board& board) const {
+    // Each colour's squares as a bit set; the passes then visit only the pieces, one colour at
+    // a time, and no branch depends on the board's contents.
+    const std::uint64_t squares[2] = {SquaresOf(board, WHITE), SquaresOf(board, BLACK)};
+
+    // First pass: material and pawn structure.
+    Census census[2] = {TakeCensus(board, squares[WHITE]), TakeCensus(board, squares[BLACK])};
+    int score[2];
+    for (int colour = WHITE; colour <= BLACK; ++colour)
+        score[colour] = census[colour].score + PawnStructure(census[colour]);
 
     // Table sets: White first, then Black, so a low Black score overrides White's own choice
     // and a high Black score overrides the endgame set White's low score gave Black.
     int set[2] = {TABLE_SET_DEFAULT, TABLE_SET_DEFAULT};
     for (int colour = WHITE; colour <= BLACK; ++colour) {
         if (score[colour] >= TABLE_SET_THRESHOLD)
-            set[colour] = SetForKingFile(set[colour], kingFile[colour]);
+            set[colour] = SetForKingFile(set[colour], census[colour].kingFile);
         else
             set[Other(colour)] = TABLE_SET_ENDGAME;
     }
 
-    // Second pass: piece-square values and rooks on files without pawns.
-    const unsigned anyPawnFiles = pawnFiles[WHITE] | pawnFiles[BLACK];
-    for (int i = 0; i < count; ++i) {
-        const Occupant& o = occupants[i];
-        score[o.colour] += PieceSquareValue(o.piece, o.colour, set[o.colour], o.square);
-        if (o.piece == ROOK && !(anyPawnFiles >> FileOf(o.square) & 1u))
-            score[o.colour] += OPEN_FILE_ROOK_BONUS;
-    }
+    // Second pass: piece-square values and open-file rooks.
+    const unsigned pawnFiles = census[WHITE].pawnFiles | census[BLACK].pawnFiles;
+    for (int colour = WHITE; colour <= BLACK; ++colour)
+        score[colour] += Placement(board, squares[colour], colour, set[colour], pawnFiles);
 
     return board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
 }
