@@ -21,13 +21,20 @@ char PieceLetter(int piece) {
 
 int LetterPiece(char c) {
     switch (std::toupper(static_cast<unsigned char>(c))) {
-        case 'P': return PAWN;
-        case 'N': return KNIGHT;
-        case 'B': return BISHOP;
-        case 'R': return ROOK;
-        case 'Q': return QUEEN;
-        case 'K': return KING;
-        default: return EMPTY;
+        case 'P':
+            return PAWN;
+        case 'N':
+            return KNIGHT;
+        case 'B':
+            return BISHOP;
+        case 'R':
+            return ROOK;
+        case 'Q':
+            return QUEEN;
+        case 'K':
+            return KING;
+        default:
+            return EMPTY;
     }
 }
 
@@ -36,7 +43,9 @@ Board::Board() {
     Reset();
 }
 
-Board::Board(const Board& other) { *this = other; }
+Board::Board(const Board& other) {
+    *this = other;
+}
 
 Board& Board::operator=(const Board& other) {
     if (this == &other) return *this;

@@ -12,7 +12,7 @@
 namespace vardo {
 
 class Board {
-public:
+   public:
     // Ordering scores of quiet moves, [from][to]; the search adds to them.
     std::int32_t historyTable[64][64];
     // One list per move made since the last ClearPlyState, plus one; the last is the current ply's.
@@ -81,7 +81,7 @@ public:
     // Field-for-field comparison, lists and records included.
     friend bool operator==(const Board& a, const Board& b);
 
-private:
+   private:
     void SortCurrent();
     bool PositionInCheck();
     bool ExposesKing(int king, int from) const;

@@ -58,13 +58,26 @@ bool Board::SetFromFen(std::string_view fen) {
         }
         if (field == 1 || field == 2) {
             switch (c) {
-                case 'w': newSide = WHITE; break;
-                case 'b': newSide = BLACK; break;
-                case 'K': newCastle |= CASTLE_WK; break;
-                case 'Q': newCastle |= CASTLE_WQ; break;
-                case 'k': newCastle |= CASTLE_BK; break;
-                case 'q': newCastle |= CASTLE_BQ; break;
-                default: break;
+                case 'w':
+                    newSide = WHITE;
+                    break;
+                case 'b':
+                    newSide = BLACK;
+                    break;
+                case 'K':
+                    newCastle |= CASTLE_WK;
+                    break;
+                case 'Q':
+                    newCastle |= CASTLE_WQ;
+                    break;
+                case 'k':
+                    newCastle |= CASTLE_BK;
+                    break;
+                case 'q':
+                    newCastle |= CASTLE_BQ;
+                    break;
+                default:
+                    break;
             }
         } else if (field == 3) {
             if (IsFileLetter(c) && i + 1 < fen.size() && IsRankDigit(fen[i + 1]))

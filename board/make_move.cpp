@@ -98,8 +98,8 @@ bool Board::MakeMove(Move move) {
     // A piece other than the king, moving while its king is not in check, can only expose the
     // king along the line through the square it leaves. Whether the king is in check is worked
     // out once per position and kept with the position's move list.
-    const bool lineTestSuffices = moving != KING && !(move.bits & (EN_PASSANT | CASTLE)) &&
-                                  !PositionInCheck();
+    const bool lineTestSuffices =
+        moving != KING && !(move.bits & (EN_PASSANT | CASTLE)) && !PositionInCheck();
 
     if (move.bits & CASTLE) {
         const CastleRule* rule = FindCastleRule(to);

@@ -14,7 +14,7 @@ constexpr int MAX_MOVES = 512;
 // The moves of one position, filled by the generators. Holds its entries inline, so
 // generating never allocates.
 class MoveList {
-public:
+   public:
     using iterator = MoveEntry*;
     using const_iterator = const MoveEntry*;
 
@@ -55,7 +55,7 @@ public:
     enum CheckState : signed char { UNKNOWN = -1, NOT_IN_CHECK = 0, IN_CHECK = 1 };
     CheckState checkState = UNKNOWN;
 
-private:
+   private:
     int count = 0;
     MoveEntry entries[MAX_MOVES];
 };
@@ -65,7 +65,7 @@ private:
 // for a new ply neither moves the lists of shallower plies nor allocates once the depth has
 // been reached before.
 class PlyLists {
-public:
+   public:
     PlyLists() = default;
     PlyLists(const PlyLists& other) { *this = other; }
     PlyLists& operator=(const PlyLists& other) {
@@ -109,7 +109,7 @@ public:
         push_back();
     }
 
-private:
+   private:
     std::deque<MoveList> storage;
     std::size_t count = 0;
 };

@@ -8,7 +8,9 @@ constexpr int CAPTURE_BASE = 100000;
 constexpr int PROMOTION_SCORE = 1000000;
 
 // An en-passant capture takes a pawn, so it is ordered as a pawn taking a pawn.
-int VictimValue(int victim) { return victim == EMPTY ? captureValue[PAWN] : captureValue[victim]; }
+int VictimValue(int victim) {
+    return victim == EMPTY ? captureValue[PAWN] : captureValue[victim];
+}
 }  // namespace
 
 void Board::AddMove(Move move) {

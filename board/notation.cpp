@@ -8,9 +8,13 @@ namespace {
 
 constexpr int MAX_COORDINATE_CHARS = 5;
 
-int SquareOf(char file, char rank) { return (file - 'a') + 8 * ('8' - rank); }
+int SquareOf(char file, char rank) {
+    return (file - 'a') + 8 * ('8' - rank);
+}
 
-char CharAt(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
+char CharAt(std::string_view text, std::size_t i) {
+    return i < text.size() ? text[i] : '\0';
+}
 
 std::string SquareText(int square) {
     return {static_cast<char>('a' + (square & 7)), static_cast<char>('8' - (square >> 3))};
@@ -115,7 +119,8 @@ MoveEntry ParseSan(std::string_view text, Board& copy) {
     }
     if (pieceType == PAWN) {
         const std::size_t eq = text.find('=');
-        if (eq != std::string_view::npos && eq + 1 < text.size()) promote = LetterPiece(text[eq + 1]);
+        if (eq != std::string_view::npos && eq + 1 < text.size())
+            promote = LetterPiece(text[eq + 1]);
     }
 
     // Of the entries that fit the text, the first that can legally be made is the move meant:
@@ -197,7 +202,8 @@ std::string CoordinateText(Move move) {
     if (move.from < 0 || move.from > 63 || move.to < 0 || move.to > 63) return "0000";
     std::string text = SquareText(move.from) + SquareText(move.to);
     if (move.bits & PROMOTION)
-        text += static_cast<char>(std::tolower(static_cast<unsigned char>(PieceLetter(move.promote))));
+        text +=
+            static_cast<char>(std::tolower(static_cast<unsigned char>(PieceLetter(move.promote))));
     return text;
 }
 

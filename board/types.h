@@ -8,8 +8,12 @@ namespace vardo {
 // Squares run 0..63 in reading order from White's far side: a8 = 0, h8 = 7, a1 = 56, h1 = 63.
 constexpr int NO_SQUARE = -1;
 
-constexpr int FileOf(int square) { return square & 7; }
-constexpr int RowOf(int square) { return square >> 3; }  // 0 is rank 8
+constexpr int FileOf(int square) {
+    return square & 7;
+}
+constexpr int RowOf(int square) {
+    return square >> 3;
+}  // 0 is rank 8
 
 // Piece codes.
 constexpr int PAWN = 0;
@@ -25,7 +29,9 @@ constexpr int WHITE = 0;
 constexpr int BLACK = 1;
 constexpr int NO_COLOUR = 2;
 
-constexpr int Other(int colour) { return colour ^ 1; }
+constexpr int Other(int colour) {
+    return colour ^ 1;
+}
 
 // Castling-right bits.
 constexpr int CASTLE_WK = 1;
@@ -76,7 +82,11 @@ struct UndoRecord {
 // Character helpers for move and position text.
 char PieceLetter(int piece);  // "PNBRQK" for 0..5, a blank otherwise
 int LetterPiece(char c);      // case-insensitive inverse of PieceLetter; EMPTY otherwise
-inline bool IsRankDigit(char c) { return c >= '1' && c <= '8'; }
-inline bool IsFileLetter(char c) { return c >= 'a' && c <= 'h'; }
+inline bool IsRankDigit(char c) {
+    return c >= '1' && c <= '8';
+}
+inline bool IsFileLetter(char c) {
+    return c >= 'a' && c <= 'h';
+}
 
 }  // namespace vardo

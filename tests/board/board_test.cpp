@@ -1,0 +1,214 @@
+// Board state, FEN set-up, the position key and copies.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "board/tables.h"
+#include "board_test_util.h"
+
+namespace vardo {
+namespace {
+
+using test::FromFen;
+using test::Sq;
+
+TEST(BoardState, ResetGivesTheInitialPositionWithEmptyHistory) {
+    Board board;
+    board.MakeMove(ParseMove("e4", board).move);
+    board.historyTable[1][2] = 7;
+    board.Reset();
+    EXPECT_EQ(board.side, WHITE);
+    EXPECT_EQ(board.castle, 15);
+    EXPECT_EQ(board.enPassant, NO_SQUARE);
+    EXPECT_EQ(board.fifty, 0);
+    EXPECT_TRUE(board.undoStack.empty());
+    ASSERT_EQ(board.plyMoves.size(), 1u);
+    EXPECT_TRUE(board.CurrentMoves().empty());
+    EXPECT_EQ(board.historyTable[1][2], 0);
+    EXPECT_EQ(board.piece[4], KING);
+    EXPECT_EQ(board.colour[4], BLACK);
+    EXPECT_EQ(board.piece[60], KING);
+    EXPECT_EQ(board.colour[60], WHITE);
+    EXPECT_TRUE(board == Board());
+}
+
+TEST(Fen, ReadsEveryField) {
+    Board board = FromFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1");
+    EXPECT_EQ(board.side, BLACK);
+    EXPECT_EQ(board.castle, 15);
+    EXPECT_EQ(board.enPassant, 44);
+    EXPECT_EQ(board.fifty, 0);
+    EXPECT_EQ(board.piece[36], PAWN);
+    EXPECT_EQ(board.colour[36], WHITE);
+    EXPECT_EQ(board.piece[52], EMPTY);
+    EXPECT_EQ(board.colour[52], NO_COLOUR);
+
+    EXPECT_TRUE(board.SetFromFen("4k3/8/8/8/8/8/8/4K3 w - - 12 40"));
+    EXPECT_EQ(board.fifty, 12);
+    EXPECT_EQ(board.castle, 0);
+    EXPECT_EQ(board.enPassant, NO_SQUARE);
+    EXPECT_TRUE(board.IsConsistent());
+}
+
+TEST(Fen, LeavesHistoryListsAndRecordsAlone) {
+    Board board;
+    board.MakeMove(ParseMove("e4", board).move);
+    board.MakeMove(ParseMove("e5", board).move);
+    const auto records = board.undoStack;
+    const std::size_t lists = board.plyMoves.size();
+    EXPECT_TRUE(board.SetFromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
+    EXPECT_EQ(board.undoStack, records);
+    EXPECT_EQ(board.plyMoves.size(), lists);
+}
+
+TEST(Fen, EnPassantSquareCountsOnlyWhereACaptureCanFollowADoubleStep) {
+    EXPECT_EQ(FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1").enPassant, Sq("d6"));
+    EXPECT_EQ(FromFen("4k3/8/8/8/8/8/8/4K3 w - d6 0 1").enPassant, NO_SQUARE);     // no pawn
+    EXPECT_EQ(FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d3 0 1").enPassant, NO_SQUARE);  // wrong rank
+    EXPECT_EQ(FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - z9 0 1").enPassant, NO_SQUARE);
+}
+
+TEST(Fen, MalformedTextIsRefusedAndLeavesTheBoardUnchanged) {
+    const char* bad[] = {
+        "",
+        " ",
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1",             // seven ranks
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/8 w KQkq - 0 1",  // nine ranks
+        "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",    // digit above 8
+        "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",   // nine on a rank
+        "rnbqkbnr/ppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",     // seven on a rank
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq - 0 1",    // unknown letter
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ1BNR w kq - 0 1",      // no white king
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKKNR w kq - 0 1",      // two white kings
+        "4k3/8/8/8/8/8/QQQQQQQQ/QQQQQQQK w - - 0 1",                   // seventeen men
+        "4k3/4Q3/8/8/8/8/8/4K3 w - - 0 1",                             // side not to move in check
+        "rnbqkbnr/pppppppp/0/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    };
+    Board board = FromFen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 3 9");
+    const Board before(board);
+    for (const char* fen : bad) {
+        EXPECT_FALSE(board.SetFromFen(fen)) << fen;
+        EXPECT_TRUE(board == before) << fen;
+    }
+}
+
+// Random, truncated and mutated texts: never a crash or a read off the board (run under the
+// sanitizers), and every accepted position is consistent and can be generated and played.
+TEST(Fen, FuzzedTextNeverBreaksTheBoard) {
+    std::mt19937 rng(12345);
+    const std::string alphabet = "pnbrqkPNBRQKxX0123456789/ -wbKQkqacdefgh\t\n;=";
+    const auto& fens = test::VariedFens();
+    int accepted = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        if (i % 3 == 0) {
+            const int len = static_cast<int>(rng() % 90);
+            for (int k = 0; k < len; ++k) text += alphabet[rng() % alphabet.size()];
+        } else {
+            text = fens[rng() % fens.size()];
+            const int edits = 1 + static_cast<int>(rng() % 3);
+            for (int k = 0; k < edits && !text.empty(); ++k) {
+                const std::size_t at = rng() % text.size();
+                switch (rng() % 3) {
+                    case 0:
+                        text[at] = alphabet[rng() % alphabet.size()];
+                        break;
+                    case 1:
+                        text.erase(at, 1);
+                        break;
+                    default:
+                        text.resize(at);
+                        break;
+                }
+            }
+        }
+        Board board;
+        const Board before(board);
+        if (!board.SetFromFen(text)) {
+            ASSERT_TRUE(board == before) << text;
+            continue;
+        }
+        ++accepted;
+        ASSERT_TRUE(board.IsConsistent()) << text;
+        board.GenerateMoves();
+        const MoveList moves = board.CurrentMoves();
+        for (const MoveEntry& entry : moves) {
+            if (board.MakeMove(entry.move)) {
+                board.GenerateCaptures();
+                board.TakeBack();
+            }
+        }
+        int result;
+        board.IsGameOver(result);
+        ASSERT_TRUE(board.IsConsistent()) << text;
+    }
+    EXPECT_GT(accepted, 1000);
+}
+
+TEST(Fen, PawnsOnTheBackRanksNeverMakeTheGeneratorsLeaveTheBoard) {
+    const char* fens[] = {
+        "P3k2P/8/8/8/8/8/8/p3K2p w - - 0 1",
+        "P3k2P/8/8/8/8/8/8/p3K2p b - - 0 1",
+        "pppkpppp/8/8/8/8/8/8/PPPPKPPP w - - 0 1",
+        "PPPkPPPP/8/8/8/8/8/8/ppppKppp b - - 0 1",
+    };
+    for (const char* fen : fens) {
+        Board board = FromFen(fen);
+        board.GenerateMoves();
+        for (const MoveEntry& e : board.CurrentMoves()) {
+            EXPECT_GE(e.move.to, 0);
+            EXPECT_LT(e.move.to, 64);
+        }
+        board.GenerateCaptures();
+        EXPECT_TRUE(board.IsConsistent());
+    }
+}
+
+TEST(HashKey, CoversThePlacementOnly) {
+    Board start;
+    Board blackToMove = FromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b - - 0 1");
+    EXPECT_EQ(start.HashKey(), blackToMove.HashKey());
+
+    Board board;
+    const std::uint64_t key = board.HashKey();
+    for (const char* move : {"Nf3", "Nf6", "Ng1", "Ng8"})
+        board.MakeMove(ParseMove(move, board).move);
+    EXPECT_EQ(board.HashKey(), key);
+    board.MakeMove(ParseMove("e4", board).move);
+    EXPECT_NE(board.HashKey(), key);
+
+    const std::uint64_t kings = FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1").HashKey();
+    EXPECT_EQ(kings,
+              zobristKeys[(WHITE * 6 + KING) * 64 + 60] ^ zobristKeys[(BLACK * 6 + KING) * 64 + 4]);
+}
+
+TEST(BoardCopy, IsIndependentOfItsSource) {
+    Board board;
+    for (const char* move : {"e4", "e5", "Nf3", "Nc6", "Bb5"})
+        board.MakeMove(ParseMove(move, board).move);
+    Board copy(board);
+    EXPECT_TRUE(copy == board);
+    const Board snapshot(board);
+    while (!copy.undoStack.empty()) copy.TakeBack();
+    EXPECT_TRUE(copy.IsConsistent());
+    EXPECT_TRUE(board == snapshot);
+    Board start;
+    for (int sq = 0; sq < 64; ++sq) {
+        EXPECT_EQ(copy.piece[sq], start.piece[sq]);
+        EXPECT_EQ(copy.colour[sq], start.colour[sq]);
+    }
+}
+
+TEST(Characters, PieceLettersRoundTrip) {
+    for (int p = PAWN; p <= KING; ++p) {
+        EXPECT_EQ(LetterPiece(PieceLetter(p)), p);
+        EXPECT_EQ(LetterPiece(static_cast<char>(std::tolower(PieceLetter(p)))), p);
+    }
+    EXPECT_EQ(PieceLetter(EMPTY), ' ');
+    EXPECT_EQ(LetterPiece('x'), EMPTY);
+    EXPECT_EQ(LetterPiece('O'), EMPTY);
+}
+
+}  // namespace
+}  // namespace vardo

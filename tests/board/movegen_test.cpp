@@ -1,0 +1,171 @@
+// Attack detection and the two move generators with their ordering scores.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "board/tables.h"
+
+#include "board_test_util.h"
+
+namespace vardo {
+namespace {
+
+using test::FromFen;
+using test::Sq;
+
+TEST(Generation, InitialPositionListsPawnsKnightsAndBothCastlings) {
+    Board board;
+    board.GenerateMoves();
+    const MoveList& moves = board.CurrentMoves();
+    ASSERT_EQ(moves.size(), 22);
+    int castles = 0;
+    for (const MoveEntry& e : moves) {
+        EXPECT_EQ(e.score, 0);
+        if (e.move.bits == CASTLE) ++castles;
+    }
+    EXPECT_EQ(castles, 2);
+    board.GenerateCaptures();
+    EXPECT_TRUE(board.CurrentMoves().empty());
+}
+
+TEST(Generation, PromotionsComeInFoursAfterEveryCapture) {
+    // b7 pawn can take the a8 rook or advance; the d1 rook can take the d5 knight.
+    Board board = FromFen("r3k3/1P6/8/3n4/8/8/8/3RK3 w - - 0 1");
+    board.GenerateMoves();
+    const MoveList& moves = board.CurrentMoves();
+    int promotions = 0;
+    int lastCapture = -1, firstPromotion = -1;
+    for (int i = 0; i < moves.size(); ++i) {
+        const Move& m = moves[i].move;
+        if (m.bits & PROMOTION) {
+            ++promotions;
+            EXPECT_EQ(moves[i].score, 1000000);
+            EXPECT_TRUE(m.bits == 48 || m.bits == 49);
+            EXPECT_GE(m.promote, KNIGHT);
+            EXPECT_LE(m.promote, QUEEN);
+            if (firstPromotion < 0) firstPromotion = i;
+        } else if (m.bits & CAPTURE) {
+            lastCapture = i;
+            EXPECT_EQ(moves[i].score, 1000000 + 10 * 300 - 500);  // rook takes knight
+        }
+    }
+    EXPECT_EQ(promotions, 8);
+    EXPECT_LT(lastCapture, firstPromotion);
+}
+
+TEST(Generation, CaptureScoresOrderVictimThenAttacker) {
+    // Pawn and queen can both take the d5 queen; the queen can also take the a8 pawn.
+    Board board = FromFen("p3k3/8/8/3q4/4P3/8/Q7/4K3 w - - 0 1");
+    board.GenerateCaptures();
+    const MoveList& moves = board.CurrentMoves();
+    ASSERT_GE(moves.size(), 3);
+    EXPECT_EQ(moves[0].score, 1008900);  // pawn takes queen
+    EXPECT_EQ(moves[0].move.from, Sq("e4"));
+    EXPECT_EQ(moves[1].score, 1008100);  // queen takes queen
+    EXPECT_EQ(moves.size(), 3);
+    EXPECT_EQ(moves[2].score, 1000100);  // queen takes pawn
+    for (int i = 1; i < moves.size(); ++i) EXPECT_GE(moves[i - 1].score, moves[i].score);
+}
+
+TEST(Generation, EnPassantIsListedWithItsFlags) {
+    Board board;
+    for (const char* m : {"d4", "Nf6", "d5", "e5"}) board.MakeMove(ParseMove(m, board).move);
+    board.GenerateMoves();
+    const auto& moves = board.CurrentMoves();
+    const auto ep = std::find_if(moves.begin(), moves.end(),
+                                 [](const MoveEntry& e) { return e.move.bits == 21; });
+    ASSERT_NE(ep, moves.end());
+    EXPECT_EQ(ep->move.from, Sq("d5"));
+    EXPECT_EQ(ep->move.to, Sq("e6"));
+    EXPECT_EQ(ep->score, 1000000 + 10 * 100 - 100);  // ordered as a pawn taking a pawn
+
+    Board black = FromFen("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1");
+    black.GenerateCaptures();
+    ASSERT_EQ(black.CurrentMoves().size(), 1);
+    EXPECT_EQ(black.CurrentMoves()[0].move, (Move{35, 44, 0, 21}));
+}
+
+TEST(Generation, CapturesOnlyListsNoQuietMoveButPromotions) {
+    for (const std::string& fen : test::VariedFens()) {
+        Board board = FromFen(fen);
+        board.GenerateCaptures();
+        for (const MoveEntry& e : board.CurrentMoves())
+            EXPECT_TRUE((e.move.bits & CAPTURE) || (e.move.bits & PROMOTION)) << fen;
+        // ...and every one of them is also in the full list.
+        const MoveList captures = board.CurrentMoves();
+        board.GenerateMoves();
+        for (const MoveEntry& c : captures)
+            EXPECT_TRUE(std::any_of(board.CurrentMoves().begin(), board.CurrentMoves().end(),
+                                    [&](const MoveEntry& e) { return e.move == c.move; }));
+    }
+}
+
+TEST(Generation, QuietMovesSortByHistory) {
+    Board board;
+    board.historyTable[Sq("g1")][Sq("f3")] = 50;
+    board.historyTable[Sq("b2")][Sq("b3")] = 20;
+    board.GenerateMoves();
+    EXPECT_EQ(board.CurrentMoves()[0].move.from, Sq("g1"));
+    EXPECT_EQ(board.CurrentMoves()[0].score, 50);
+    EXPECT_EQ(board.CurrentMoves()[1].move.from, Sq("b2"));
+}
+
+TEST(Attacks, DefendedMenAndKinglessSides) {
+    // White king e1 next to the black pawn on d2, defended by the black bishop on a5.
+    Board board = FromFen("4k3/8/8/b7/8/8/3p4/4K3 w - - 0 1");
+    EXPECT_TRUE(board.Attacked(Sq("d2"), BLACK));
+    EXPECT_TRUE(board.Attacked(Sq("d2"), WHITE));
+    EXPECT_TRUE(board.Attacked(Sq("e1"), BLACK));  // pawn d2 gives check
+    EXPECT_TRUE(board.InCheck(WHITE));
+    EXPECT_FALSE(board.InCheck(BLACK));
+
+    board.piece[Sq("e8")] = EMPTY;
+    board.colour[Sq("e8")] = NO_COLOUR;
+    board.Refresh();
+    EXPECT_TRUE(board.InCheck(BLACK));  // no king: always in check
+}
+
+// The attack test looks outward from the target; following every attacker's own moves, as the
+// rules describe it, must give the same answer for every square and colour.
+bool AttackedByFollowingAttackers(const Board& b, int target, int by) {
+    for (int s = 0; s < 64; ++s) {
+        if (b.colour[s] != by) continue;
+        const int p = b.piece[s];
+        if (p == PAWN) {
+            const int f = s & 7;
+            if (by == WHITE && ((f != 0 && s - 9 == target) || (f != 7 && s - 7 == target)))
+                return true;
+            if (by == BLACK && ((f != 0 && s + 7 == target) || (f != 7 && s + 9 == target)))
+                return true;
+            continue;
+        }
+        for (int d = 0; d < offsetCount[p]; ++d) {
+            for (int n = mailbox[mailbox64[s] + pieceOffsets[p][d]]; n != -1;
+                 n = mailbox[mailbox64[n] + pieceOffsets[p][d]]) {
+                if (n == target) return true;
+                if (b.piece[n] != EMPTY || !slides[p]) break;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(Attacks, AgreeWithFollowingTheAttackers) {
+    std::mt19937 rng(7);
+    for (const std::string& fen : test::VariedFens()) {
+        Board board = FromFen(fen);
+        for (int ply = 0; ply < 40; ++ply) {
+            for (int sq = 0; sq < 64; ++sq)
+                for (int by = WHITE; by <= BLACK; ++by)
+                    ASSERT_EQ(board.Attacked(sq, by), AttackedByFollowingAttackers(board, sq, by))
+                        << fen << " ply " << ply << " square " << sq;
+            const auto legal = test::LegalMoves(board);
+            if (legal.empty()) break;
+            board.MakeMove(legal[rng() % legal.size()]);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vardo

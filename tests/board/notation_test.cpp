@@ -1,0 +1,153 @@
+// Move text: parsing coordinate and algebraic notation, and formatting moves.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "board_test_util.h"
+
+namespace vardo {
+namespace {
+
+using test::FromFen;
+using test::Sq;
+
+// For every legal move of varied positions: the formatted text and the coordinate text both
+// parse back to the same move, and parsing leaves the board unchanged.
+TEST(Notation, EveryLegalMoveRoundTrips) {
+    for (const std::string& fen : test::VariedFens()) {
+        const Board board = FromFen(fen);
+        const Board before(board);
+        for (const Move& move : test::LegalMoves(board)) {
+            const std::string san = FormatMove(move, board);
+            EXPECT_EQ(ParseMove(san, board).move, move) << fen << " " << san;
+            const std::string coordinate = CoordinateText(move);
+            EXPECT_EQ(ParseMove(coordinate, board).move, move) << fen << " " << coordinate;
+        }
+        EXPECT_TRUE(board == before);
+    }
+}
+
+TEST(ParseMove, CoordinateAndAlgebraicForms) {
+    Board board;
+    const MoveEntry e4 = ParseMove("e2e4", board);
+    EXPECT_EQ(e4.move, (Move{52, 36, 0, 24}));
+    EXPECT_EQ(ParseMove("e4", board), e4);
+    EXPECT_TRUE(ParseMove("E2E4", board).move.IsNull());
+    EXPECT_TRUE(ParseMove(" e2e4", board).move.IsNull());
+    EXPECT_EQ(ParseMove("Nf3+", board).move, (Move{62, 45, 0, 0}));
+    EXPECT_EQ(ParseMove("Pe4", board).move.to, Sq("e4"));
+    EXPECT_TRUE(ParseMove("0-0", board).move.IsNull());
+    EXPECT_TRUE(ParseMove("O-O+", board).move.IsNull());
+    // A piece letter without a readable square finds the first knight move.
+    EXPECT_EQ(board.piece[ParseMove("Nzz", board).move.from], KNIGHT);
+    EXPECT_EQ(board.piece[ParseMove("Nx", board).move.from], KNIGHT);
+}
+
+TEST(ParseMove, CastlingWordsAreBuiltForTheSideToMove) {
+    Board board;
+    EXPECT_EQ(ParseMove("o-o", board).move, (Move{60, 62, 0, CASTLE}));
+    EXPECT_EQ(ParseMove("O-O-O", board).move, (Move{60, 58, 0, CASTLE}));
+    board.MakeMove(ParseMove("e4", board).move);
+    EXPECT_EQ(ParseMove("O-O", board).move, (Move{4, 6, 0, CASTLE}));
+    EXPECT_EQ(ParseMove("o-o-o", board).move, (Move{4, 2, 0, CASTLE}));
+
+    Board ready = FromFen("4k3/8/8/8/8/8/8/4K2R w K - 0 1");
+    EXPECT_EQ(ParseMove("Kg1", ready).move.bits, CASTLE);
+    EXPECT_EQ(ParseMove("e1g1", ready).move.bits, CASTLE);
+}
+
+TEST(ParseMove, PromotionsNeedTheirLetter) {
+    Board board = FromFen("4k3/4P3/8/8/8/8/8/R3K3 w - - 0 1");
+    board.piece[Sq("e8")] = EMPTY;
+    board.colour[Sq("e8")] = NO_COLOUR;
+    board.piece[Sq("h8")] = KING;
+    board.colour[Sq("h8")] = BLACK;
+    board.Refresh();
+    const Move queen{12, 4, QUEEN, 48};
+    EXPECT_EQ(ParseMove("e7e8q", board).move, queen);
+    EXPECT_EQ(ParseMove("e7e8Q", board).move, queen);
+    EXPECT_EQ(ParseMove("e8=Q", board).move, queen);
+    EXPECT_EQ(ParseMove("e8=N", board).move.promote, KNIGHT);
+    EXPECT_TRUE(ParseMove("e7e8", board).move.IsNull());
+    EXPECT_TRUE(ParseMove("e8", board).move.IsNull());
+    EXPECT_TRUE(ParseMove("e7e8k", board).move.IsNull());
+
+    Board rook = FromFen("7k/R7/8/8/8/8/8/4K3 w - - 0 1");
+    EXPECT_EQ(ParseMove("a7a8q", rook).move, (Move{8, 0, 0, 0}));
+}
+
+TEST(ParseMove, EnPassantAndPawnCaptures) {
+    Board board = FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
+    EXPECT_EQ(ParseMove("exd6", board).move.bits, 21);
+    EXPECT_EQ(ParseMove("e5d6", board).move.bits, 21);
+    EXPECT_TRUE(ParseMove("zxd6", board).move.IsNull());
+}
+
+// A pinned piece is no rival: with the c3 knight pinned against the e1 king, Ne2 is the g1
+// knight's move whichever knight the generator lists first.
+TEST(ParseMove, PinnedRivalDoesNotHideTheLegalMove) {
+    Board board = FromFen("4k3/8/8/8/1b6/2N5/8/4K1N1 w - - 0 1");
+    const MoveEntry entry = ParseMove("Ne2", board);
+    EXPECT_EQ(entry.move.from, Sq("g1"));
+    Board copy(board);
+    EXPECT_TRUE(copy.MakeMove(entry.move));
+    // Formatting still names the file, as the pinned knight is a rival on the list.
+    EXPECT_EQ(FormatMove(entry.move, board), "Nge2");
+    // When no fitting move is legal the first fit comes back, and MakeMove refuses it.
+    Board pinned = FromFen("4k3/8/8/8/1b6/2N5/8/4K3 w - - 0 1");
+    const MoveEntry refused = ParseMove("Nd5", pinned);
+    EXPECT_EQ(refused.move.from, Sq("c3"));
+    EXPECT_FALSE(pinned.MakeMove(refused.move));
+}
+
+TEST(FormatMove, DisambiguationChecksAndMates) {
+    Board knights = FromFen("4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("b1d2", knights).move, knights), "Nbd2");
+    Board rooks = FromFen("4k3/8/8/R7/8/8/8/R3K3 w - - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("a1a3", rooks).move, rooks), "R1a3");
+    Board queens = FromFen("4k3/8/8/8/8/Q7/8/Q1Q1K3 w - - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("a1b2", queens).move, queens), "Qa1b2");
+
+    Board mate;
+    for (const char* m : {"e4", "e5", "Bc4", "Nc6", "Qh5", "Nf6"})
+        mate.MakeMove(ParseMove(m, mate).move);
+    EXPECT_EQ(FormatMove(ParseMove("h5f7", mate).move, mate), "Qxf7#");
+
+    Board check = FromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("a1a8", check).move, check), "Ra8+");
+    Board castleCheck = FromFen("5k2/8/8/8/8/8/8/4K2R w K - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("o-o", castleCheck).move, castleCheck), "o-o");
+    Board promote = FromFen("7k/4P3/8/8/8/8/8/4K3 w - - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("e8=Q", promote).move, promote), "e8=Q+");
+    Board capture = FromFen("1r5k/P7/8/8/8/8/8/4K3 w - - 0 1");
+    EXPECT_EQ(FormatMove(ParseMove("axb8=N", capture).move, capture), "axb8=N");
+
+    Board start;
+    EXPECT_EQ(FormatMove(Move{}, start), "Ra8");  // the null move reads the piece on a8
+}
+
+// Move text of any length or content gives the all-zero entry or a generated move.
+TEST(ParseMove, ArbitraryTextNeverBreaks) {
+    std::mt19937 rng(99);
+    const std::string alphabet = "abcdefghNBRQKOox=+#-12345678 \t\x01\xff";
+    for (const std::string& fen : test::VariedFens()) {
+        Board board = FromFen(fen);
+        board.GenerateMoves();
+        const MoveList moves = board.CurrentMoves();
+        for (int i = 0; i < 2000; ++i) {
+            std::string text;
+            const int len = static_cast<int>(rng() % (i % 100 == 0 ? 5000 : 9));
+            for (int k = 0; k < len; ++k) text += alphabet[rng() % alphabet.size()];
+            const MoveEntry entry = ParseMove(text, board);
+            if (entry.move.IsNull() || (entry.move.bits & CASTLE)) continue;
+            bool found = false;
+            for (const MoveEntry& e : moves) found |= e.move == entry.move;
+            ASSERT_TRUE(found) << text;
+        }
+    }
+    // A megabyte of text is answered like any other.
+    EXPECT_EQ(Board().piece[ParseMove(std::string(1 << 20, 'N'), Board()).move.from], KNIGHT);
+}
+
+}  // namespace
+}  // namespace vardo
