@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs every depth listed in the perft file (default: the standard positions) with vardo-perft
+# in a Release build and compares the counts. Exit status 1 on any difference.
+#   scripts/perft.sh [EPD_FILE] [MAX_DEPTH]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+epd=${1:-tests/data/perft-standard.epd}
+max=${2:-99}
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"${JOBS:-2}" --target vardo-perft >/dev/null
+failures=0
+total_nodes=0
+total_ms=0
+while IFS= read -r line; do
+    [ -z "$line" ] && continue
+    fen=${line%% ;*}
+    fen=${fen%% }
+    for field in $(echo "$line" | grep -o ';D[0-9]* [0-9]*' | tr ' ' ':'); do
+        depth=${field#;D}; depth=${depth%%:*}
+        expected=${field##*:}
+        [ "$depth" -gt "$max" ] && continue
+        result=$(./build/vardo-perft "$depth" "$fen" | tail -n 1)
+        nodes=$(echo "$result" | awk '{print $2}')
+        ms=$(echo "$result" | awk '{print $4}')
+        total_nodes=$((total_nodes + nodes))
+        total_ms=$((total_ms + ms))
+        if [ "$nodes" = "$expected" ]; then
+            echo "ok   D$depth $expected  $fen"
+        else
+            echo "FAIL D$depth expected $expected got $nodes  $fen"
+            failures=$((failures + 1))
+        fi
+    done
+done < "$epd"
+echo "perft: $failures failed, $total_nodes nodes in $total_ms ms"
+[ "$failures" -eq 0 ]

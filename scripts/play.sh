@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Vardo and starts it at the console, in the build folder where its book vardo.bk is.
+# Build messages go to standard error so that standard output carries only the engine's lines.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+{
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+    cmake --build build -j"${JOBS:-2}" --target vardo
+} >&2
+cd build
+exec ./vardo

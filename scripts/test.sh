@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds Vardo and runs the whole test suite.
+#   scripts/test.sh [BUILD_DIR] [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+shift || true
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" "$@" >/dev/null
+cmake --build "$build" -j"${JOBS:-2}"
+ctest --test-dir "$build" -j"${JOBS:-2}" --output-on-failure
