@@ -1,0 +1,239 @@
+#include "search/searcher.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "board/notation.h"
+#include "search/stop_flag.h"
+
+namespace vardo {
+namespace {
+
+Board FromFen(std::string_view fen) {
+    Board board;
+    EXPECT_TRUE(board.SetFromFen(fen)) << fen;
+    return board;
+}
+
+Move Play(Board& board, const char* text) {
+    const Move move = ParseMove(text, board).move;
+    EXPECT_TRUE(board.MakeMove(move)) << text;
+    return move;
+}
+
+// Every completed iteration as the listener saw it; can raise the stop flag at a given depth.
+struct Recorder : SearchListener {
+    struct Report {
+        int depth;
+        unsigned nodes;
+        int score;
+        Line line;
+    };
+    std::vector<Report> reports;
+    int stopAtDepth = 0;
+    std::function<void(int)> onIteration;
+
+    void OnIteration(int depth, unsigned nodes, float, int score, const Line& line) override {
+        reports.push_back({depth, nodes, score, line});
+        if (onIteration) onIteration(depth);
+        if (depth == stopAtDepth) stopFlag = true;
+    }
+};
+
+// The stop flag is process-wide: every test starts and ends with it lowered.
+class SearchTest : public ::testing::Test {
+   protected:
+    void SetUp() override { stopFlag = false; }
+    void TearDown() override { stopFlag = false; }
+
+    // Searches `fen` from its root with AlphaBeta directly.
+    int AlphaBeta(const Board& board, int alpha, int beta, int depth, Line& line) {
+        searcher.board = std::make_unique<Board>(board);
+        return searcher.AlphaBeta(alpha, beta, depth, line);
+    }
+
+    Searcher searcher;
+};
+
+constexpr const char* KIWIPETE =
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+
+TEST_F(SearchTest, MateInOneFoundAtDepthTwoAndDeepeningStops) {
+    const Board board = FromFen("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    Recorder recorder;
+    const BestMove best = searcher.Search(board, &recorder);
+    EXPECT_EQ(CoordinateText(best.move), "d1d8");
+    EXPECT_EQ(best.score, MATE_SCORE);
+    ASSERT_EQ(recorder.reports.size(), 2u);
+    EXPECT_LT(recorder.reports[0].score, MATE_SEEN);  // Quiesce does not see the mate
+    EXPECT_EQ(recorder.reports[1].score, MATE_SCORE);
+    EXPECT_EQ(recorder.reports[1].line.front().move, best.move);
+    EXPECT_EQ(searcher.board, nullptr);
+}
+
+TEST_F(SearchTest, MateStalemateAndDraws) {
+    Line line;
+    // Checkmated: -(10000 + depth) at every depth, and no line.
+    const Board mated = FromFen("3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1");
+    for (int depth = 1; depth <= 3; ++depth) {
+        EXPECT_EQ(AlphaBeta(mated, -MATE_SCORE, MATE_SCORE, depth, line), -MATE_SCORE - depth);
+        EXPECT_TRUE(line.empty());
+    }
+    // Stalemate.
+    const Board stalemate = FromFen("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+    for (int depth = 1; depth <= 3; ++depth)
+        EXPECT_EQ(AlphaBeta(stalemate, -MATE_SCORE, MATE_SCORE, depth, line), DRAW_SCORE);
+
+    // A lone king against a queen: lost, unless every move reaches the fifty-move limit.
+    Board fifty = FromFen("7k/8/8/3q4/8/8/8/K7 w - - 0 1");
+    EXPECT_LT(AlphaBeta(fifty, -MATE_SCORE, MATE_SCORE, 1, line), -500);
+    fifty.fifty = 99;
+    EXPECT_EQ(AlphaBeta(fifty, -MATE_SCORE, MATE_SCORE, 1, line), DRAW_SCORE);
+
+    // The same, but the king can repeat the position a third time: a1b1 is a draw.
+    Board repeat = FromFen("7k/8/8/3q4/8/8/8/K7 w - - 0 1");
+    for (int round = 0; round < 2; ++round)
+        for (const char* move : {"a1b1", "d5d6", "b1a1", "d6d5"}) Play(repeat, move);
+    EXPECT_EQ(AlphaBeta(repeat, -MATE_SCORE, MATE_SCORE, 1, line), DRAW_SCORE);
+    ASSERT_EQ(line.size(), 1);
+    EXPECT_EQ(CoordinateText(line.front().move), "a1b1");
+}
+
+TEST_F(SearchTest, MatedAtEveryMoveKeepsThePreviousIteration) {
+    // Black's only move Kb8 is met by Rh8#, seen at depth 3: no root move raises alpha.
+    const Board board = FromFen("k7/8/1K6/8/8/8/8/7R b - - 0 1");
+    Recorder recorder;
+    const BestMove best = searcher.Search(board, &recorder);
+    ASSERT_EQ(recorder.reports.size(), 3u);
+    EXPECT_TRUE(recorder.reports[2].line.empty());
+    EXPECT_EQ(recorder.reports[2].score, MATE_SCORE);  // White's point of view
+    EXPECT_EQ(CoordinateText(best.move), "a8b8");
+    EXPECT_EQ(best.score, -recorder.reports[1].score);
+}
+
+TEST_F(SearchTest, FailHardBounds) {
+    const Board board = FromFen(KIWIPETE);
+    Line line;
+    const int exact = AlphaBeta(board, -MATE_SCORE, MATE_SCORE, 3, line);
+    EXPECT_EQ(AlphaBeta(board, exact + 50, exact + 100, 3, line), exact + 50);
+    EXPECT_EQ(AlphaBeta(board, exact - 100, exact - 50, 3, line), exact - 50);
+    EXPECT_EQ(AlphaBeta(board, exact - 1, exact + 1, 3, line), exact);
+
+    // A quiet position: Quiesce is the static evaluation clamped to the window.
+    searcher.board = std::make_unique<Board>(FromFen("4k3/8/8/8/8/8/3PP3/4K3 w - - 0 1"));
+    const int stand = Evaluator().Evaluate(*searcher.board);
+    EXPECT_EQ(searcher.Quiesce(-MATE_SCORE, MATE_SCORE), stand);
+    EXPECT_EQ(searcher.Quiesce(stand + 10, stand + 20), stand + 10);
+    EXPECT_EQ(searcher.Quiesce(stand - 20, stand - 10), stand - 10);
+}
+
+TEST_F(SearchTest, EveryReportedLineIsPlayableFromTheRoot) {
+    for (const char* fen : {KIWIPETE, "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - 0 1",
+                            "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"}) {
+        const Board board = FromFen(fen);
+        Recorder recorder;
+        const BestMove best = searcher.Search(board, &recorder, 5);
+        unsigned lastNodes = 0;
+        for (const auto& report : recorder.reports) {
+            EXPECT_GE(report.nodes, lastNodes);
+            lastNodes = report.nodes;
+            ASSERT_FALSE(report.line.empty());
+            EXPECT_LE(report.line.size(), report.depth);
+            Board replay = board;
+            for (const MoveEntry& entry : report.line)
+                ASSERT_TRUE(replay.MakeMove(entry.move))
+                    << fen << " depth " << report.depth << " " << CoordinateText(entry.move);
+        }
+        EXPECT_EQ(best.move, recorder.reports.back().line.front().move);
+    }
+}
+
+TEST_F(SearchTest, LineNeverCarriesASiblingsMoves) {
+    // Nxb5 raises alpha first; Nxd5 is worse, and its reply is left in the child line; then
+    // every quiet move is a fifty-move draw, found without searching below it. The line of
+    // the draw must be that move alone, not followed by the reply to Nxd5.
+    const Board board = FromFen("7k/8/8/1r1p4/7q/2N5/8/K7 w - - 99 80");
+    Line line;
+    EXPECT_EQ(AlphaBeta(board, -MATE_SCORE, MATE_SCORE, 2, line), DRAW_SCORE);
+    ASSERT_EQ(line.size(), 1);
+    EXPECT_FALSE(line.front().move.bits & CAPTURE);
+}
+
+TEST_F(SearchTest, ScoresReportedFromWhitesPointOfView) {
+    const Board board = FromFen("4k3/8/8/3q4/8/8/8/4K3 b - - 0 1");  // Black a queen up
+    Recorder recorder;
+    const BestMove best = searcher.Search(board, &recorder, 2);
+    EXPECT_GT(best.score, 500);
+    EXPECT_EQ(recorder.reports.back().score, -best.score);
+}
+
+TEST_F(SearchTest, HistoryGrowsByThePlyListCount) {
+    // White's only legal move is Kh2. Two moves made before the search put its root two plies
+    // below the lists' start: the quiet move raising alpha there earns 3, and also when it
+    // causes the cut.
+    Board board = FromFen("8/8/8/8/8/5k2/8/6K1 w - - 0 1");
+    Play(board, "g1h1");
+    Play(board, "f3f2");
+    const int h1 = 63, h2 = 55;
+    Line line;
+    AlphaBeta(board, -MATE_SCORE, MATE_SCORE, 1, line);
+    EXPECT_EQ(searcher.board->historyTable[h1][h2], 3);
+    EXPECT_EQ(AlphaBeta(board, -MATE_SCORE, -MATE_SEEN, 1, line), -MATE_SEEN);
+    EXPECT_EQ(searcher.board->historyTable[h1][h2], 3);
+    ASSERT_EQ(line.size(), 1);
+
+    // Through the driver, counts start again every iteration: the root move earns 1 in each.
+    Recorder recorder;
+    recorder.onIteration = [&](int) { EXPECT_EQ(searcher.board->historyTable[h1][h2], 1); };
+    searcher.Search(FromFen("8/8/8/8/8/8/5k2/7K w - - 0 1"), &recorder, 3);
+    EXPECT_EQ(recorder.reports.size(), 3u);
+}
+
+TEST_F(SearchTest, StopFlagEndsTheSearchAndKeepsTheLastIteration) {
+    const Board board = FromFen(KIWIPETE);
+    Recorder recorder;
+    recorder.stopAtDepth = 3;
+    const BestMove best = searcher.Search(board, &recorder);
+    ASSERT_EQ(recorder.reports.size(), 3u);
+    EXPECT_EQ(best.move, recorder.reports[2].line.front().move);
+    EXPECT_EQ(best.score, recorder.reports[2].score);          // White to move
+    EXPECT_EQ(searcher.nodes, recorder.reports[2].nodes + 1);  // stopped at depth 4's root
+    EXPECT_EQ(searcher.board, nullptr);
+
+    // Raised before the search: depth 1 still completes, so there is a move.
+    Recorder early;
+    stopFlag = true;
+    EXPECT_FALSE(searcher.Search(board, &early).move.IsNull());
+    EXPECT_EQ(early.reports.size(), 1u);
+    EXPECT_TRUE(stopFlag);  // the caller lowers it
+
+    // Outside the driver the signal is the node count.
+    Line line;
+    searcher.nodes = 0;
+    try {
+        AlphaBeta(board, -MATE_SCORE, MATE_SCORE, 3, line);
+        ADD_FAILURE() << "no stop signal";
+    } catch (StopSignal signal) {
+        EXPECT_EQ(signal, 1u);
+    }
+}
+
+TEST_F(SearchTest, SearchesAreDeterministicAndLeaveTheGameBoardAlone) {
+    Board game = FromFen(KIWIPETE);
+    Play(game, "a2a3");
+    const Board before = game;
+    const BestMove first = searcher.Search(game, nullptr, 4);
+    const unsigned firstNodes = searcher.nodes;
+    const BestMove second = searcher.Search(game, nullptr, 4);
+    EXPECT_EQ(first.move, second.move);
+    EXPECT_EQ(first.score, second.score);
+    EXPECT_EQ(searcher.nodes, firstNodes);
+    EXPECT_TRUE(game == before);
+}
+
+}  // namespace
+}  // namespace vardo
