@@ -1,9 +1,15 @@
-#include <cstdio>
+// Vardo: plays chess against a person at the console or an xboard interface on standard input
+// and output.
+#include <csignal>
 
-#include "board/board.h"
+#include "engine/engine.h"
 
 int main() {
-    vardo::Board board;
-    std::printf("Vardo v0.72 (VARDO)\n\n\n");
-    return 0;
+#ifdef SIGPIPE
+    // An interface that closes our output must not kill us mid-line: writes then fail quietly,
+    // and the end of input that follows ends the session as "quit" would.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    vardo::Engine engine;
+    return engine.CommandLoop();
 }

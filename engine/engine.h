@@ -1,0 +1,146 @@
+// The Engine: the application object that owns the game and everything that lives for the
+// whole session, runs the command loop on the main thread and one computer turn at a time on
+// its own thread.
+#pragma once
+
+#include <atomic>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "board/board.h"
+#include "book/book.h"
+#include "engine/console_reader.h"
+#include "engine/version.h"
+#include "search/search.h"
+#include "search/searcher.h"
+#include "search/timer.h"
+#include "support/log.h"
+#include "support/thread.h"
+
+namespace vardo {
+
+// The computer accepts an offered draw when its score is below this...
+inline constexpr int DRAW_ACCEPT_SCORE = 50;
+// ...and the game has more plies than this.
+inline constexpr int DRAW_ACCEPT_PLIES = 30;
+// The computer resigns when its score is below this.
+inline constexpr int RESIGN_SCORE = -650;
+// The command loop's sleep when no input is queued.
+inline constexpr int IDLE_POLL_MS = 25;
+
+// Owns the process-wide log for as long as it lives. The Engine holds one as its first member,
+// so the log exists before any of its threads starts and is closed only after all have ended.
+class SessionLog {
+   public:
+    explicit SessionLog(const std::string& fileName);
+    ~SessionLog();
+    SessionLog(const SessionLog&) = delete;
+    SessionLog& operator=(const SessionLog&) = delete;
+
+   private:
+    std::unique_ptr<Log> log;
+};
+
+class Engine : public Thread, public SearchListener {
+   public:
+    // Opens the log, starts the console thread on `input`, loads the book and writes the
+    // banner to `output`. The program uses standard input and output and the fixed file
+    // names; tests pass their own streams and files.
+    explicit Engine(std::istream& input = std::cin, std::ostream& output = std::cout,
+                    const std::string& bookFile = BOOK_FILE,
+                    const std::string& logFile = LogFileName());
+    // Stops a search in progress and waits for every thread before the log is closed.
+    ~Engine() override;
+
+    // Reads and acts on commands until "quit" (or the end of input); returns 0.
+    int CommandLoop();
+
+    // Console output: the board as eight rows, the command summary, the resignation line.
+    void ShowBoard(const Board& position);
+    void ShowHelp();
+    void Resign(int colour);
+
+    // The thinking line of one completed iteration, when posting is on.
+    void OnIteration(int depth, unsigned nodes, float seconds, int score,
+                     const Line& line) override;
+
+   protected:
+    // One computer turn on the search thread: a book move or a search of searchBoard.
+    void Run() override;
+
+   private:
+    enum class Test { EQUAL, BEGINS };
+    // A row of the command table. The action returns false when the line is to be read as a
+    // move after all (a missing argument).
+    struct Command {
+        const char* word;
+        Test test;
+        bool (Engine::*action)(const std::string& line);
+    };
+    static const Command commandTable[];
+
+    // The computer's part of a pass: start a turn, or play, resign or accept a draw with the
+    // result of a finished one. True when the pass ends there.
+    bool ComputerTurn();
+    // Acts on a line from the table; false when no row takes it.
+    bool Dispatch(const std::string& line);
+    // A line that no row takes: a move typed by the user, or an unknown command.
+    void TypedMove(const std::string& line);
+    // Called when the game board changes: stops a running search and drops its result or a
+    // pending one, so a move found for another position is never played. (The search works on
+    // its own copy, so the board may change before this is called.)
+    void PositionChanged();
+    void ClearResult();
+    void SetTimeControl(int movesPerControl, float seconds, bool setSeconds);
+
+    // The actions of the command table.
+    bool Ignore(const std::string& line);
+    bool Rejected(const std::string& line);
+    bool Protover(const std::string& line);
+    bool Ping(const std::string& line);
+    bool MoveNow(const std::string& line);
+    bool SetBoard(const std::string& line);
+    bool NewGame(const std::string& line);
+    bool Go(const std::string& line);
+    bool PlayWhite(const std::string& line);
+    bool PlayBlack(const std::string& line);
+    bool OfferDraw(const std::string& line);
+    bool Force(const std::string& line);
+    bool MoveTime(const std::string& line);
+    bool Level(const std::string& line);
+    bool TimeLeft(const std::string& line);
+    bool Undo(const std::string& line);
+    bool Remove(const std::string& line);
+    bool Post(const std::string& line);
+    bool NoPost(const std::string& line);
+    bool Display(const std::string& line);
+    bool ToggleBook(const std::string& line);
+    bool Help(const std::string& line);
+    bool Result(const std::string& line);
+    bool Quit(const std::string& line);
+
+    SessionLog sessionLog;  // first: outlives every thread that logs
+    Board board;            // the game; read and changed by the main thread only
+    Book book;
+    Searcher searcher;
+    ConsoleReader console;
+    bool drawOffered = false;
+    // Written by the search thread before turnDone is raised; read by the command loop only
+    // after that (or when no turn runs).
+    SearchResult result;
+    std::atomic<bool> post{false};
+    Timer timer{0};  // settings and watch changed under the Engine's mutex
+
+    // The position of the turn in progress: copied from the game board by the command loop
+    // before the search thread starts and only read while it runs.
+    Board searchBoard;
+    // Raised by the search thread when its turn's result is in place.
+    std::atomic<bool> turnDone{false};
+    bool quitting = false;
+};
+
+// Whether the side to move has a move that does not leave its king attacked.
+bool HasLegalMove(const Board& position);
+
+}  // namespace vardo

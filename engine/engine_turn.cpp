@@ -1,0 +1,126 @@
+// The computer's turn: the search thread's Run, its thinking lines, and what the command loop
+// does with the result.
+#include <cstdio>
+#include <string>
+
+#include "board/notation.h"
+#include "engine/engine.h"
+#include "search/stop_flag.h"
+
+namespace vardo {
+
+bool HasLegalMove(const Board& position) {
+    Board trial(position);
+    trial.GenerateMoves();
+    const MoveList moves = trial.CurrentMoves();
+    for (const MoveEntry& entry : moves) {
+        if (trial.MakeMove(entry.move)) return true;
+    }
+    return false;
+}
+
+// Runs on the search thread and reads only searchBoard, which the command loop leaves alone
+// until the turn is done.
+void Engine::Run() {
+    SearchResult found;
+    std::string text;
+    MoveEntry entry;
+    if (book.ChooseLegal(searchBoard, text, entry)) {
+        // A book move is announced with the book's own text; its score is the move's
+        // ordering score. No watch is started: the choice is instant.
+        found.text = text;
+        found.move = entry.move;
+        found.score = entry.score;
+    } else {
+        {
+            MutexLock lock(*this);
+            if (timer.IsRunning()) LogWarning("(Main) Time control already running");
+            if (!timer.StartClock()) LogError("(Main) Time control didn't start");
+        }
+        const BestMove best = searcher.Search(searchBoard, this);
+        found.text = FormatMove(best.move, searchBoard);
+        found.move = best.move;
+        found.score = best.score;
+    }
+    result = found;
+    {
+        // Ends the watch (if any) and counts the move against the time control.
+        MutexLock lock(*this);
+        timer.MoveDone();
+    }
+    turnDone = true;
+    console.Wake();
+}
+
+// The line is replayed from the position the search started from, so every move is written
+// in the notation of the position it is played in.
+void Engine::OnIteration(int depth, unsigned nodes, float seconds, int score, const Line& line) {
+    if (!post) return;
+    Board replay(searchBoard);
+    std::string moves;
+    for (const MoveEntry& entry : line) {
+        moves += ' ';
+        moves += FormatMove(entry.move, replay);
+        if (!replay.MakeMove(entry.move)) LogWarning("(Main) Illegal move in pv;" + moves);
+    }
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, "%d %d %d %u", depth, score,
+                  static_cast<int>(seconds * 100.0), nodes);
+    console.WriteLine(numbers + moves);
+}
+
+bool Engine::ComputerTurn() {
+    if (searcher.computerSide != board.side) return false;
+    if (IsRunning() && !turnDone) return false;
+    Wait();  // the turn has ended or is just returning: joins at once
+
+    // 1. Nothing pending: start a turn, unless the computer has no move at all (mate or
+    // stalemate on the board); then wait for a command that changes the position or sides.
+    if (result.move.IsNull()) {
+        if (!HasLegalMove(board)) return false;
+        searchBoard = board;
+        turnDone = false;
+        // Lowered here, before the turn starts its watch, so a stop raised by "?" or by a
+        // watch with no time left is never lost.
+        stopFlag = false;
+        if (Start()) return true;
+        LogError("(Main) Thread didn't start");
+        return false;  // read input and sleep before trying again
+    }
+
+    // 2. An offered draw is decided now, and only now.
+    if (drawOffered) {
+        drawOffered = false;
+        if (result.score < DRAW_ACCEPT_SCORE &&
+            board.undoStack.size() > static_cast<std::size_t>(DRAW_ACCEPT_PLIES)) {
+            console.WriteLine("accept draw");
+            searcher.computerSide = NO_COLOUR;
+            ClearResult();
+            return true;
+        }
+    }
+
+    // 3. A lost position: resign instead of moving.
+    if (result.score < RESIGN_SCORE) {
+        Resign(searcher.computerSide);
+        searcher.computerSide = NO_COLOUR;
+        ClearResult();
+        return true;
+    }
+
+    // 4. Play the move; the pass goes on to read input.
+    if (board.MakeMove(result.move)) {
+        console.WriteLine("move " + result.text);
+    } else {
+        LogWarning("(Main) No legal move;" + result.text);
+        searcher.computerSide = NO_COLOUR;
+    }
+    ClearResult();
+    return false;
+}
+
+void Engine::ClearResult() {
+    result = SearchResult();
+}
+
+}  // namespace vardo
