@@ -36,7 +36,7 @@ bool Board::SetFromFen(std::string_view fen) {
         if (field == 0) {
             if (c == '/') {
                 // A rank ends only after exactly eight squares.
-                if (square == 0 || square % 8 != 0 || square / 8 != slashes + 1) return false;
+                if (slashes == 7 || square % 8 != 0 || square / 8 != slashes + 1) return false;
                 ++slashes;
             } else if (c >= '1' && c <= '8') {
                 const int run = c - '0';

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs every depth listed in the perft file (default: the standard positions) with vardo-perft
-# in a Release build and compares the counts. Exit status 1 on any difference.
+# Runs every depth listed in the perft files (default: the standard and the themed positions)
+# with vardo-perft in a Release build and compares the counts. Exit status 1 on any difference.
 #   scripts/perft.sh [EPD_FILE] [MAX_DEPTH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-epd=${1:-tests/data/perft-standard.epd}
+epds=${1:-tests/data/perft-standard.epd tests/data/perft-themed.epd}
 max=${2:-99}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"${JOBS:-2}" --target vardo-perft >/dev/null
@@ -31,6 +31,6 @@ while IFS= read -r line; do
             failures=$((failures + 1))
         fi
     done
-done < "$epd"
+done < <(cat $epds)
 echo "perft: $failures failed, $total_nodes nodes in $total_ms ms"
 [ "$failures" -eq 0 ]
