@@ -110,8 +110,7 @@ inline std::size_t CheckTree(const Book& book) {
         stack.pop_back();
         for (std::size_t i = 0; i < item.node->children.size(); ++i) {
             const BookNode& child = item.node->children[i];
-            for (std::size_t j = 0; j < i; ++j)
-                EXPECT_NE(item.node->children[j].text, child.text);
+            for (std::size_t j = 0; j < i; ++j) EXPECT_NE(item.node->children[j].text, child.text);
             Board next(item.board);
             const MoveEntry entry = ParseMove(child.text, next);
             if (!next.IsListed(entry.move) || !next.MakeMove(entry.move)) {
