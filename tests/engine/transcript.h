@@ -93,7 +93,7 @@ class FeedBuffer : public std::streambuf {
 // A stream buffer that splits what is written into lines for a Transcript.
 class LineSink : public std::streambuf {
    public:
-    explicit LineSink(std::function<void(std::string)> deliver) : deliver(std::move(deliver)) {}
+    explicit LineSink(std::function<void(std::string)> onLine) : deliver(std::move(onLine)) {}
 
    protected:
     int_type overflow(int_type c) override;
