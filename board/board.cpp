@@ -62,6 +62,8 @@ Board& Board::operator=(const Board& other) {
     fifty = other.fifty;
     kingSquare[WHITE] = other.kingSquare[WHITE];
     kingSquare[BLACK] = other.kingSquare[BLACK];
+    occupancy[WHITE] = other.occupancy[WHITE];
+    occupancy[BLACK] = other.occupancy[BLACK];
     return *this;
 }
 
@@ -103,9 +105,12 @@ int Board::KingSquare(int c) const {
 void Board::Refresh() {
     if (!plyMoves.empty()) CurrentMoves().checkState = MoveList::UNKNOWN;
     kingSquare[WHITE] = kingSquare[BLACK] = NO_SQUARE;
-    for (int sq = 63; sq >= 0; --sq)
-        if (piece[sq] == KING && (colour[sq] == WHITE || colour[sq] == BLACK))
-            kingSquare[colour[sq]] = sq;
+    occupancy[WHITE] = occupancy[BLACK] = 0;
+    for (int sq = 63; sq >= 0; --sq) {
+        if (colour[sq] != WHITE && colour[sq] != BLACK) continue;
+        occupancy[colour[sq]] |= std::uint64_t{1} << sq;
+        if (piece[sq] == KING) kingSquare[colour[sq]] = sq;
+    }
 }
 
 bool Board::IsConsistent() const {
@@ -115,6 +120,10 @@ bool Board::IsConsistent() const {
         if (colour[sq] < WHITE || colour[sq] > NO_COLOUR) return false;
     }
     for (int c = WHITE; c <= BLACK; ++c) {
+        std::uint64_t bits = 0;
+        for (int sq = 0; sq < 64; ++sq)
+            if (colour[sq] == c) bits |= std::uint64_t{1} << sq;
+        if (bits != occupancy[c]) return false;
         int first = NO_SQUARE;
         for (int sq = 0; sq < 64 && first == NO_SQUARE; ++sq)
             if (piece[sq] == KING && colour[sq] == c) first = sq;

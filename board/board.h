@@ -72,6 +72,8 @@ class Board {
     // Square of each king, kept up to date by every change of the position made through
     // these operations (NO_SQUARE when a side has none). Redundant with `piece`/`colour`.
     int KingSquare(int colour) const;
+    // The squares of one colour's men, bit s for square s. Redundant with `colour`.
+    std::uint64_t Occupancy(int c) const { return occupancy[c]; }
     // Recomputes the redundant data from colour[] and piece[] and compares.
     bool IsConsistent() const;
     // Recomputes the redundant data (king squares, the cached check state of the current ply)
@@ -88,6 +90,9 @@ class Board {
     void AddEnPassant();
     bool CastleAllowed(int to) const;
     int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
+    // Squares occupied by each colour, one bit per square (bit s for square s).
+    std::uint64_t occupancy[2] = {0, 0};
+    void GeneratePieceMoves(int s, int p, bool capturesOnly);
 };
 
 }  // namespace vardo

@@ -5,6 +5,10 @@ namespace vardo {
 
 namespace {
 
+constexpr std::uint64_t Bit(int square) {
+    return std::uint64_t{1} << square;
+}
+
 // Castling geometry by the king's destination: the squares that must be empty, the two that
 // must not be attacked, the king's home square, and where the rook comes from and goes to.
 struct CastleRule {
@@ -83,7 +87,7 @@ bool Board::MakeMove(Move move) {
     const int from = move.from;
     const int to = move.to;
     if (from == 0 && to == 0) return false;
-    if (from < 0 || from > 63 || to < 0 || to > 63) return false;
+    if (from < 0 || from > 63 || to < 0 || to > 63 || from == to) return false;
     if (piece[from] == EMPTY || colour[from] == NO_COLOUR) return false;
 
     const int us = side;
@@ -108,6 +112,7 @@ bool Board::MakeMove(Move move) {
         piece[rule->rookTo] = piece[rule->rookFrom];
         colour[rule->rookFrom] = NO_COLOUR;
         piece[rule->rookFrom] = EMPTY;
+        occupancy[us] = (occupancy[us] & ~Bit(rule->rookFrom)) | Bit(rule->rookTo);
     }
 
     undoStack.push_back({piece[to], castle, enPassant, fifty, move});
@@ -121,6 +126,9 @@ bool Board::MakeMove(Move move) {
     else
         ++fifty;
 
+    if (colour[to] != NO_COLOUR) occupancy[colour[to]] &= ~Bit(to);
+    occupancy[colour[from]] &= ~Bit(from);
+    occupancy[us] |= Bit(to);
     colour[to] = us;
     piece[to] = (move.bits & PROMOTION) ? move.promote : moving;
     colour[from] = NO_COLOUR;
@@ -129,6 +137,7 @@ bool Board::MakeMove(Move move) {
 
     if (move.bits & EN_PASSANT) {
         const int taken = us == WHITE ? to + 8 : to - 8;
+        if (colour[taken] != NO_COLOUR) occupancy[colour[taken]] &= ~Bit(taken);
         colour[taken] = NO_COLOUR;
         piece[taken] = EMPTY;
     }
@@ -157,6 +166,9 @@ void Board::TakeBack() {
     fifty = record.fifty;
 
     const int moved = piece[to];
+    if (colour[from] != NO_COLOUR) occupancy[colour[from]] &= ~Bit(from);
+    if (colour[to] != NO_COLOUR) occupancy[colour[to]] &= ~Bit(to);
+    occupancy[mover] |= Bit(from);
     colour[from] = mover;
     piece[from] = (move.bits & PROMOTION) ? PAWN : moved;
     if (moved == KING) kingSquare[mover] = from;
@@ -164,6 +176,7 @@ void Board::TakeBack() {
     if (record.captured != EMPTY) {
         colour[to] = Other(mover);
         piece[to] = record.captured;
+        occupancy[Other(mover)] |= Bit(to);
     } else {
         colour[to] = NO_COLOUR;
         piece[to] = EMPTY;
@@ -172,6 +185,9 @@ void Board::TakeBack() {
     if (move.bits & CASTLE) {
         const CastleRule* rule = FindCastleRule(to);
         if (rule != nullptr) {
+            if (colour[rule->rookTo] != NO_COLOUR)
+                occupancy[colour[rule->rookTo]] &= ~Bit(rule->rookTo);
+            occupancy[mover] |= Bit(rule->rookFrom);
             colour[rule->rookFrom] = mover;
             piece[rule->rookFrom] = ROOK;
             colour[rule->rookTo] = NO_COLOUR;
@@ -180,13 +196,11 @@ void Board::TakeBack() {
     }
 
     if (move.bits & EN_PASSANT) {
-        if (mover == WHITE) {
-            colour[to + 8] = BLACK;
-            piece[to + 8] = PAWN;
-        } else {
-            colour[to - 8] = WHITE;
-            piece[to - 8] = PAWN;
-        }
+        const int taken = mover == WHITE ? to + 8 : to - 8;
+        if (colour[taken] != NO_COLOUR) occupancy[colour[taken]] &= ~Bit(taken);
+        colour[taken] = Other(mover);
+        piece[taken] = PAWN;
+        occupancy[Other(mover)] |= Bit(taken);
     }
 
     plyMoves.pop_back();

@@ -1,4 +1,7 @@
+#include <bit>
+
 #include "board/board.h"
+#include "board/geometry.h"
 #include "board/tables.h"
 
 namespace vardo {
@@ -41,6 +44,44 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 }
 }  // namespace
 
+// The moves of a knight, bishop, rook, queen or king on s: along each direction in table
+// order, quiet moves to empty squares (unless only captures are wanted) and the capture of the
+// first man of the other colour.
+void Board::GeneratePieceMoves(int s, int p, bool capturesOnly) {
+    const int them = Other(side);
+    auto target = [&](int n) {
+        if (colour[n] == NO_COLOUR) {
+            if (!capturesOnly) AddMove(MakeMoveRecord(s, n, 0));
+            return true;
+        }
+        if (colour[n] == them) AddMove(MakeMoveRecord(s, n, CAPTURE));
+        return false;
+    };
+    auto slide = [&](int d) {
+        for (const std::int8_t* n = GEOMETRY.ray[s][d]; *n >= 0; ++n)
+            if (!target(*n)) break;
+    };
+    switch (p) {
+        case KNIGHT:
+            for (const std::int8_t* n = GEOMETRY.knight[s]; *n >= 0; ++n) target(*n);
+            break;
+        case KING:
+            for (const std::int8_t* n = GEOMETRY.king[s]; *n >= 0; ++n) target(*n);
+            break;
+        case BISHOP:
+            for (int d : BISHOP_DIRECTIONS) slide(d);
+            break;
+        case ROOK:
+            for (int d : ROOK_DIRECTIONS) slide(d);
+            break;
+        case QUEEN:
+            for (int d = 0; d < DIRECTIONS; ++d) slide(d);
+            break;
+        default:
+            break;
+    }
+}
+
 // The en-passant captures onto the square a double step has just passed over.
 void Board::AddEnPassant() {
     const int e = enPassant;
@@ -79,8 +120,9 @@ void Board::GenerateMoves() {
     CurrentMoves().clear();
     const int us = side;
     const int them = Other(us);
-    for (int s = 0; s < 64; ++s) {
-        if (colour[s] != us) continue;
+    // Squares in increasing order, as the occupancy bits come lowest first.
+    for (std::uint64_t men = occupancy[us]; men != 0; men &= men - 1) {
+        const int s = std::countr_zero(men);
         const int p = piece[s];
         const int file = s & 7;
         if (p == PAWN) {
@@ -105,20 +147,7 @@ void Board::GenerateMoves() {
             }
             continue;
         }
-        const int origin = mailbox64[s];
-        for (int d = 0; d < offsetCount[p]; ++d) {
-            const int step = pieceOffsets[p][d];
-            for (int index = origin + step;; index += step) {
-                const int n = mailbox[index];
-                if (n == -1) break;
-                if (colour[n] != NO_COLOUR) {
-                    if (colour[n] == them) AddMove(MakeMoveRecord(s, n, CAPTURE));
-                    break;
-                }
-                AddMove(MakeMoveRecord(s, n, 0));
-                if (!slides[p]) break;
-            }
-        }
+        GeneratePieceMoves(s, p, false);
     }
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
@@ -138,8 +167,9 @@ void Board::GenerateCaptures() {
     CurrentMoves().clear();
     const int us = side;
     const int them = Other(us);
-    for (int s = 0; s < 64; ++s) {
-        if (colour[s] != us) continue;
+    // Squares in increasing order, as the occupancy bits come lowest first.
+    for (std::uint64_t men = occupancy[us]; men != 0; men &= men - 1) {
+        const int s = std::countr_zero(men);
         const int p = piece[s];
         const int file = s & 7;
         if (p == PAWN) {
@@ -156,19 +186,7 @@ void Board::GenerateCaptures() {
             }
             continue;
         }
-        const int origin = mailbox64[s];
-        for (int d = 0; d < offsetCount[p]; ++d) {
-            const int step = pieceOffsets[p][d];
-            for (int index = origin + step;; index += step) {
-                const int n = mailbox[index];
-                if (n == -1) break;
-                if (colour[n] != NO_COLOUR) {
-                    if (colour[n] == them) AddMove(MakeMoveRecord(s, n, CAPTURE));
-                    break;
-                }
-                if (!slides[p]) break;
-            }
-        }
+        GeneratePieceMoves(s, p, true);
     }
 
     AddEnPassant();
