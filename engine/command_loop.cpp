@@ -65,6 +65,9 @@ const Engine::Command Engine::commandTable[] = {
 
 int Engine::CommandLoop() {
     LogEvent("New session");
+    // Reading starts only now, so a session's log always begins with its start-up lines and
+    // "New session", however fast the first lines arrive.
+    console.Begin();
     for (;;) {
         // 1. The computer's turn.
         if (ComputerTurn()) continue;

@@ -9,6 +9,9 @@ namespace vardo {
 ConsoleReader::ConsoleReader(std::istream& input_, std::ostream& output_)
     : input(input_), output(output_) {
     output.setf(std::ios::unitbuf);
+}
+
+void ConsoleReader::Begin() {
     if (!Start()) {
         // The log may be missing or unread; standard error reaches whoever started us.
         std::cerr << "(Console) Thread didn't start" << std::endl;
@@ -21,6 +24,9 @@ ConsoleReader::~ConsoleReader() {
     // Run uses the queue and the streams, so it must end before they do.
     Wait();
 }
+
+// Reads through the stream buffer directly: no sentry, so reading never flushes a tied output
+// stream from this thread while another thread writes to it.
 
 bool ReadLine(std::istream& input, std::string& line) {
     line.clear();

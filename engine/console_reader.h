@@ -22,12 +22,15 @@ inline constexpr std::size_t MAX_LINE_LENGTH = 64 * 1024;
 
 class ConsoleReader : public Thread {
    public:
-    // Switches the output to unit buffering and starts the console thread at once. A thread
-    // that cannot start is reported on standard error and in the log; the reader then queues
-    // "quit", since no other line could ever arrive.
+    // Switches the output to unit buffering. Reading begins with Begin.
     explicit ConsoleReader(std::istream& input = std::cin, std::ostream& output = std::cout);
     // Waits for the console thread, which ends after it has read "quit" or the end of input.
     ~ConsoleReader() override;
+
+    // Starts the console thread. A thread that cannot start is reported on standard error and
+    // in the log, and "quit" is queued, since no other line could ever arrive. Lines typed
+    // before this call wait in the input stream and are read in order.
+    void Begin();
 
     // Moves the oldest queued line into `line`; false (line untouched) when none is queued.
     bool PopLine(std::string& line);

@@ -12,9 +12,9 @@ SessionLog::~SessionLog() {
     theLog = nullptr;
 }
 
-// The members come up in their declared order: the log first (so the console thread, started
-// by the console member, always has it), then the board, the book (still empty), the searcher
-// playing Black, the console thread and the default time control.
+// The members come up in their declared order: the log first (so every thread that logs finds
+// it), then the board, the book (still empty), the searcher playing Black, the console reader
+// (its thread starts with the command loop) and the default time control.
 Engine::Engine(std::istream& input, std::ostream& output, const std::string& bookFile,
                const std::string& logFile)
     : sessionLog(logFile), console(input, output) {

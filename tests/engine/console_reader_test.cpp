@@ -26,6 +26,7 @@ TEST(ConsoleReader, QueuesLinesInOrderAndStopsAfterQuit) {
     std::istringstream input("e2e4\n\n quit\nQUIT\nquit \nquit\nnever read\n");
     std::ostringstream output;
     ConsoleReader reader(input, output);
+    reader.Begin();
     EXPECT_EQ(Drain(reader),
               (std::vector<std::string>{"e2e4", "", " quit", "QUIT", "quit ", "quit"}));
     std::string untouched = "kept";
@@ -37,6 +38,7 @@ TEST(ConsoleReader, EndOfInputQueuesQuitOnce) {
     std::istringstream input("new\ngo");  // the last line has no line end
     std::ostringstream output;
     ConsoleReader reader(input, output);
+    reader.Begin();
     EXPECT_EQ(Drain(reader), (std::vector<std::string>{"new", "go", "quit"}));
 }
 
@@ -46,6 +48,7 @@ TEST(ConsoleReader, LongLinesAreCutWithoutLosingTheNextLine) {
     std::istringstream input(exact + "\n" + huge + "\nping 1\n");
     std::ostringstream output;
     ConsoleReader reader(input, output);
+    reader.Begin();
     const std::vector<std::string> lines = Drain(reader);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], exact);
@@ -59,6 +62,7 @@ TEST(ConsoleReader, BinaryBytesStayInTheLine) {
     std::istringstream input(odd + "\n");
     std::ostringstream output;
     ConsoleReader reader(input, output);
+    reader.Begin();
     EXPECT_EQ(Drain(reader), (std::vector<std::string>{odd, "quit"}));
 }
 
@@ -66,6 +70,7 @@ TEST(ConsoleReader, WriteLineStopsAtNulAndEndsEveryTextWithOneLineEnd) {
     std::istringstream input("");
     std::ostringstream output;
     ConsoleReader reader(input, output);
+    reader.Begin();
     reader.WriteLine("abc");
     reader.WriteLine("");
     reader.WriteLine(std::string("x\0y\nz", 5));
@@ -80,6 +85,7 @@ TEST(ConsoleReader, LinesFromTwoThreadsNeverInterleave) {
     std::ostringstream output;
     {
         ConsoleReader reader(input, output);
+        reader.Begin();
         const std::string a(300, 'a');
         const std::string b(300, 'b');
         std::thread other([&] {
@@ -102,6 +108,7 @@ TEST(ConsoleReader, WaitForInputWakesWhenALineArrives) {
     std::istream input(&feed);
     std::ostringstream output;
     ConsoleReader reader(input, output);
+    reader.Begin();
     reader.WaitForInput(0);  // drop a wake-up left from construction, if any
     std::thread typist([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
