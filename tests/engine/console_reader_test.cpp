@@ -57,15 +57,6 @@ TEST(ConsoleReader, LongLinesAreCutWithoutLosingTheNextLine) {
     EXPECT_EQ(lines[3], "quit");
 }
 
-TEST(ConsoleReader, BinaryBytesStayInTheLine) {
-    const std::string odd = std::string("a\0b\r\x01\xff", 6);
-    std::istringstream input(odd + "\n");
-    std::ostringstream output;
-    ConsoleReader reader(input, output);
-    reader.Begin();
-    EXPECT_EQ(Drain(reader), (std::vector<std::string>{odd, "quit"}));
-}
-
 TEST(ConsoleReader, WriteLineStopsAtNulAndEndsEveryTextWithOneLineEnd) {
     std::istringstream input("");
     std::ostringstream output;
@@ -101,24 +92,6 @@ TEST(ConsoleReader, LinesFromTwoThreadsNeverInterleave) {
         ASSERT_TRUE(line == std::string(300, 'a') || line == std::string(300, 'b'));
     }
     EXPECT_EQ(count, 1000);
-}
-
-TEST(ConsoleReader, WaitForInputWakesWhenALineArrives) {
-    FeedBuffer feed;
-    std::istream input(&feed);
-    std::ostringstream output;
-    ConsoleReader reader(input, output);
-    reader.Begin();
-    reader.WaitForInput(0);  // drop a wake-up left from construction, if any
-    std::thread typist([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        feed.Feed("go\n");
-    });
-    const auto start = std::chrono::steady_clock::now();
-    reader.WaitForInput(5000);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    typist.join();
-    feed.Close();
 }
 
 }  // namespace
