@@ -97,7 +97,9 @@ class Book {
     bool ChooseLegal(const Board& game, std::string& text, MoveEntry& entry);
 
    private:
-    void LoadLine(std::string_view line);
+    // Reads one line from the initial position: `board` is the loader's board, with the
+    // moves of the previous line still made on it.
+    void LoadLine(std::string_view line, Board& board);
 };
 
 }  // namespace vardo
