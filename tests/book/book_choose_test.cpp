@@ -15,7 +15,7 @@ using Strings = std::vector<std::string>;
 class BookChoose : public test::BookFiles {
    protected:
     // Loads the lines into `book` with the clock pinned at t.
-    void Setup(const std::string& lines, std::uint32_t t) {
+    void LoadPinned(const std::string& lines, std::uint32_t t) {
         ASSERT_TRUE(book.Load(Write("book.bk", lines)));
         ASSERT_EQ(book.refusedTokens, 0u);
         Pin(t);
@@ -51,7 +51,7 @@ TEST_F(BookChoose, BookRandomDependsOnTheSecondOnly) {
 }
 
 TEST_F(BookChoose, NothingWhenOffEmptyOrOutOfBook) {
-    Setup("e4 e5\n", 1700000000);
+    LoadPinned("e4 e5\n", 1700000000);
     book.enabled = false;
     EXPECT_EQ(book.Choose(start), "");
     book.enabled = true;
@@ -68,7 +68,7 @@ TEST_F(BookChoose, NothingWhenOffEmptyOrOutOfBook) {
 }
 
 TEST_F(BookChoose, SingleChildIsAlwaysChosen) {
-    Setup("e4 e5\n", 0);
+    LoadPinned("e4 e5\n", 0);
     for (std::uint32_t t : {0u, 1u, 2u, 1215493819u, 1700000000u, 1700000001u, 0xFFFFFFFFu}) {
         Pin(t);
         EXPECT_EQ(book.Choose(start), "e4") << t;
@@ -78,7 +78,7 @@ TEST_F(BookChoose, SingleChildIsAlwaysChosen) {
 // Each call swaps two children when s is even, so two calls within one second alternate;
 // with s odd nothing moves.
 TEST_F(BookChoose, TwoChildrenAlternateOnlyWhenTheSeedIsEven) {
-    Setup("e4\nd4\n", 1700000000);  // s = 484506182, even
+    LoadPinned("e4\nd4\n", 1700000000);  // s = 484506182, even
     EXPECT_EQ(book.Choose(start), "d4");
     EXPECT_EQ(book.Choose(start), "e4");
     EXPECT_EQ(book.Choose(start), "d4");
@@ -92,7 +92,7 @@ TEST_F(BookChoose, TwoChildrenAlternateOnlyWhenTheSeedIsEven) {
 // t = 1700000000: BookRandom(2..5) = 0, 2, 2, 2, so c0..c4 become c1, c0, c4, c2, c3, each
 // child moving with its own subtree; the order stays for the next choice.
 TEST_F(BookChoose, ShuffleReordersWholeChildrenInPlace) {
-    Setup("e4 e5\nd4 d5\nc4 c5\nNf3 Nf6\ng3 g6 Bg2\n", 1700000000);
+    LoadPinned("e4 e5\nd4 d5\nc4 c5\nNf3 Nf6\ng3 g6 Bg2\n", 1700000000);
     EXPECT_EQ(book.Choose(start), "d4");
     EXPECT_EQ(ChildTexts(book.root), (Strings{"d4", "e4", "g3", "c4", "Nf3"}));
     EXPECT_EQ(ChildTexts(book.root.children[0]), Strings{"d5"});
@@ -114,7 +114,7 @@ TEST_F(BookChoose, ShuffleReordersWholeChildrenInPlace) {
 // Of several nodes with the key, the first in pre-order is used: here a deep node of the
 // first line comes before a shallow node of the second line.
 TEST_F(BookChoose, FirstNodeInPreOrderIsUsed) {
-    Setup("Nf3 Nf6 Ng1 Ng8 e4 e5 d4\ne4 e5 Nf3\ne2e4 e5 Bc4\n", 1215493819);
+    LoadPinned("Nf3 Nf6 Ng1 Ng8 e4 e5 d4\ne4 e5 Nf3\ne2e4 e5 Bc4\n", 1215493819);
     const std::uint64_t key = Follow(book.root, {"e4", "e5"})->key;
     ASSERT_EQ(Follow(book.root, {"Nf3", "Nf6", "Ng1", "Ng8", "e4", "e5"})->key, key);
     ASSERT_EQ(Follow(book.root, {"e2e4", "e5"})->key, key);
@@ -130,7 +130,7 @@ TEST_F(BookChoose, FirstNodeInPreOrderIsUsed) {
 // The key covers the placement only: the same pieces with the other side to move find the
 // node, and ChooseLegal then finds that its move cannot be played.
 TEST_F(BookChoose, OtherSideToMoveFindsTheNodeButChooseLegalRefusesItsMove) {
-    Setup("e4 c5 Nf3\n", 1700000000);
+    LoadPinned("e4 c5 Nf3\n", 1700000000);
     const Board whiteToMove =
         test::FromFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 1");
     EXPECT_EQ(book.Choose(whiteToMove.HashKey()), "c5");
@@ -149,7 +149,7 @@ TEST_F(BookChoose, OtherSideToMoveFindsTheNodeButChooseLegalRefusesItsMove) {
 }
 
 TEST_F(BookChoose, ChooseLegalGivesTheParsedEntryOrNothing) {
-    Setup("e4 e5 Nf3 Nc6 Bc4 Bc5 O-O\nd4\n", 1215493819);
+    LoadPinned("e4 e5 Nf3 Nc6 Bc4 Bc5 O-O\nd4\n", 1215493819);
     const Board initial;
     std::string text;
     MoveEntry entry;
