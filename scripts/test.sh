@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 shift || true
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" "$@" >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" -DVARDO_TESTS=ON "$@" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}"
 ctest --test-dir "$build" -j"${JOBS:-2}" --output-on-failure
