@@ -42,19 +42,21 @@ struct Gate {
     std::atomic<bool> finished{false};
 };
 
+// The gate lives outside the object: Run must not touch a member while the object is being
+// destroyed around it.
+Gate* activeGate = nullptr;
+
 class GatedThread : public Thread {
    public:
-    explicit GatedThread(Gate& g) : gate(g) {}
+    explicit GatedThread(Gate& g) { activeGate = &g; }
 
    protected:
     void Run() override {
+        Gate& gate = *activeGate;
         gate.started = true;
         while (!gate.release) SleepMs(1);
         gate.finished = true;
     }
-
-   private:
-    Gate& gate;
 };
 
 TEST(Thread, WaitAndDestroyBeforeAnyStartReturnAtOnce) {
