@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# Plays a match of Vardo against another xboard engine (Fairy-Max by default) through a
+# headless xboard, then reads the PGN, xboard's debug file and Vardo's log and prints every
+# game's result and how it ended, a summary with an Elo estimate, and the faults found.
+#
+# Usage: scripts/xboard_match.sh [options]
+#   --games N          games to play, colours alternating, Vardo White in the first (4)
+#   --tc SPEC          time control: MINUTES[:SS] for the whole game, or MOVES/MINUTES[:SS]
+#                      for MOVES moves in that time, repeating (40/1: 40 moves in 1 minute)
+#   --inc SECONDS      increment per move (with --tc MINUTES[:SS]: --tc 2 --inc 1)
+#   --st SECONDS       fixed time per move instead of a clock (--st 1)
+#   --engine PATH      the Vardo binary (build/vardo); its book is taken from beside it
+#   --book PATH        the book to give it (vardo.bk beside the binary, else the repository's)
+#   --opponent CMD     the opponent's command line (/usr/games/fairymax)
+#   --load-game PGN    start every game from the end of the first game of this PGN file
+#   --out DIR          keep every file of the run in DIR (default: a temporary folder,
+#                      removed afterwards unless the match fails)
+#   --timeout SECONDS  bound on the whole run (default: from the time control and games)
+#   --hang SECONDS     a silence of Vardo on the move this long is a hang (30)
+#
+# Exit status: 0 when every game has a result and none ended by an illegal move or a false
+# claim by Vardo, a time forfeit by Vardo, Vardo exiting or not answering, and Vardo's log has
+# every line it should have; 1 otherwise; 2 on a usage or set-up error.
+# The last line of the report, "SUMMARY key=value ...", is for other scripts to read.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+games=4
+tc=""
+inc=""
+st=""
+engine="$repo/build/vardo"
+book=""
+opponent="/usr/games/fairymax"
+load_game=""
+out=""
+total_timeout=""
+hang=30
+
+die() {
+    echo "xboard_match: $*" >&2
+    exit 2
+}
+
+while [[ $# -gt 0 ]]; do
+    case "$1" in
+        --games) games=${2:?}; shift 2 ;;
+        --tc) tc=${2:?}; shift 2 ;;
+        --inc) inc=${2:?}; shift 2 ;;
+        --st) st=${2:?}; shift 2 ;;
+        --engine) engine=${2:?}; shift 2 ;;
+        --book) book=${2:?}; shift 2 ;;
+        --opponent) opponent=${2:?}; shift 2 ;;
+        --load-game) load_game=${2:?}; shift 2 ;;
+        --out) out=${2:?}; shift 2 ;;
+        --timeout) total_timeout=${2:?}; shift 2 ;;
+        --hang) hang=${2:?}; shift 2 ;;
+        -h|--help) sed -n '2,/^set -euo/p' "${BASH_SOURCE[0]}" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+        *) die "unknown option $1 (try --help)" ;;
+    esac
+done
+
+[[ $games =~ ^[1-9][0-9]*$ ]] || die "--games needs a positive number"
+[[ -z $st || -z $tc ]] || die "--st and --tc exclude each other"
+[[ -z $st || -z $inc ]] || die "--st and --inc exclude each other"
+[[ -n $st || -n $tc ]] || tc="40/1"
+xboard_bin=$(command -v xboard || echo /usr/games/xboard)
+[[ -x $xboard_bin ]] || die "xboard is not installed (apt-get install xboard)"
+command -v xvfb-run > /dev/null || die "xvfb-run is not installed (apt-get install xvfb)"
+command -v python3 > /dev/null || die "python3 is needed to read the results"
+[[ -x $engine ]] || die "no engine binary at $engine (build it, or give --engine)"
+engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
+if [[ -z $book ]]; then
+    book="$(dirname "$engine")/vardo.bk"
+    [[ -f $book ]] || book="$repo/vardo.bk"
+fi
+[[ -f $book ]] || die "no book at $book"
+
+# Time-control options for xboard, and a per-game bound in seconds for the default timeout.
+minutes_to_seconds() {  # MINUTES[:SS] -> seconds
+    local m=${1%%:*} s=0
+    [[ $1 == *:* ]] && s=${1#*:}
+    [[ $m =~ ^[0-9]+$ && $s =~ ^[0-9]+$ ]] || die "bad time $1 (MINUTES[:SS])"
+    echo $((10#$m * 60 + 10#$s))
+}
+tc_args=()
+if [[ -n $st ]]; then
+    [[ $st =~ ^[1-9][0-9]*$ ]] || die "--st needs whole seconds"
+    tc_args=(-st "$((st / 60)):$(printf '%02d' $((st % 60)))")
+    game_bound=$((300 * st + 120))  # 150 moves each
+    control="st $st"
+else
+    if [[ $tc == */* ]]; then
+        moves=${tc%%/*}
+        [[ $moves =~ ^[1-9][0-9]*$ ]] || die "bad --tc $tc"
+        base=$(minutes_to_seconds "${tc#*/}")
+        tc_args=(-mps "$moves" -tc "${tc#*/}")
+        periods=$(((150 + moves - 1) / moves))
+        game_bound=$((2 * base * periods + 120))
+    else
+        base=$(minutes_to_seconds "$tc")
+        tc_args=(-tc "$tc")
+        game_bound=$((2 * base + 120))
+    fi
+    control="tc $tc"
+    if [[ -n $inc ]]; then
+        [[ $inc =~ ^[0-9]+$ ]] || die "--inc needs whole seconds"
+        tc_args+=(-inc "$inc")
+        game_bound=$((game_bound + 300 * inc))
+        control+=" inc $inc"
+    fi
+fi
+[[ -n $total_timeout ]] || total_timeout=$((games * game_bound + 60))
+
+keep=0
+if [[ -n $out ]]; then
+    mkdir -p "$out"
+    work=$(cd "$out" && pwd)
+    keep=1
+else
+    work=$(mktemp -d "${TMPDIR:-/tmp}/vardo-xboard.XXXXXX")
+fi
+group=""
+cleanup() {
+    # Ends what this script started: xboard, its X server and both engines share one
+    # process group, led by the process started with setsid.
+    if [[ -n $group ]] && kill -0 -- "-$group" 2> /dev/null; then
+        kill -TERM -- "-$group" 2> /dev/null || true
+        sleep 1
+        kill -KILL -- "-$group" 2> /dev/null || true
+    fi
+    if [[ $keep == 0 ]]; then rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+mkdir -p "$work/home" "$work/vardo" "$work/opponent"
+rm -f "$work/games.pgn" "$work/debug.txt" "$work/vardo/vardo0.72.log"
+cp "$engine" "$work/vardo/vardo"
+cp "$book" "$work/vardo/vardo.bk"
+
+load_args=()
+if [[ -n $load_game ]]; then
+    [[ -f $load_game ]] || die "no game file $load_game"
+    cp "$load_game" "$work/start.pgn"
+    load_args=(-loadGameFile "$work/start.pgn" -loadGameIndex 1)
+fi
+
+echo "Vardo ($engine) against $opponent: $games games, $control, files in $work"
+start=$(date +%s)
+# A private HOME: xboard reads and writes no settings file of the user's.
+(
+    cd "$work"
+    export HOME="$work/home"
+    exec setsid timeout -k 10 "$total_timeout" xvfb-run -a "$xboard_bin" \
+        -noGUI -xexit -saveSettingsOnExit false -soundProgram "" \
+        -fcp ./vardo -fd "$work/vardo" -fn Vardo \
+        -scp "$opponent" -sd "$work/opponent" \
+        -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
+        -xponder -testLegality true -autoCallFlag true -checkMates true -testClaims true \
+        -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
+        > "$work/xboard.out" 2>&1
+) &
+group=$!
+
+# Waits for xboard; once every game is saved it gets a little while to exit by itself.
+finished_at=""
+while kill -0 "$group" 2> /dev/null; do
+    sleep 2
+    saved=0
+    if [[ -f $work/games.pgn ]]; then saved=$(grep -c '^\[Result ' "$work/games.pgn" || true); fi
+    if ((saved >= games)); then
+        [[ -n $finished_at ]] || finished_at=$(date +%s)
+        if (($(date +%s) - finished_at > 20)); then
+            echo "xboard is still alive 20 s after the last game: ending it"
+            kill -TERM -- "-$group" 2> /dev/null || true
+            break
+        fi
+    fi
+done
+wait "$group" 2> /dev/null && status=0 || status=$?
+kill -TERM -- "-$group" 2> /dev/null || true  # an engine left behind
+sleep 1
+kill -KILL -- "-$group" 2> /dev/null || true
+group=""
+elapsed=$(($(date +%s) - start))
+timed_out=0
+if ((status == 124 || status == 137)) && ((elapsed >= total_timeout)); then timed_out=1; fi
+echo "xboard ran ${elapsed} s (status $status$( ((timed_out)) && echo ", stopped by the ${total_timeout} s bound"))"
+
+set +e
+python3 "$repo/scripts/xboard_report.py" --games "$games" --work "$work" --hang "$hang" \
+    --timed-out "$timed_out" --elapsed "$elapsed"
+verdict=$?
+set -e
+if ((verdict != 0)); then
+    keep=1
+    echo "files of the run kept in $work"
+fi
+exit "$verdict"
