@@ -93,7 +93,9 @@ bool Engine::ComputerTurn() {
         drawOffered = false;
         if (result.score < DRAW_ACCEPT_SCORE &&
             board.undoStack.size() > static_cast<std::size_t>(DRAW_ACCEPT_PLIES)) {
+            // xboard takes an engine's acceptance only as its own offer to the offer it made.
             console.WriteLine("accept draw");
+            console.WriteLine("offer draw");
             searcher.computerSide = NO_COLOUR;
             ClearResult();
             return true;

@@ -244,7 +244,8 @@ TEST(Program, ResignationFromLostPositions) {
 }
 
 // The computer is a rook down for a bishop that White can take back: a 32-ply game reached by
-// shuffling knights. With White it accepts a draw; with Black (better) it plays on.
+// shuffling knights. With White it accepts a draw, in words for the console and for xboard;
+// with Black (better) it plays on.
 TEST(Program, DrawOffers) {
     ScratchDir dir;
     ProgramSession program(dir.Path());
@@ -261,7 +262,8 @@ TEST(Program, DrawOffers) {
     program.Send("draw");
     program.Send("white");
     EXPECT_EQ(program.Next(), "accept draw");
-    EXPECT_EQ(program.Sync(), Lines{});  // no move after the accepted draw
+    EXPECT_EQ(program.Next(), "offer draw");  // how xboard understands the acceptance
+    EXPECT_EQ(program.Sync(), Lines{});       // no move after the accepted draw
 
     program.Send("Nc3");  // 33 plies, Black to move and better
     program.Send("draw");
