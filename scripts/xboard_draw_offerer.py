@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """A small xboard-protocol opponent for tests: it picks its moves with Stockfish (a short
 search through UCI) and offers a draw with each move once the game has more than
---offer-after plies. Moves are exchanged in coordinate notation (e2e4, e7e8q)."""
+--offer-after plies. Moves are exchanged in coordinate notation (e2e4, e7e8q). With
+--stop-after it falls silent once the game has that many plies, to play a hung engine."""
 
 import argparse
 import shutil
@@ -12,6 +13,7 @@ import sys
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--offer-after", type=int, default=31)
+    parser.add_argument("--stop-after", type=int, default=0)
     parser.add_argument("--movetime", type=int, default=50, help="milliseconds per move")
     parser.add_argument("--stockfish", default=shutil.which("stockfish") or "/usr/games/stockfish")
     args = parser.parse_args()
@@ -42,6 +44,8 @@ def main():
 
     def play():
         nonlocal moves
+        if args.stop_after and len(moves) >= args.stop_after:
+            return
         reply = uci(f"position startpos moves {' '.join(moves)}".rstrip(), None)
         del reply
         best = uci(f"go movetime {args.movetime}", "bestmove")[1]

@@ -14,9 +14,9 @@ COMMANDS = {
     "new", "force", "go", "time", "otim", "level", "st", "sd", "post", "nopost", "hard",
     "easy", "ping", "computer", "random", "xboard", "protover", "accepted", "rejected",
     "result", "quit", "draw", "setboard", "white", "black", "?", "remove", "undo", "name",
-    "rating", "ics", "bk", "edit", "hint", "memory", "cores", "option",
+    "rating", "ics", "bk", "edit", "hint", "memory", "cores", "option", "usermove",
 }
-SAN = re.compile(r"^([KQRBN]?[a-h]?[1-8]?x?[a-h][1-8](=?[QRBNqrbn])?|O-O(-O)?)[+#]?$")
+MOVE = re.compile(r"^(usermove )?([KQRBN]?[a-h]?[1-8]?x?-?[a-h][1-8](=?[QRBNqrbn])?|O-O(-O)?)[+#]?$")
 DEBUG_LINE = re.compile(r"^(\d+) ([<>])(first|second)\s*: ?(.*)$")
 LOG_LINE = re.compile(r"^\d\d/\d\d/\d{4} \d\d:\d\d:\d\d;(Event|Warning|Error)\s*;.*$")
 
@@ -57,11 +57,13 @@ def classify(game):
         return "false claim", loser
     if "illegal move" in ending or "invalid move" in ending:
         return "illegal move", loser
-    if "exit" in ending or "crash" in ending:
-        who = loser
-        if "first" in ending:
-            white = game["tags"].get("White", "")
-            who = "White" if white.lower().startswith(ENGINE.lower()) else "Black"
+    if any(word in ending for word in ("exit", "crash", "error writing", "error reading",
+                                       "chess program")):
+        # xboard names the engine as its "first" (Vardo) or "second" program.
+        white = game["tags"].get("White", "")
+        vardo = "White" if white.lower().startswith(ENGINE.lower()) else "Black"
+        other = "Black" if vardo == "White" else "White"
+        who = vardo if "first" in ending else other if "second" in ending else loser
         return "engine exit", who
     return "normal", None
 
@@ -78,6 +80,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
     counts = {"new": 0, "level": 0, "result": 0, "quit": 0, "starts": 0}
     exits = 0
     played = 0
+    ending = False
 
     def close(end_time):
         nonlocal current, pending
@@ -100,14 +103,18 @@ def analyse_debug(text, hang_ms, elapsed_ms):
             # xboard also calls it on a reset ("(null)"), after loading a game (no text) and
             # a second time for the same ending: only the first real ending after play counts.
             if m.group(1) not in ("(null)", "") and played:
-                close(now)
+                ending = True  # closed at the next stamped line, the time xboard acts on it
                 played = 0
             continue
         m = DEBUG_LINE.match(line)
         if not m:
             continue
         now = int(m.group(1))
+        if ending:
+            close(now)
+            ending = False
         direction, who, body = m.group(2), m.group(3), m.group(4).strip()
+        body = re.sub(r"^usermove \d+ >first : ", "usermove ", body)  # how xboard logs it
         if body.startswith("move "):
             played += 1
         if who != "first":
@@ -122,7 +129,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
                 force, pending = False, None
             elif word == "go":
                 force, pending = False, now
-            elif word not in COMMANDS and SAN.match(body) and not force:
+            elif word not in COMMANDS - {"usermove"} and MOVE.match(body) and not force:
                 pending = now
         else:
             last_heard = now
@@ -131,7 +138,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
                 pending = None
             elif body == "accept draw" or body == "offer draw" or "resigns" in body:
                 pending = None
-    close(max(now, elapsed_ms))
+    close(max(now, elapsed_ms) if not ending else now)
     return segments, counts, exits
 
 
@@ -229,7 +236,7 @@ def main():
             lo, hi = max(p - 1.96 * se, 1e-6), min(p + 1.96 * se, 1 - 1e-6)
             print(f", Elo {elo(p) + 0.0:+.0f} +/- {(elo(hi) - elo(lo)) / 2:.0f} (95%)")
         else:
-            print(f", Elo {'+inf' if p >= 1 else '-inf'} (no loss or no win yet)")
+            print(f", Elo {'+inf (no loss yet)' if p >= 1 else '-inf (no win yet)'}")
     else:
         print()
     print("Vardo faults: " + ", ".join(f"{k}s {v}" if k != "no result" else f"games without a result {v}"
