@@ -43,7 +43,7 @@ args_of() {
 total() {
     local label=$1
     shift
-    cat "$@" 2> /dev/null | grep -h '^SUMMARY ' | python3 -c '
+    { cat "$@" 2> /dev/null || true; } | { grep -h '^SUMMARY ' || true; } | python3 -c '
 import math, sys
 label = sys.argv[1]
 sums = {}
