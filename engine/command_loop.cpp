@@ -26,6 +26,17 @@ int NumberAt(const std::string& line, std::size_t from) {
     return static_cast<int>(value);
 }
 
+// The line without the check or mate mark that xboard writes after castling that gives check
+// (O-O+, O-O-O#); any other line unchanged. The move parser knows castling only unmarked.
+std::string WithoutCastlingMark(const std::string& line) {
+    if (line.size() < 4 || (line.back() != '+' && line.back() != '#')) return line;
+    const std::string word = line.substr(0, line.size() - 1);
+    for (const char* castling : {"o-o", "O-O", "o-o-o", "O-O-O"}) {
+        if (word == castling) return word;
+    }
+    return line;
+}
+
 }  // namespace
 
 // Tested in this order; the first row that matches acts.
@@ -93,7 +104,7 @@ bool Engine::Dispatch(const std::string& line) {
 }
 
 void Engine::TypedMove(const std::string& line) {
-    const MoveEntry entry = ParseMove(line, board);
+    const MoveEntry entry = ParseMove(WithoutCastlingMark(line), board);
     if (entry.move.IsNull()) {
         console.WriteLine("Error (unknown command): " + line);
         LogEvent("(Main) Unknown;" + line);

@@ -140,6 +140,23 @@ TEST(CommandLoop, SetBoardStartsTheHistoryAfreshAndRefusesBadPositions) {
         EXPECT_NE(std::find(log.begin(), log.end(), "(Main) Illegal position;" + b), log.end());
 }
 
+// xboard sends castling that gives check with the mark, as in its game records.
+TEST(CommandLoop, CastlingWithACheckOrMateMarkIsAMove) {
+    EngineSession session;
+    SkipBanner(session);
+    session.Send("force");
+    session.Send("setboard 5k2/8/8/8/8/8/8/4K2R w K - 0 1");
+    session.Send("O-O+");
+    EXPECT_EQ(session.Sync(), Lines{});
+    EXPECT_EQ(ShownBoard(session), RowsOfFen("5k2/8/8/8/8/8/8/5RK1 b - - 1 1"));
+    session.Send("setboard r3k3/8/8/8/8/8/8/3K4 b q - 0 1");
+    session.Send("o-o-o+");
+    EXPECT_EQ(session.Sync(), Lines{});
+    EXPECT_EQ(ShownBoard(session), RowsOfFen("2kr4/8/8/8/8/8/8/3K4 w - - 1 2"));
+    session.Send("O-O++");  // no castling word: refused as before
+    EXPECT_EQ(session.Sync(), Lines{UNKNOWN + "O-O++"});
+}
+
 TEST(CommandLoop, UndoAndRemoveTakeBackMoves) {
     EngineSession session;
     SkipBanner(session);
