@@ -77,7 +77,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
     force = True
     last_heard = 0
     now = 0
-    counts = {"new": 0, "level": 0, "result": 0, "quit": 0, "starts": 0}
+    counts = {"new": 0, "level": 0, "result": 0, "quit": 0, "starts": 0, "errors": 0}
     exits = 0
     played = 0
     ending = False
@@ -121,7 +121,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
             continue
         if direction == ">":
             word = body.split(" ", 1)[0]
-            if word in counts and word != "starts":
+            if word in ("new", "level", "result", "quit"):
                 counts[word] += 1
             if word in ("force", "result", "quit"):
                 force, pending = True, None
@@ -133,6 +133,9 @@ def analyse_debug(text, hang_ms, elapsed_ms):
                 pending = now
         else:
             last_heard = now
+            if body.startswith("Error") or body.startswith("Illegal move"):
+                counts["errors"] += 1
+                print(f"Vardo protested at {now / 1000:.1f} s: {body}")
             if body.startswith("move ") and pending is not None:
                 current["max_think"] = max(current["max_think"], now - pending)
                 pending = None
@@ -250,7 +253,8 @@ def main():
           f"lines lost {lost}")
     if max_think:
         print(f"longest move of Vardo: {max_think / 1000:.2f} s")
-    failed = [k for k, v in faults.items() if v] + (["log lines lost"] if lost else []) + \
+    print(f"Vardo's replies \"Error ...\" or \"Illegal move\" to xboard: {counts['errors']}")
+    failed = [k for k, v in faults.items() if v] + (["protests"] if counts["errors"] else []) + (["log lines lost"] if lost else []) + \
         (["run cut by its time bound"] if args.timed_out else [])
     if counts["starts"] == 0:
         failed.append("Vardo never started")
@@ -259,6 +263,7 @@ def main():
                   illegal=faults["illegal move"], false_claims=faults["false claim"],
                   time_forfeits=faults["time forfeit"], exits=faults["engine exit"],
                   hangs=faults["hang"], no_result=faults["no result"], log_lost=lost,
+                  protests=counts["errors"],
                   max_think_ms=max_think, opp_time_forfeits=opponent_faults["time forfeit"],
                   opp_illegal=opponent_faults["illegal move"])
     print("SUMMARY " + " ".join(f"{k}={v}" for k, v in fields.items()))
