@@ -63,7 +63,7 @@ if n:
         elo = lambda q: -400 * math.log10(1 / q - 1)
         lo, hi = max(p - 1.96 * se, 1e-6), min(p + 1.96 * se, 1 - 1e-6)
         text += f" Elo {elo(p):+.0f} +/- {(elo(hi) - elo(lo)) / 2:.0f}"
-keys = ["illegal", "false_claims", "time_forfeits", "exits", "hangs", "no_result", "log_lost",
+keys = ["illegal", "false_claims", "time_forfeits", "exits", "hangs", "no_result", "log_lost", "protests",
         "max_think_ms", "opp_time_forfeits"]
 print(text + " | " + " ".join(f"{k}={sums.get(k, 0)}" for k in keys))
 ' "$label"
