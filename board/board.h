@@ -92,6 +92,8 @@ class Board {
     int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
     // Squares occupied by each colour, one bit per square (bit s for square s).
     std::uint64_t occupancy[2] = {0, 0};
+    void Generate(bool capturesOnly);
+    void GeneratePawnMoves(int s, bool capturesOnly);
     void GeneratePieceMoves(int s, int p, bool capturesOnly);
 };
 

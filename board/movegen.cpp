@@ -116,81 +116,61 @@ void Board::SortCurrent() {
     }
 }
 
-void Board::GenerateMoves() {
+// A pawn's captures, its advance and its double step; with capturesOnly, only its captures
+// and an advance that promotes.
+void Board::GeneratePawnMoves(int s, bool capturesOnly) {
+    const bool white = side == WHITE;
+    if (white ? s < 8 : s >= 56) return;  // a pawn on its last rank (set up by FEN) has no move
+    const int them = Other(side);
+    const int file = s & 7;
+    const int towardsA = white ? s - 9 : s + 7;
+    const int towardsH = white ? s - 7 : s + 9;
+    if (file != 0 && colour[towardsA] == them) AddMove(MakeMoveRecord(s, towardsA, 17));
+    if (file != 7 && colour[towardsH] == them) AddMove(MakeMoveRecord(s, towardsH, 17));
+    const int ahead = white ? s - 8 : s + 8;
+    if (colour[ahead] != NO_COLOUR) return;
+    if (capturesOnly) {
+        if (white ? s <= 15 : s >= 48) AddMove(MakeMoveRecord(s, ahead, 16));
+        return;
+    }
+    AddMove(MakeMoveRecord(s, ahead, 16));
+    const int twoAhead = white ? s - 16 : s + 16;
+    if ((white ? s >= 48 : s <= 15) && colour[twoAhead] == NO_COLOUR)
+        AddMove(MakeMoveRecord(s, twoAhead, 24));
+}
+
+void Board::Generate(bool capturesOnly) {
     CurrentMoves().clear();
-    const int us = side;
-    const int them = Other(us);
     // Squares in increasing order, as the occupancy bits come lowest first.
-    for (std::uint64_t men = occupancy[us]; men != 0; men &= men - 1) {
+    for (std::uint64_t men = occupancy[side]; men != 0; men &= men - 1) {
         const int s = std::countr_zero(men);
-        const int p = piece[s];
-        const int file = s & 7;
-        if (p == PAWN) {
-            if (us == WHITE) {
-                if (s < 8) continue;  // a white pawn on the last rank has no move
-                if (file != 0 && colour[s - 9] == them) AddMove(MakeMoveRecord(s, s - 9, 17));
-                if (file != 7 && colour[s - 7] == them) AddMove(MakeMoveRecord(s, s - 7, 17));
-                if (colour[s - 8] == NO_COLOUR) {
-                    AddMove(MakeMoveRecord(s, s - 8, 16));
-                    if (s >= 48 && colour[s - 16] == NO_COLOUR)
-                        AddMove(MakeMoveRecord(s, s - 16, 24));
-                }
-            } else {
-                if (s >= 56) continue;  // a black pawn on the first rank has no move
-                if (file != 0 && colour[s + 7] == them) AddMove(MakeMoveRecord(s, s + 7, 17));
-                if (file != 7 && colour[s + 9] == them) AddMove(MakeMoveRecord(s, s + 9, 17));
-                if (colour[s + 8] == NO_COLOUR) {
-                    AddMove(MakeMoveRecord(s, s + 8, 16));
-                    if (s <= 15 && colour[s + 16] == NO_COLOUR)
-                        AddMove(MakeMoveRecord(s, s + 16, 24));
-                }
-            }
-            continue;
-        }
-        GeneratePieceMoves(s, p, false);
+        if (piece[s] == PAWN)
+            GeneratePawnMoves(s, capturesOnly);
+        else
+            GeneratePieceMoves(s, piece[s], capturesOnly);
     }
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
-    if (us == WHITE) {
-        if (castle & CASTLE_WK) AddMove(MakeMoveRecord(60, 62, CASTLE));
-        if (castle & CASTLE_WQ) AddMove(MakeMoveRecord(60, 58, CASTLE));
-    } else {
-        if (castle & CASTLE_BK) AddMove(MakeMoveRecord(4, 6, CASTLE));
-        if (castle & CASTLE_BQ) AddMove(MakeMoveRecord(4, 2, CASTLE));
+    if (!capturesOnly) {
+        if (side == WHITE) {
+            if (castle & CASTLE_WK) AddMove(MakeMoveRecord(60, 62, CASTLE));
+            if (castle & CASTLE_WQ) AddMove(MakeMoveRecord(60, 58, CASTLE));
+        } else {
+            if (castle & CASTLE_BK) AddMove(MakeMoveRecord(4, 6, CASTLE));
+            if (castle & CASTLE_BQ) AddMove(MakeMoveRecord(4, 2, CASTLE));
+        }
     }
 
     AddEnPassant();
     SortCurrent();
 }
 
-void Board::GenerateCaptures() {
-    CurrentMoves().clear();
-    const int us = side;
-    const int them = Other(us);
-    // Squares in increasing order, as the occupancy bits come lowest first.
-    for (std::uint64_t men = occupancy[us]; men != 0; men &= men - 1) {
-        const int s = std::countr_zero(men);
-        const int p = piece[s];
-        const int file = s & 7;
-        if (p == PAWN) {
-            if (us == WHITE) {
-                if (s < 8) continue;
-                if (file != 0 && colour[s - 9] == them) AddMove(MakeMoveRecord(s, s - 9, 17));
-                if (file != 7 && colour[s - 7] == them) AddMove(MakeMoveRecord(s, s - 7, 17));
-                if (s <= 15 && colour[s - 8] == NO_COLOUR) AddMove(MakeMoveRecord(s, s - 8, 16));
-            } else {
-                if (s >= 56) continue;
-                if (file != 0 && colour[s + 7] == them) AddMove(MakeMoveRecord(s, s + 7, 17));
-                if (file != 7 && colour[s + 9] == them) AddMove(MakeMoveRecord(s, s + 9, 17));
-                if (s >= 48 && colour[s + 8] == NO_COLOUR) AddMove(MakeMoveRecord(s, s + 8, 16));
-            }
-            continue;
-        }
-        GeneratePieceMoves(s, p, true);
-    }
+void Board::GenerateMoves() {
+    Generate(false);
+}
 
-    AddEnPassant();
-    SortCurrent();
+void Board::GenerateCaptures() {
+    Generate(true);
 }
 
 }  // namespace vardo

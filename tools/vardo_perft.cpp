@@ -8,24 +8,13 @@
 
 #include "board/board.h"
 #include "board/notation.h"
+#include "board/perft.h"
 
 using namespace vardo;
 
 namespace {
 
 constexpr int MAX_PERFT_DEPTH = 20;
-
-std::uint64_t Perft(Board& board, int depth) {
-    board.GenerateMoves();
-    const MoveList& moves = board.CurrentMoves();
-    std::uint64_t leaves = 0;
-    for (int i = 0; i < moves.size(); ++i) {
-        if (!board.MakeMove(moves[i].move)) continue;
-        leaves += depth > 1 ? Perft(board, depth - 1) : 1;
-        board.TakeBack();
-    }
-    return leaves;
-}
 
 int Usage(const char* message) {
     std::fprintf(stderr, "vardo-perft: %s (usage: vardo-perft [--divide] DEPTH [\"FEN\"])\n",

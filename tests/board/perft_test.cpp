@@ -7,22 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "board/perft.h"
 #include "board_test_util.h"
 
 namespace vardo {
 namespace {
-
-std::uint64_t Perft(Board& board, int depth) {
-    board.GenerateMoves();
-    const MoveList& moves = board.CurrentMoves();
-    std::uint64_t leaves = 0;
-    for (int i = 0; i < moves.size(); ++i) {
-        if (!board.MakeMove(moves[i].move)) continue;
-        leaves += depth > 1 ? Perft(board, depth - 1) : 1;
-        board.TakeBack();
-    }
-    return leaves;
-}
 
 struct PerftCase {
     std::string fen;
