@@ -6,10 +6,12 @@
 #  2. A draw offered to Vardo when it is worse, 32 plies into a game, must end the game as a
 #     draw by agreement in xboard's record (xboard reads an engine's acceptance only as
 #     "offer draw").
+#  3. Castling that gives check, which xboard sends with its mark (O-O+), must be followed:
+#     the game goes on to its end with no protest and no illegal move from Vardo.
 #
 # Usage: scripts/xboard_e2e.sh [--engine PATH] [--games N] [--tc SPEC]
 #   defaults: build/vardo, 4 games, 40 moves in 20 seconds (--tc 40/0:20)
-# Needs xboard, xvfb, fairymax, stockfish and python3. Takes about 5 minutes on 2 cores.
+# Needs xboard, xvfb, fairymax, stockfish and python3. Takes about 4 to 5 minutes on 2 cores.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -65,6 +67,20 @@ if "$repo/scripts/xboard_match.sh" --engine "$engine" --games 1 --tc "40/1" \
     fi
 else
     failures+=("draw acceptance")
+fi
+
+echo "== castling that gives check, sent by xboard as O-O+, is taken as a move"
+# The loaded game ends with White's 6. O-O+; Vardo must follow it and play on to the end.
+cat > "$work/castle-start.pgn" << 'EOF'
+[Event "castling with check"]
+[Result "*"]
+
+1. f4 e5 2. fxe5 Ke7 3. Nh3 Ke6 4. e3 Kf5 5. Be2 a6 6. O-O+ *
+EOF
+if ! "$repo/scripts/xboard_match.sh" --engine "$engine" --games 1 --tc "0:15" \
+    --opponent "python3 $repo/scripts/xboard_draw_offerer.py --offer-after 999 --stockfish $stockfish" \
+    --load-game "$work/castle-start.pgn" --out "$work/castle" --timeout 120; then
+    failures+=("castling with check")
 fi
 
 if ((${#failures[@]})); then
