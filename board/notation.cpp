@@ -163,7 +163,9 @@ std::string FormatSan(Move move, const Board& board) {
         bool rivals = false, fileShared = false, rankShared = false;
         for (const MoveEntry& entry : copy.CurrentMoves()) {
             const Move& m = entry.move;
-            if (m == move || m.to != to || copy.piece[m.from] != p) continue;
+            // A rival is another man: an entry from the same square (a castling entry listed
+            // for a rook standing on the king's square) is no rival.
+            if (m.from == from || m.to != to || copy.piece[m.from] != p) continue;
             rivals = true;
             if ((m.from & 7) == (from & 7)) fileShared = true;
             if ((m.from >> 3) == (from >> 3)) rankShared = true;
