@@ -127,7 +127,7 @@ TEST(FormatMove, DisambiguationChecksAndMates) {
 
     // Rights granted by a FEN list castling for a rook standing on the king's square; that
     // entry is no rival of the rook's own move, which must still read back.
-    Board rookOnKingSquare = FromFen("4r3/k7/8/8/8/8/8/4K3 b kq - 0 1");
+    Board rookOnKingSquare = FromFen("4r3/k7/8/8/8/8/8/7K b kq - 0 1");
     const Move rookMove = ParseMove("e8c8", rookOnKingSquare).move;
     EXPECT_EQ(FormatMove(rookMove, rookOnKingSquare), "Rc8");
     EXPECT_EQ(ParseMove("Rc8", rookOnKingSquare).move, rookMove);
