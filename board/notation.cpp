@@ -84,64 +84,95 @@ MoveEntry ParseMove(std::string text, const Board& board) {
     return ParseSan(text, copy);
 }
 
-MoveEntry ParseSan(std::string_view text, Board& copy) {
-    constexpr int NONE = -1;
-    int pieceType;
+namespace {
+
+// The filters a text sets; NONE where it sets none.
+constexpr int NONE = -1;
+struct SanFilters {
+    int pieceType = EMPTY;
     int destination = NONE;
     int originFile = NONE;
     int originRank = NONE;
     int promote = EMPTY;
+};
 
-    int square;
-    const char first = CharAt(text, 0);
-    if (ParseSquare(text, square)) {
-        pieceType = PAWN;
-        destination = square;
-        originFile = square & 7;
-    } else if (CharAt(text, 1) == 'x' && std::islower(static_cast<unsigned char>(first)) &&
-               ParseSquare(text.substr(2), square)) {
-        pieceType = PAWN;
-        destination = square;
-        originFile = first - 'a';
-    } else {
-        if (!std::isupper(static_cast<unsigned char>(first))) return MoveEntry{};
-        pieceType = LetterPiece(first);
-        const std::size_t x = text.find('x');
-        if (x != std::string_view::npos) {
-            if (ParseSquare(text.substr(x + 1), square)) destination = square;
-            ReadOrigin(CharAt(text, 1), originFile, originRank);
-        } else if (text.size() > 1 && ParseSquare(text.substr(1), square)) {
-            destination = square;
-        } else if (text.size() > 2 && ParseSquare(text.substr(2), square)) {
-            destination = square;
-            ReadOrigin(CharAt(text, 1), originFile, originRank);
-        }
-    }
-    if (pieceType == PAWN) {
-        const std::size_t eq = text.find('=');
-        if (eq != std::string_view::npos && eq + 1 < text.size())
-            promote = LetterPiece(text[eq + 1]);
-    }
-
-    // Of the entries that fit the text, the first that can legally be made is the move meant:
-    // a pinned rival does not make a move ambiguous. When none can be made, the first fit is
-    // returned and MakeMove will refuse it.
+// Of the entries that fit the filters, the first that can legally be made is the move meant:
+// a pinned rival does not make a move ambiguous. When none can be made, the first fit is
+// returned (MakeMove will refuse it); when nothing fits, null.
+const MoveEntry* MatchSan(const SanFilters& f, Board& copy) {
     const MoveList& list = copy.CurrentMoves();
     const MoveEntry* firstFit = nullptr;
     for (const MoveEntry& entry : list) {
         const Move& m = entry.move;
-        if (copy.colour[m.from] != copy.side || copy.piece[m.from] != pieceType) continue;
-        if (destination != NONE && m.to != destination) continue;
-        if (originFile != NONE && (m.from & 7) != originFile) continue;
-        if (originRank != NONE && 7 - (m.from >> 3) != originRank) continue;
-        if ((m.bits & PROMOTION) && m.promote != promote) continue;
+        if (copy.colour[m.from] != copy.side || copy.piece[m.from] != f.pieceType) continue;
+        if (f.destination != NONE && m.to != f.destination) continue;
+        if (f.originFile != NONE && (m.from & 7) != f.originFile) continue;
+        if (f.originRank != NONE && 7 - (m.from >> 3) != f.originRank) continue;
+        if ((m.bits & PROMOTION) && m.promote != f.promote) continue;
         if (copy.MakeMove(m)) {
             copy.TakeBack();
-            return entry;
+            return &entry;
         }
         if (firstFit == nullptr) firstFit = &entry;
     }
-    return firstFit != nullptr ? *firstFit : MoveEntry{};
+    return firstFit;
+}
+
+// A piece move written with its whole origin square, as three men of a kind that reach one
+// square need (Qa1b2, Qa1xb2).
+bool ReadFullOrigin(std::string_view text, SanFilters& f) {
+    int origin, destination;
+    if (!ParseSquare(text.substr(1), origin)) return false;
+    const std::size_t at = CharAt(text, 3) == 'x' ? 4 : 3;
+    if (text.size() <= at || !ParseSquare(text.substr(at), destination)) return false;
+    f.originFile = origin & 7;
+    f.originRank = 7 - (origin >> 3);
+    f.destination = destination;
+    return true;
+}
+
+}  // namespace
+
+MoveEntry ParseSan(std::string_view text, Board& copy) {
+    SanFilters f;
+    int square;
+    const char first = CharAt(text, 0);
+    if (ParseSquare(text, square)) {
+        f.pieceType = PAWN;
+        f.destination = square;
+        f.originFile = square & 7;
+    } else if (CharAt(text, 1) == 'x' && std::islower(static_cast<unsigned char>(first)) &&
+               ParseSquare(text.substr(2), square)) {
+        f.pieceType = PAWN;
+        f.destination = square;
+        f.originFile = first - 'a';
+    } else {
+        if (!std::isupper(static_cast<unsigned char>(first))) return MoveEntry{};
+        f.pieceType = LetterPiece(first);
+        // A whole origin square is read as one where it names a move; otherwise the text is
+        // read as below, where the first square found is the destination.
+        SanFilters full = f;
+        if (ReadFullOrigin(text, full)) {
+            if (const MoveEntry* entry = MatchSan(full, copy)) return *entry;
+        }
+        const std::size_t x = text.find('x');
+        if (x != std::string_view::npos) {
+            if (ParseSquare(text.substr(x + 1), square)) f.destination = square;
+            ReadOrigin(CharAt(text, 1), f.originFile, f.originRank);
+        } else if (text.size() > 1 && ParseSquare(text.substr(1), square)) {
+            f.destination = square;
+        } else if (text.size() > 2 && ParseSquare(text.substr(2), square)) {
+            f.destination = square;
+            ReadOrigin(CharAt(text, 1), f.originFile, f.originRank);
+        }
+    }
+    if (f.pieceType == PAWN) {
+        const std::size_t eq = text.find('=');
+        if (eq != std::string_view::npos && eq + 1 < text.size())
+            f.promote = LetterPiece(text[eq + 1]);
+    }
+    const MoveEntry* entry = MatchSan(f, copy);
+    return entry != nullptr ? *entry : MoveEntry{};
 }
 
 std::string FormatMove(Move move, const Board& board) {

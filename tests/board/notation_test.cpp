@@ -107,6 +107,14 @@ TEST(FormatMove, DisambiguationChecksAndMates) {
     EXPECT_EQ(FormatMove(ParseMove("a1a3", rooks).move, rooks), "R1a3");
     Board queens = FromFen("4k3/8/8/8/8/Q7/8/Q1Q1K3 w - - 0 1");
     EXPECT_EQ(FormatMove(ParseMove("a1b2", queens).move, queens), "Qa1b2");
+    // ...and the whole origin square reads back, with or without the capture mark.
+    EXPECT_EQ(ParseMove("Qa1b2", queens).move, ParseMove("a1b2", queens).move);
+    EXPECT_EQ(ParseMove("Qc1b2", queens).move, ParseMove("c1b2", queens).move);
+    Board takes = FromFen("4k3/8/8/8/8/Q7/1r6/Q1Q1K3 w - - 0 1");
+    EXPECT_EQ(ParseMove("Qa3xb2", takes).move, ParseMove("a3b2", takes).move);
+    EXPECT_EQ(FormatMove(ParseMove("a3b2", takes).move, takes), "Q3xb2");
+    // A knight named with its square and no rival still finds its move.
+    EXPECT_EQ(ParseMove("Ng1f3", Board()).move, ParseMove("g1f3", Board()).move);
 
     Board mate;
     for (const char* m : {"e4", "e5", "Bc4", "Nc6", "Qh5", "Nf6"})
