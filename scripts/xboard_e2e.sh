@@ -9,7 +9,7 @@
 #  3. Castling that gives check, which xboard sends with its mark (O-O+), must be followed:
 #     the game goes on to its end with no protest and no illegal move from Vardo.
 #
-# Usage: scripts/xboard_e2e.sh [--engine PATH] [--games N] [--tc SPEC]
+# Usage: scripts/xboard_e2e.sh [--engine PATH] [--games N] [--tc TIME]
 #   defaults: build/vardo, 4 games, 40 moves in 20 seconds (--tc 40/0:20)
 # Needs xboard, xvfb, fairymax, stockfish and python3. Takes about 4 to 5 minutes on 2 cores.
 set -euo pipefail

@@ -5,7 +5,7 @@
 #
 # Usage: scripts/xboard_match.sh [options]
 #   --games N          games to play, colours alternating, Vardo White in the first (4)
-#   --tc SPEC          time control: MINUTES[:SS] for the whole game, or MOVES/MINUTES[:SS]
+#   --tc TIME          time control: MINUTES[:SS] for the whole game, or MOVES/MINUTES[:SS]
 #                      for MOVES moves in that time, repeating (40/1: 40 moves in 1 minute)
 #   --inc SECONDS      increment per move (with --tc MINUTES[:SS]: --tc 2 --inc 1)
 #   --st SECONDS       fixed time per move instead of a clock (--st 1)
