@@ -16,7 +16,7 @@ check_prefix() {
              share/games/plugins/xboard/vardo.eng; do
         [ -e "$prefix/$f" ] || fail "missing $f in $prefix"
     done
-    grep -qx 'plugin spec 0.0' "$prefix/share/games/plugins/xboard/vardo.eng" || fail "bad .eng"
+    cmp -s install/vardo.eng "$prefix/share/games/plugins/xboard/vardo.eng" || fail "bad .eng"
     local home=$scratch/home-$(basename "$prefix") cwd=$scratch/cwd-$(basename "$prefix")
     mkdir -p "$home" "$cwd"
     local out

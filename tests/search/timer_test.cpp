@@ -7,9 +7,12 @@
 #include "search/stop_flag.h"
 #include "support/clock.h"
 #include "support/sleep.h"
+#include "wait_until.h"
 
 namespace vardo {
 namespace {
+
+using test::WaitUntil;
 
 // A clock the test moves by hand; counts how often the watch reads it.
 std::atomic<float> fakeNow{0.0f};
@@ -18,16 +21,6 @@ std::atomic<int> fakeReads{0};
 float FakeClock() {
     ++fakeReads;
     return fakeNow.load();
-}
-
-template <typename Condition>
-bool WaitUntil(Condition condition, float seconds = 5.0f) {
-    const float end = ClockSeconds() + seconds;
-    while (!condition()) {
-        if (ClockSeconds() > end) return false;
-        SleepMs(1);
-    }
-    return true;
 }
 
 TEST(TimerAllotment, FollowsTheControl) {

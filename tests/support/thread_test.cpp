@@ -9,20 +9,12 @@
 
 #include "support/clock.h"
 #include "support/sleep.h"
+#include "wait_until.h"
 
 namespace vardo {
 namespace {
 
-// Polls until the condition holds or the time runs out; true when it held.
-template <typename Condition>
-bool WaitUntil(Condition condition, float seconds = 5.0f) {
-    const float end = ClockSeconds() + seconds;
-    while (!condition()) {
-        if (ClockSeconds() > end) return false;
-        SleepMs(1);
-    }
-    return true;
-}
+using test::WaitUntil;
 
 // Counts its runs and returns at once.
 class CountingThread : public Thread {
