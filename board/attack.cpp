@@ -1,46 +1,50 @@
+#include <bit>
+
 #include "board/board.h"
-#include "board/tables.h"
+#include "board/geometry.h"
 
 namespace vardo {
 
 // Looks outward from the target square for each kind of attacker: the answer is the same as
-// following every attacking piece's own moves, at a fraction of the cost.
+// following every attacking piece's own moves, at a fraction of the cost. Steps and rays are
+// worked on the occupancy bits.
 bool Board::Attacked(int square, int byColour) const {
-    const int origin = mailbox64[square];
-    auto holds = [&](int index, int wanted) {
-        const int sq = mailbox[index];
-        return sq != -1 && piece[sq] == wanted && colour[sq] == byColour;
+    const std::uint64_t theirs = occupancy[byColour];
+    auto any = [&](std::uint64_t squares, int wanted) {
+        for (squares &= theirs; squares; squares &= squares - 1)
+            if (piece[std::countr_zero(squares)] == wanted) return true;
+        return false;
     };
 
     // Pawns: a white pawn attacks up the board, so it stands below the target.
-    if (byColour == WHITE) {
-        if (holds(origin + 9, PAWN) || holds(origin + 11, PAWN)) return true;
-    } else {
-        if (holds(origin - 9, PAWN) || holds(origin - 11, PAWN)) return true;
+    const int file = square & 7;
+    std::uint64_t pawnSquares = 0;
+    const int behind = byColour == WHITE ? square + 8 : square - 8;
+    if (behind >= 0 && behind < 64) {
+        if (file != 0) pawnSquares |= std::uint64_t{1} << (behind - 1);
+        if (file != 7) pawnSquares |= std::uint64_t{1} << (behind + 1);
     }
-    for (int i = 0; i < 8; ++i)
-        if (holds(origin + pieceOffsets[KNIGHT][i], KNIGHT)) return true;
-    for (int i = 0; i < 8; ++i)
-        if (holds(origin + pieceOffsets[KING][i], KING)) return true;
+    if (any(pawnSquares, PAWN)) return true;
+    if (any(GEOMETRY.knightMask[square], KNIGHT)) return true;
+    if (any(GEOMETRY.kingMask[square], KING)) return true;
 
     // Sliders: the first occupied square along each line.
-    for (int i = 0; i < 4; ++i) {
-        const int step = pieceOffsets[BISHOP][i];
-        for (int index = origin + step; mailbox[index] != -1; index += step) {
-            const int sq = mailbox[index];
-            if (piece[sq] == EMPTY) continue;
-            if (colour[sq] == byColour && (piece[sq] == BISHOP || piece[sq] == QUEEN)) return true;
-            break;
-        }
+    const std::uint64_t all = occupancy[WHITE] | occupancy[BLACK];
+    auto first = [&](int d) {
+        const std::uint64_t blockers = GEOMETRY.rayMask[square][d] & all;
+        if (!blockers) return NO_SQUARE;
+        return Geometry::Rising(d) ? std::countr_zero(blockers) : 63 - std::countl_zero(blockers);
+    };
+    for (int d : BISHOP_DIRECTIONS) {
+        const int sq = first(d);
+        if (sq != NO_SQUARE && colour[sq] == byColour &&
+            (piece[sq] == BISHOP || piece[sq] == QUEEN))
+            return true;
     }
-    for (int i = 0; i < 4; ++i) {
-        const int step = pieceOffsets[ROOK][i];
-        for (int index = origin + step; mailbox[index] != -1; index += step) {
-            const int sq = mailbox[index];
-            if (piece[sq] == EMPTY) continue;
-            if (colour[sq] == byColour && (piece[sq] == ROOK || piece[sq] == QUEEN)) return true;
-            break;
-        }
+    for (int d : ROOK_DIRECTIONS) {
+        const int sq = first(d);
+        if (sq != NO_SQUARE && colour[sq] == byColour && (piece[sq] == ROOK || piece[sq] == QUEEN))
+            return true;
     }
     return false;
 }

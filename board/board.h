@@ -56,6 +56,11 @@ class Board {
     // promotions of the side to move, best ordering score first.
     void GenerateMoves();
     void GenerateCaptures();
+    // The same lists in generation order (squares in increasing order, then castling, then
+    // en passant), for callers that visit every move anyway or sort lazily with
+    // MoveList::PickNext.
+    void GenerateMovesUnsorted();
+    void GenerateCapturesUnsorted();
 
     // Plays a move; false (board unchanged) when it is illegal.
     bool MakeMove(Move move);
@@ -84,17 +89,17 @@ class Board {
     friend bool operator==(const Board& a, const Board& b);
 
    private:
-    void SortCurrent();
     bool PositionInCheck();
     bool ExposesKing(int king, int from) const;
-    void AddEnPassant();
+    void AddEnPassant(MoveList& list);
     bool CastleAllowed(int to) const;
     int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
     // Squares occupied by each colour, one bit per square (bit s for square s).
     std::uint64_t occupancy[2] = {0, 0};
     void Generate(bool capturesOnly);
-    void GeneratePawnMoves(int s, bool capturesOnly);
-    void GeneratePieceMoves(int s, int p, bool capturesOnly);
+    void AddTo(MoveList& list, Move move);
+    void GeneratePawnMoves(MoveList& list, int s, bool capturesOnly);
+    void GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly);
 };
 
 }  // namespace vardo

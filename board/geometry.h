@@ -18,8 +18,14 @@ struct Geometry {
     // knight[s] / king[s]: target squares in offset order, ended by -1.
     std::int8_t knight[64][9];
     std::int8_t king[64][9];
+    // The same squares as bit sets (bit s for square s). Along a ray the square index moves
+    // by a fixed step, falling in directions 0 to 3 and rising in 4 to 7; the knight's and
+    // king's targets in offset order also rise, so the lowest bit comes first.
+    std::uint64_t rayMask[64][DIRECTIONS];
+    std::uint64_t knightMask[64];
+    std::uint64_t kingMask[64];
 
-    constexpr Geometry() : ray(), knight(), king() {
+    constexpr Geometry() : ray(), knight(), king(), rayMask(), knightMask(), kingMask() {
         constexpr int queenSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
         constexpr int knightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
         for (int s = 0; s < 64; ++s) {
@@ -39,8 +45,17 @@ struct Geometry {
             }
             for (; k < 9; ++k) knight[s][k] = -1;
             for (; g < 9; ++g) king[s][g] = -1;
+            for (int d = 0; d < DIRECTIONS; ++d)
+                for (int n = 0; n < 8 && ray[s][d][n] >= 0; ++n)
+                    rayMask[s][d] |= std::uint64_t{1} << ray[s][d][n];
+            for (int n = 0; knight[s][n] >= 0; ++n)
+                knightMask[s] |= std::uint64_t{1} << knight[s][n];
+            for (int n = 0; king[s][n] >= 0; ++n) kingMask[s] |= std::uint64_t{1} << king[s][n];
         }
     }
+
+    // Whether the square index rises along direction d.
+    static constexpr bool Rising(int d) { return d >= DIRECTIONS / 2; }
 
    private:
     static constexpr bool OnBoard(int i) {

@@ -35,6 +35,38 @@ class MoveList {
         if (count < MAX_MOVES) entries[count++] = entry;
     }
 
+    // Puts at index i the entry that a stable best-first sort would put there; the entries
+    // after it keep their order. Called for i = 0, 1, 2, ... in turn on a list in generation
+    // order, it yields exactly the sorted order, but a search that stops after the first few
+    // moves (a cutoff) does not pay for sorting the rest. The first few picks select; after
+    // them the rest of the list is sorted at once.
+    void PickNext(int i) {
+        if (i < SELECTED_PICKS) {
+            int best = i;
+            for (int j = i + 1; j < count; ++j)
+                if (entries[j].score > entries[best].score) best = j;
+            if (best == i) return;
+            const MoveEntry chosen = entries[best];
+            for (int j = best; j > i; --j) entries[j] = entries[j - 1];
+            entries[i] = chosen;
+        } else if (i == SELECTED_PICKS) {
+            SortFrom(i);
+        }
+    }
+
+    // Sorts the entries from index `first` on, best score first; equal scores keep their order.
+    void SortFrom(int first) {
+        for (int i = first + 1; i < count; ++i) {
+            const MoveEntry entry = entries[i];
+            int j = i;
+            while (j > first && entries[j - 1].score < entry.score) {
+                entries[j] = entries[j - 1];
+                --j;
+            }
+            entries[j] = entry;
+        }
+    }
+
     MoveList() = default;
     MoveList(const MoveList& other) { *this = other; }
     MoveList& operator=(const MoveList& other) {
@@ -56,6 +88,8 @@ class MoveList {
     CheckState checkState = UNKNOWN;
 
    private:
+    // How many of PickNext's picks select the best of the rest before it sorts the remainder.
+    static constexpr int SELECTED_PICKS = 1;
     int count = 0;
     MoveEntry entries[MAX_MOVES];
 };

@@ -17,7 +17,12 @@ int VictimValue(int victim) {
 }  // namespace
 
 void Board::AddMove(Move move) {
-    MoveList& list = CurrentMoves();
+    AddTo(CurrentMoves(), move);
+}
+
+// The list is passed in so that a generator looks up the current ply's list once, not once
+// per move.
+inline void Board::AddTo(MoveList& list, Move move) {
     const int from = move.from;
     const int to = move.to;
     if ((move.bits & PAWN_MOVE) && (side == WHITE ? to < 8 : to >= 56)) {
@@ -46,27 +51,50 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 
 // The moves of a knight, bishop, rook, queen or king on s: along each direction in table
 // order, quiet moves to empty squares (unless only captures are wanted) and the capture of the
-// first man of the other colour.
-void Board::GeneratePieceMoves(int s, int p, bool capturesOnly) {
-    const int them = Other(side);
-    auto target = [&](int n) {
-        if (colour[n] == NO_COLOUR) {
-            if (!capturesOnly) AddMove(MakeMoveRecord(s, n, 0));
-            return true;
+// first man of the other colour. Worked on the occupancy bits: a ray's first occupied square
+// is its lowest or highest bit, and the squares before it are the quiet moves.
+void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) {
+    const std::uint64_t theirs = occupancy[Other(side)];
+    const std::uint64_t all = occupancy[WHITE] | occupancy[BLACK];
+    // Knight and king targets rise in offset order, so the lowest bit comes first.
+    auto steps = [&](std::uint64_t targets) {
+        targets &= capturesOnly ? theirs : ~occupancy[side];
+        for (; targets; targets &= targets - 1) {
+            const int n = std::countr_zero(targets);
+            AddTo(list, MakeMoveRecord(s, n, (theirs >> n & 1) ? CAPTURE : 0));
         }
-        if (colour[n] == them) AddMove(MakeMoveRecord(s, n, CAPTURE));
-        return false;
     };
     auto slide = [&](int d) {
-        for (const std::int8_t* n = GEOMETRY.ray[s][d]; *n >= 0; ++n)
-            if (!target(*n)) break;
+        const std::uint64_t ray = GEOMETRY.rayMask[s][d];
+        const std::uint64_t blockers = ray & all;
+        const bool rising = Geometry::Rising(d);
+        std::uint64_t quiet = ray;
+        int blocker = NO_SQUARE;
+        if (blockers) {
+            blocker = rising ? std::countr_zero(blockers) : 63 - std::countl_zero(blockers);
+            quiet &= ~(GEOMETRY.rayMask[blocker][d] | std::uint64_t{1} << blocker);
+        }
+        if (!capturesOnly) {
+            if (rising) {
+                for (; quiet; quiet &= quiet - 1)
+                    AddTo(list, MakeMoveRecord(s, std::countr_zero(quiet), 0));
+            } else {
+                while (quiet) {
+                    const int n = 63 - std::countl_zero(quiet);
+                    AddTo(list, MakeMoveRecord(s, n, 0));
+                    quiet ^= std::uint64_t{1} << n;
+                }
+            }
+        }
+        if (blocker != NO_SQUARE && (theirs >> blocker & 1))
+            AddTo(list, MakeMoveRecord(s, blocker, CAPTURE));
     };
     switch (p) {
         case KNIGHT:
-            for (const std::int8_t* n = GEOMETRY.knight[s]; *n >= 0; ++n) target(*n);
+            steps(GEOMETRY.knightMask[s]);
             break;
         case KING:
-            for (const std::int8_t* n = GEOMETRY.king[s]; *n >= 0; ++n) target(*n);
+            steps(GEOMETRY.kingMask[s]);
             break;
         case BISHOP:
             for (int d : BISHOP_DIRECTIONS) slide(d);
@@ -83,93 +111,87 @@ void Board::GeneratePieceMoves(int s, int p, bool capturesOnly) {
 }
 
 // The en-passant captures onto the square a double step has just passed over.
-void Board::AddEnPassant() {
+void Board::AddEnPassant(MoveList& list) {
     const int e = enPassant;
     if (e < 0 || e >= 64) return;
     const int bits = PAWN_MOVE | EN_PASSANT | CAPTURE;
     if (side == WHITE) {
         if ((e & 7) != 0 && e + 7 < 64 && piece[e + 7] == PAWN && colour[e + 7] == WHITE)
-            AddMove(MakeMoveRecord(e + 7, e, bits));
+            AddTo(list, MakeMoveRecord(e + 7, e, bits));
         if ((e & 7) != 7 && e + 9 < 64 && piece[e + 9] == PAWN && colour[e + 9] == WHITE)
-            AddMove(MakeMoveRecord(e + 9, e, bits));
+            AddTo(list, MakeMoveRecord(e + 9, e, bits));
     } else {
         if ((e & 7) != 0 && e - 9 >= 0 && piece[e - 9] == PAWN && colour[e - 9] == BLACK)
-            AddMove(MakeMoveRecord(e - 9, e, bits));
+            AddTo(list, MakeMoveRecord(e - 9, e, bits));
         if ((e & 7) != 7 && e - 7 >= 0 && piece[e - 7] == PAWN && colour[e - 7] == BLACK)
-            AddMove(MakeMoveRecord(e - 7, e, bits));
-    }
-}
-
-// Best first. Equal scores keep their generation order, so every list is the same on every
-// run and every build.
-void Board::SortCurrent() {
-    MoveList& list = CurrentMoves();
-    const int n = list.size();
-    for (int i = 1; i < n; ++i) {
-        const MoveEntry entry = list[i];
-        int j = i;
-        while (j > 0 && list[j - 1].score < entry.score) {
-            list[j] = list[j - 1];
-            --j;
-        }
-        list[j] = entry;
+            AddTo(list, MakeMoveRecord(e - 7, e, bits));
     }
 }
 
 // A pawn's captures, its advance and its double step; with capturesOnly, only its captures
 // and an advance that promotes.
-void Board::GeneratePawnMoves(int s, bool capturesOnly) {
+void Board::GeneratePawnMoves(MoveList& list, int s, bool capturesOnly) {
     const bool white = side == WHITE;
     if (white ? s < 8 : s >= 56) return;  // a pawn on its last rank (set up by FEN) has no move
     const int them = Other(side);
     const int file = s & 7;
     const int towardsA = white ? s - 9 : s + 7;
     const int towardsH = white ? s - 7 : s + 9;
-    if (file != 0 && colour[towardsA] == them) AddMove(MakeMoveRecord(s, towardsA, 17));
-    if (file != 7 && colour[towardsH] == them) AddMove(MakeMoveRecord(s, towardsH, 17));
+    if (file != 0 && colour[towardsA] == them) AddTo(list, MakeMoveRecord(s, towardsA, 17));
+    if (file != 7 && colour[towardsH] == them) AddTo(list, MakeMoveRecord(s, towardsH, 17));
     const int ahead = white ? s - 8 : s + 8;
     if (colour[ahead] != NO_COLOUR) return;
     if (capturesOnly) {
-        if (white ? s <= 15 : s >= 48) AddMove(MakeMoveRecord(s, ahead, 16));
+        if (white ? s <= 15 : s >= 48) AddTo(list, MakeMoveRecord(s, ahead, 16));
         return;
     }
-    AddMove(MakeMoveRecord(s, ahead, 16));
+    AddTo(list, MakeMoveRecord(s, ahead, 16));
     const int twoAhead = white ? s - 16 : s + 16;
     if ((white ? s >= 48 : s <= 15) && colour[twoAhead] == NO_COLOUR)
-        AddMove(MakeMoveRecord(s, twoAhead, 24));
+        AddTo(list, MakeMoveRecord(s, twoAhead, 24));
 }
 
 void Board::Generate(bool capturesOnly) {
-    CurrentMoves().clear();
+    MoveList& list = CurrentMoves();
+    list.clear();
     // Squares in increasing order, as the occupancy bits come lowest first.
     for (std::uint64_t men = occupancy[side]; men != 0; men &= men - 1) {
         const int s = std::countr_zero(men);
         if (piece[s] == PAWN)
-            GeneratePawnMoves(s, capturesOnly);
+            GeneratePawnMoves(list, s, capturesOnly);
         else
-            GeneratePieceMoves(s, piece[s], capturesOnly);
+            GeneratePieceMoves(list, s, piece[s], capturesOnly);
     }
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
     if (!capturesOnly) {
         if (side == WHITE) {
-            if (castle & CASTLE_WK) AddMove(MakeMoveRecord(60, 62, CASTLE));
-            if (castle & CASTLE_WQ) AddMove(MakeMoveRecord(60, 58, CASTLE));
+            if (castle & CASTLE_WK) AddTo(list, MakeMoveRecord(60, 62, CASTLE));
+            if (castle & CASTLE_WQ) AddTo(list, MakeMoveRecord(60, 58, CASTLE));
         } else {
-            if (castle & CASTLE_BK) AddMove(MakeMoveRecord(4, 6, CASTLE));
-            if (castle & CASTLE_BQ) AddMove(MakeMoveRecord(4, 2, CASTLE));
+            if (castle & CASTLE_BK) AddTo(list, MakeMoveRecord(4, 6, CASTLE));
+            if (castle & CASTLE_BQ) AddTo(list, MakeMoveRecord(4, 2, CASTLE));
         }
     }
 
-    AddEnPassant();
-    SortCurrent();
+    AddEnPassant(list);
 }
 
 void Board::GenerateMoves() {
     Generate(false);
+    CurrentMoves().SortFrom(0);
 }
 
 void Board::GenerateCaptures() {
+    Generate(true);
+    CurrentMoves().SortFrom(0);
+}
+
+void Board::GenerateMovesUnsorted() {
+    Generate(false);
+}
+
+void Board::GenerateCapturesUnsorted() {
     Generate(true);
 }
 

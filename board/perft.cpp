@@ -4,7 +4,7 @@ namespace vardo {
 
 std::uint64_t Perft(Board& board, int depth) {
     if (depth <= 0) return 1;
-    board.GenerateMoves();
+    board.GenerateMovesUnsorted();  // the count does not depend on the order
     const MoveList& moves = board.CurrentMoves();
     std::uint64_t leaves = 0;
     for (int i = 0; i < moves.size(); ++i) {

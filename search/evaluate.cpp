@@ -4,10 +4,6 @@
 #include <bit>
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace vardo {
 
 namespace {
@@ -172,31 +168,6 @@ constinit const std::array<int, 6 * TABLE_SETS* 64> pieceSquare = BuildPieceSqua
 
 namespace {
 
-// The squares holding a piece of `colour`, as a bit set (bit s for square s).
-inline std::uint64_t SquaresOf(const Board& board, int colour) {
-#if defined(__SSE2__)
-    // Sixteen squares at a time: narrow the colour codes to bytes and collect the matches.
-    const __m128i wanted = _mm_set1_epi8(static_cast<char>(colour));
-    std::uint64_t bits = 0;
-    for (int base = 0; base < 64; base += 16) {
-        const auto* codes = reinterpret_cast<const __m128i*>(board.colour + base);
-        const __m128i low = _mm_packs_epi32(_mm_loadu_si128(codes), _mm_loadu_si128(codes + 1));
-        const __m128i high =
-            _mm_packs_epi32(_mm_loadu_si128(codes + 2), _mm_loadu_si128(codes + 3));
-        const __m128i bytes = _mm_packs_epi16(low, high);
-        const auto matches =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
-        bits |= std::uint64_t{matches} << base;
-    }
-    return bits;
-#else
-    std::uint64_t bits = 0;
-    for (int square = 63; square >= 0; --square)
-        bits = bits << 1 | std::uint64_t{board.colour[square] == colour};
-    return bits;
-#endif
-}
-
 // What the first pass learns about one colour.
 struct Census {
     int score = 0;           // material, then pawn structure
@@ -259,9 +230,9 @@ inline int Placement(const Board& board, std::uint64_t squares, int colour, int 
 }  // namespace
 
 int Evaluator::Evaluate(const Board& board) const {
-    // Each colour's squares as a bit set; the passes then visit only the pieces, one colour at
-    // a time, and no branch depends on the board's contents.
-    const std::uint64_t squares[2] = {SquaresOf(board, WHITE), SquaresOf(board, BLACK)};
+    // The passes visit only the pieces, one colour at a time, through the board's occupancy
+    // bits.
+    const std::uint64_t squares[2] = {board.Occupancy(WHITE), board.Occupancy(BLACK)};
 
     // First pass: material and pawn structure.
     Census census[2] = {TakeCensus(board, squares[WHITE]), TakeCensus(board, squares[BLACK])};

@@ -50,7 +50,8 @@ inline int PieceSquareValue(int piece, int colour, int set, int square) {
 class Evaluator {
    public:
     // Score in centipawns from the side to move's point of view (positive: better for it).
-    // Reads colour[], piece[] and side only; allocates nothing.
+    // Reads piece[], side and the occupancy bits, so a board whose colour[] or piece[] was
+    // written directly needs Refresh first; allocates nothing.
     int Evaluate(const Board& board) const;
 };
 

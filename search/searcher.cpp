@@ -23,13 +23,15 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     CountNode();
 
     // Step 4. Generate; the list of this ply stays in place while deeper plies are searched.
-    b.GenerateMoves();
-    const MoveList& moves = b.CurrentMoves();
+    // It is put in best-first order one move at a time, as the moves are tried.
+    b.GenerateMovesUnsorted();
+    MoveList& moves = b.CurrentMoves();
 
     // Step 5. Search every legal move, best ordering score first.
     Line childLine;
     bool hasLegalMove = false;
     for (int i = 0; i < moves.size(); ++i) {
+        moves.PickNext(i);
         const MoveEntry entry = moves[i];
         if (!b.MakeMove(entry.move)) continue;
         hasLegalMove = true;
@@ -63,9 +65,10 @@ int Searcher::Quiesce(int alpha, int beta) {
     if (stand > alpha) alpha = stand;
 
     // Step 3. Try captures and promotions, best ordering score first.
-    b.GenerateCaptures();
-    const MoveList& moves = b.CurrentMoves();
+    b.GenerateCapturesUnsorted();
+    MoveList& moves = b.CurrentMoves();
     for (int i = 0; i < moves.size(); ++i) {
+        moves.PickNext(i);
         if (!b.MakeMove(moves[i].move)) continue;
         const int score = -Quiesce(-beta, -alpha);
         b.TakeBack();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <random>
+#include <vector>
 
 #include "board/tables.h"
 
@@ -109,6 +110,56 @@ TEST(Generation, QuietMovesSortByHistory) {
     EXPECT_EQ(board.CurrentMoves()[0].move.from, Sq("g1"));
     EXPECT_EQ(board.CurrentMoves()[0].score, 50);
     EXPECT_EQ(board.CurrentMoves()[1].move.from, Sq("b2"));
+}
+
+// The moves of knights, bishops, rooks, queens and kings as the rules describe them: squares
+// in increasing order, each piece's offsets in table order, outward along each line.
+std::vector<Move> PieceMovesFollowingOffsets(const Board& b, bool capturesOnly) {
+    std::vector<Move> moves;
+    for (int s = 0; s < 64; ++s) {
+        const int p = b.piece[s];
+        if (b.colour[s] != b.side || p == PAWN) continue;
+        for (int d = 0; d < offsetCount[p]; ++d) {
+            for (int n = mailbox[mailbox64[s] + pieceOffsets[p][d]]; n != -1;
+                 n = mailbox[mailbox64[n] + pieceOffsets[p][d]]) {
+                if (b.colour[n] == b.side) break;
+                const bool capture = b.colour[n] != NO_COLOUR;
+                if (capture || !capturesOnly)
+                    moves.push_back(Move{static_cast<std::int8_t>(s), static_cast<std::int8_t>(n),
+                                         0, static_cast<std::uint8_t>(capture ? CAPTURE : 0)});
+                if (capture || !slides[p]) break;
+            }
+        }
+    }
+    return moves;
+}
+
+TEST(Generation, PieceMovesComeInBoardOrderAndSortLazilyToTheSameList) {
+    std::mt19937 rng(11);
+    for (const std::string& fen : test::VariedFens()) {
+        Board board = FromFen(fen);
+        for (int ply = 0; ply < 30; ++ply) {
+            // Few distinct history values, so that many quiet moves tie.
+            for (auto& row : board.historyTable)
+                for (auto& value : row) value = static_cast<int>(rng() % 3);
+            for (const bool capturesOnly : {false, true}) {
+                capturesOnly ? board.GenerateCapturesUnsorted() : board.GenerateMovesUnsorted();
+                MoveList lazy = board.CurrentMoves();
+                std::vector<Move> pieceMoves;
+                for (const MoveEntry& entry : lazy)
+                    if (!(entry.move.bits & (PAWN_MOVE | CASTLE))) pieceMoves.push_back(entry.move);
+                ASSERT_EQ(pieceMoves, PieceMovesFollowingOffsets(board, capturesOnly))
+                    << fen << " ply " << ply;
+
+                for (int i = 0; i < lazy.size(); ++i) lazy.PickNext(i);
+                capturesOnly ? board.GenerateCaptures() : board.GenerateMoves();
+                ASSERT_EQ(lazy, board.CurrentMoves()) << fen << " ply " << ply;
+            }
+            const auto legal = test::LegalMoves(board);
+            if (legal.empty()) break;
+            board.MakeMove(legal[rng() % legal.size()]);
+        }
+    }
 }
 
 TEST(Attacks, DefendedMenAndKinglessSides) {

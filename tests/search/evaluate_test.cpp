@@ -24,6 +24,7 @@ Board Empty() {
 void Put(Board& board, std::string_view square, int colour, int piece) {
     board.colour[Sq(square)] = colour;
     board.piece[Sq(square)] = piece;
+    board.Refresh();
 }
 
 int Eval(Board board, int side) {
@@ -205,6 +206,7 @@ Board Flipped(const Board& board) {
         flipped.piece[square ^ 56] = board.piece[square];
     }
     flipped.side = Other(board.side);
+    flipped.Refresh();
     return flipped;
 }
 
