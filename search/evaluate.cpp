@@ -168,17 +168,34 @@ constinit const std::array<int, 6 * TABLE_SETS* 64> pieceSquare = BuildPieceSqua
 
 namespace {
 
-// What the first pass learns about one colour.
+// The piece-square values of all four table sets side by side, [piece][square][set], so one
+// pass over the pieces sums every set at once and the sets are chosen afterwards.
+struct alignas(16) SetValues {
+    int value[TABLE_SETS];
+};
+constexpr std::array<SetValues, 6 * 64> BuildSetValues() {
+    std::array<SetValues, 6 * 64> all{};
+    for (int piece = 0; piece < 6; ++piece)
+        for (int square = 0; square < 64; ++square)
+            for (int set = 0; set < TABLE_SETS; ++set)
+                all[piece * 64 + square].value[set] = (*TABLES[piece][set])[square];
+    return all;
+}
+constinit const std::array<SetValues, 6 * 64> SET_VALUES = BuildSetValues();
+
+// What one pass over one colour's pieces learns.
 struct Census {
-    int score = 0;           // material, then pawn structure
-    int pawns = 0;           // number of pawns
-    unsigned pawnFiles = 0;  // bit f set: a pawn on file f
+    int score = 0;            // material, then pawn structure
+    int pawns = 0;            // number of pawns
+    unsigned pawnFiles = 0;   // bit f set: a pawn on file f
+    std::uint64_t rooks = 0;  // the rooks' squares
     int kingFile = MISSING_KING_FILE;
+    SetValues placement{};  // piece-square sums in each table set
 };
 
-// First pass over the squares of one colour: material, pawns and the king's file.
-inline Census TakeCensus(const Board& board, std::uint64_t squares) {
+inline Census TakeCensus(const Board& board, std::uint64_t squares, int colour) {
     Census census;
+    const int mirror = colour == WHITE ? 0 : 56;
     for (; squares; squares &= squares - 1) {
         const int square = std::countr_zero(squares);
         const int piece = board.piece[square];
@@ -186,7 +203,10 @@ inline Census TakeCensus(const Board& board, std::uint64_t squares) {
         census.score += PIECE_VALUE[piece];
         census.pawns += isPawn;
         census.pawnFiles |= isPawn << FileOf(square);
+        census.rooks |= std::uint64_t{piece == ROOK} << square;
         census.kingFile = piece == KING ? FileOf(square) : census.kingFile;
+        const SetValues& values = SET_VALUES[piece * 64 + (square ^ mirror)];
+        for (int set = 0; set < TABLE_SETS; ++set) census.placement.value[set] += values.value[set];
     }
     return census;
 }
@@ -210,32 +230,18 @@ inline int PawnStructure(const Census& census) {
     return -penalty;
 }
 
-// Second pass over the squares of one colour: piece-square values from its table set and
-// rooks on files without pawns of either colour.
-inline int Placement(const Board& board, std::uint64_t squares, int colour, int set,
-                     unsigned pawnFiles) {
-    const int* table = pieceSquare.data() + set * 64;
-    const int mirror = colour == WHITE ? 0 : 56;
-    int score = 0;
-    for (; squares; squares &= squares - 1) {
-        const int square = std::countr_zero(squares);
-        const int piece = board.piece[square];
-        const bool openFile = !(pawnFiles >> FileOf(square) & 1u);
-        score += table[piece * TABLE_SETS * 64 + (square ^ mirror)] +
-                 (piece == ROOK && openFile ? OPEN_FILE_ROOK_BONUS : 0);
-    }
-    return score;
+// Every square of the files in an 8-bit set of files.
+constexpr std::uint64_t SquaresOfFiles(unsigned files) {
+    return std::uint64_t{files & 0xFFu} * 0x0101010101010101ull;
 }
 
 }  // namespace
 
 int Evaluator::Evaluate(const Board& board) const {
-    // The passes visit only the pieces, one colour at a time, through the board's occupancy
-    // bits.
-    const std::uint64_t squares[2] = {board.Occupancy(WHITE), board.Occupancy(BLACK)};
-
-    // First pass: material and pawn structure.
-    Census census[2] = {TakeCensus(board, squares[WHITE]), TakeCensus(board, squares[BLACK])};
+    // One pass over each colour's pieces, through the board's occupancy bits: material, pawns,
+    // the king's file, the rooks, and the piece-square sums of every table set.
+    const Census census[2] = {TakeCensus(board, board.Occupancy(WHITE), WHITE),
+                              TakeCensus(board, board.Occupancy(BLACK), BLACK)};
     int score[2];
     for (int colour = WHITE; colour <= BLACK; ++colour)
         score[colour] = census[colour].score + PawnStructure(census[colour]);
@@ -250,10 +256,13 @@ int Evaluator::Evaluate(const Board& board) const {
             set[Other(colour)] = TABLE_SET_ENDGAME;
     }
 
-    // Second pass: piece-square values and open-file rooks.
-    const unsigned pawnFiles = census[WHITE].pawnFiles | census[BLACK].pawnFiles;
+    // Piece-square values of the chosen sets, and rooks on files without pawns of either
+    // colour.
+    const std::uint64_t openFiles =
+        SquaresOfFiles(~(census[WHITE].pawnFiles | census[BLACK].pawnFiles));
     for (int colour = WHITE; colour <= BLACK; ++colour)
-        score[colour] += Placement(board, squares[colour], colour, set[colour], pawnFiles);
+        score[colour] += census[colour].placement.value[set[colour]] +
+                         OPEN_FILE_ROOK_BONUS * std::popcount(census[colour].rooks & openFiles);
 
     return board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
 }
