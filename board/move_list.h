@@ -107,6 +107,7 @@ class PlyLists {
         while (storage.size() < other.count) storage.emplace_back();
         for (std::size_t i = 0; i < other.count; ++i) storage[i] = other.storage[i];
         count = other.count;
+        last = count > 0 ? &storage[count - 1] : nullptr;
         return *this;
     }
     friend bool operator==(const PlyLists& a, const PlyLists& b) {
@@ -118,22 +119,23 @@ class PlyLists {
 
     std::size_t size() const { return count; }
     bool empty() const { return count == 0; }
-    MoveList& back() { return storage[count - 1]; }
+    MoveList& back() { return *last; }
     MoveList& front() { return storage[0]; }
-    const MoveList& back() const { return storage[count - 1]; }
+    const MoveList& back() const { return *last; }
     const MoveList& front() const { return storage[0]; }
     MoveList& operator[](std::size_t i) { return storage[i]; }
 
     // Appends an empty list.
     void push_back() {
         if (count == storage.size()) storage.emplace_back();
-        storage[count++].clear();
+        last = &storage[count++];
+        last->clear();
     }
     // Removes the last list. The current ply always keeps a list to generate into, so when
     // only one is left (moves taken back past a ClearPlyState) it is emptied instead.
     void pop_back() {
         if (count > 1)
-            --count;
+            last = &storage[--count - 1];
         else if (count == 1)
             storage[0].clear();
     }
@@ -146,6 +148,8 @@ class PlyLists {
    private:
     std::deque<MoveList> storage;
     std::size_t count = 0;
+    // The last list in use; appending to a deque never moves the lists already in it.
+    MoveList* last = nullptr;
 };
 
 }  // namespace vardo
