@@ -105,12 +105,17 @@ bool Board::SetFromFen(std::string_view fen) {
     if (men[WHITE] > MAX_MEN_PER_SIDE || men[BLACK] > MAX_MEN_PER_SIDE) return false;
 
     // An en-passant square counts only where a double step of the other side can have just
-    // passed over it: on rank 6 with White to move (rank 3 with Black), the pawn in front.
+    // passed over it: on rank 6 with White to move (rank 3 with Black), the pawn in front,
+    // the square itself and the pawn's starting square behind it empty. (An occupied square
+    // would also give a pawn two different moves with the same squares, a capture and an
+    // en-passant capture.)
     if (newEnPassant != NO_SQUARE) {
         const int row = newEnPassant >> 3;
         const int pawnSquare = newSide == WHITE ? newEnPassant + 8 : newEnPassant - 8;
+        const int startSquare = newSide == WHITE ? newEnPassant - 8 : newEnPassant + 8;
         const bool fits = (newSide == WHITE ? row == 2 : row == 5) &&
-                          newPiece[pawnSquare] == PAWN && newColour[pawnSquare] == Other(newSide);
+                          newPiece[pawnSquare] == PAWN && newColour[pawnSquare] == Other(newSide) &&
+                          newPiece[newEnPassant] == EMPTY && newPiece[startSquare] == EMPTY;
         if (!fits) newEnPassant = NO_SQUARE;
     }
 

@@ -67,6 +67,13 @@ TEST(Fen, EnPassantSquareCountsOnlyWhereACaptureCanFollowADoubleStep) {
     EXPECT_EQ(FromFen("4k3/8/8/8/8/8/8/4K3 w - d6 0 1").enPassant, NO_SQUARE);     // no pawn
     EXPECT_EQ(FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d3 0 1").enPassant, NO_SQUARE);  // wrong rank
     EXPECT_EQ(FromFen("4k3/8/8/3pP3/8/8/8/4K3 w - z9 0 1").enPassant, NO_SQUARE);
+    // The square passed over and the pawn's starting square must be empty. An occupied square
+    // would list a capture and an en-passant capture with the same squares, and notation could
+    // not tell them apart.
+    EXPECT_EQ(FromFen("4k3/8/3n4/3pP3/8/8/8/4K3 w - d6 0 1").enPassant, NO_SQUARE);
+    EXPECT_EQ(FromFen("4k3/3n4/8/3pP3/8/8/8/4K3 w - d6 0 1").enPassant, NO_SQUARE);
+    EXPECT_EQ(FromFen("4k3/8/8/8/1pP5/2N5/8/4K3 b - c3 0 1").enPassant, NO_SQUARE);
+    EXPECT_EQ(FromFen("4k3/8/8/8/1pP5/8/8/4K3 b - c3 0 1").enPassant, Sq("c3"));
 }
 
 TEST(Fen, MalformedTextIsRefusedAndLeavesTheBoardUnchanged) {
