@@ -35,6 +35,9 @@ void Engine::Run() {
         {
             MutexLock lock(*this);
             if (timer.IsRunning()) LogWarning("(Main) Time control already running");
+            // The side to move has made half the plies since the game's start position
+            // (rounded down), whoever moved first.
+            timer.SetMovesPlayed(static_cast<int>(searchBoard.undoStack.size() / 2));
             if (!timer.StartClock()) LogError("(Main) Time control didn't start");
         }
         const BestMove best = searcher.Search(searchBoard, this);

@@ -61,6 +61,12 @@ void Timer::SetTimeLeft(float seconds) {
     timeLeft = seconds;
 }
 
+void Timer::SetMovesPlayed(int movesPlayed) {
+    MutexLock lock(*this);
+    if (movesPerControl > 0)
+        movesToGo = movesPerControl - std::max(0, movesPlayed) % movesPerControl;
+}
+
 float Timer::Allotment() const {
     MutexLock lock(*this);
     return AllotmentLocked();

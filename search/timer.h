@@ -21,8 +21,9 @@ inline constexpr int TIMER_POLL_MS = 50;
 inline constexpr float TIME_COMMAND_UNIT = 0.01f;
 
 // One Timer lives with the engine. The search thread starts a watch at the beginning of every
-// turn (StartClock) and ends it when the move is chosen (MoveDone); the command loop feeds it
-// the clock settings (Assign, SetTimeLeft). Every end of a watch raises vardo::stopFlag.
+// turn (StartClock), after taking the moves to go from the game (SetMovesPlayed), and ends it
+// when the move is chosen (MoveDone); the command loop feeds it the clock settings (Assign,
+// SetTimeLeft). Every end of a watch raises vardo::stopFlag.
 //
 // Controls with a move count (movesPerControl > 0) keep movesToGo between 1 and
 // movesPerControl: the clock left, less a margin of 0.25 s per move to go (at most 3.5 s), is
@@ -49,6 +50,12 @@ class Timer : public Thread {
     // poll interval stay this Timer's own.
     void Assign(const Timer& other);
     void SetTimeLeft(float seconds);
+    // Sets the moves to go from the number of moves the side to move has already made in the
+    // game, as the interface counts the control: from the first move of the game, every
+    // movesPerControl moves. The count then follows the game also when moves were made
+    // without the engine thinking (a game loaded in force mode, a side switched mid-game,
+    // moves taken back). A control without a move count is left alone.
+    void SetMovesPlayed(int movesPlayed);
 
     // The seconds the next watch would allot to the move under the current settings.
     float Allotment() const;

@@ -214,6 +214,29 @@ TEST(CommandLoop, ChangedPositionDiscardsTheRunningSearch) {
     EXPECT_TRUE(testing::Play(game, *move)) << *move;
 }
 
+// The moves to go in a control with a move count follow the game, not the number of the
+// computer's own turns: after 39 of its moves were taken back, the next move is still the
+// first of a 40-move control and gets a fortieth of the clock (12.5 ms of 4 s after the
+// 3.5 s margin), not the last move's share (3.75 s).
+TEST(CommandLoop, MovesToGoFollowTheGameNotTheTurnsPlayed) {
+    EngineSession session;
+    SkipBanner(session);
+    session.Send("level 40 0:05 0");
+    for (int i = 0; i < 39; ++i) {
+        session.Send("time 1");  // no time left: the search ends after its first iteration
+        session.Send("go");
+        ASSERT_TRUE(session.NextMove()) << "turn " << i;
+        session.Send("force");
+        session.Send("undo");
+    }
+    EXPECT_EQ(ShownBoard(session), Rows(Board()));
+    session.Send("time 400");
+    const auto start = std::chrono::steady_clock::now();
+    session.Send("go");
+    ASSERT_TRUE(session.NextMove());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+}
+
 // With no legal move for the computer's side the loop waits quietly: no search is started
 // (with posting on, each would print a thinking line) until the position changes.
 TEST(CommandLoop, NoSearchWhileTheComputerHasNoMove) {

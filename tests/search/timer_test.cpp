@@ -54,6 +54,22 @@ TEST(TimerAllotment, MovesToGoCyclesThroughTheControl) {
     EXPECT_FLOAT_EQ(timer.Allotment(), 20.0f - 0.25f);
 }
 
+TEST(TimerAllotment, MovesToGoCanBeTakenFromTheGame) {
+    Timer timer(40);
+    timer.SetMovesPlayed(6);  // six moves made before the engine's first turn
+    EXPECT_EQ(timer.MovesToGo(), 34);
+    timer.SetMovesPlayed(39);  // the last move of the first control
+    EXPECT_EQ(timer.MovesToGo(), 1);
+    timer.SetMovesPlayed(40);  // the first of the second
+    EXPECT_EQ(timer.MovesToGo(), 40);
+    timer.SetMovesPlayed(0);  // moves taken back to the start
+    EXPECT_EQ(timer.MovesToGo(), 40);
+
+    Timer wholeGame(0);  // no move count: nothing to follow
+    wholeGame.SetMovesPlayed(25);
+    EXPECT_EQ(wholeGame.MovesToGo(), 0);
+}
+
 TEST(TimerAllotment, NoMoveCountKeepsNoMarginTurnAfterTurn) {
     Timer timer(0);
     timer.SetTimeLeft(60.0f);
