@@ -25,24 +25,19 @@ bool Board::Attacked(int square, int byColour) const {
         if (file != 7) pawnSquares |= std::uint64_t{1} << (behind + 1);
     }
     if (any(pawnSquares, PAWN)) return true;
-    if (any(GEOMETRY.knightMask[square], KNIGHT)) return true;
-    if (any(GEOMETRY.kingMask[square], KING)) return true;
+    if (any(GEOMETRY.knight[square], KNIGHT)) return true;
+    if (any(GEOMETRY.king[square], KING)) return true;
 
     // Sliders: the first occupied square along each line.
     const std::uint64_t all = occupancy[WHITE] | occupancy[BLACK];
-    auto first = [&](int d) {
-        const std::uint64_t blockers = GEOMETRY.rayMask[square][d] & all;
-        if (!blockers) return NO_SQUARE;
-        return Geometry::Rising(d) ? std::countr_zero(blockers) : 63 - std::countl_zero(blockers);
-    };
     for (int d : BISHOP_DIRECTIONS) {
-        const int sq = first(d);
+        const int sq = GEOMETRY.FirstOnRay(square, d, all);
         if (sq != NO_SQUARE && colour[sq] == byColour &&
             (piece[sq] == BISHOP || piece[sq] == QUEEN))
             return true;
     }
     for (int d : ROOK_DIRECTIONS) {
-        const int sq = first(d);
+        const int sq = GEOMETRY.FirstOnRay(square, d, all);
         if (sq != NO_SQUARE && colour[sq] == byColour && (piece[sq] == ROOK || piece[sq] == QUEEN))
             return true;
     }

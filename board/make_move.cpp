@@ -1,4 +1,5 @@
 #include "board/board.h"
+#include "board/geometry.h"
 #include "board/tables.h"
 
 namespace vardo {
@@ -34,38 +35,46 @@ const CastleRule* FindCastleRule(int to) {
     return nullptr;
 }
 
-// Unit step in mailbox indices from one square towards another on the same rank, file or
-// diagonal; 0 when they share no line.
-struct LineSteps {
-    int step[64][64];
-    constexpr LineSteps() : step() {
+// The direction (an index into the eight queen directions) from one square towards another
+// on the same rank, file or diagonal; -1 when they share no line.
+struct LineDirections {
+    std::int8_t direction[64][64];
+    constexpr LineDirections() : direction() {
+        constexpr int queenSteps[DIRECTIONS] = {-11, -10, -9, -1, 1, 9, 10, 11};
         for (int a = 0; a < 64; ++a)
             for (int b = 0; b < 64; ++b) {
+                direction[a][b] = -1;
                 const int dr = (b >> 3) - (a >> 3);
                 const int df = (b & 7) - (a & 7);
                 if (a == b || !(dr == 0 || df == 0 || dr == df || dr == -df)) continue;
-                step[a][b] = 10 * (dr > 0 ? 1 : dr < 0 ? -1 : 0) + (df > 0 ? 1 : df < 0 ? -1 : 0);
+                const int step = 10 * (dr > 0   ? 1
+                                       : dr < 0 ? -1
+                                                : 0) +
+                                 (df > 0   ? 1
+                                  : df < 0 ? -1
+                                           : 0);
+                for (int d = 0; d < DIRECTIONS; ++d)
+                    if (queenSteps[d] == step) direction[a][b] = static_cast<std::int8_t>(d);
             }
     }
 };
-constexpr LineSteps LINE_STEPS;
+constexpr LineDirections LINE_DIRECTIONS;
+
+constexpr bool IsDiagonal(int d) {
+    return d == BISHOP_DIRECTIONS[0] || d == BISHOP_DIRECTIONS[1] || d == BISHOP_DIRECTIONS[2] ||
+           d == BISHOP_DIRECTIONS[3];
+}
 
 }  // namespace
 
 // After a move by a piece other than the king, made while the king was not in check, the king
 // can only be attacked along the line through the square the piece left.
 bool Board::ExposesKing(int king, int from) const {
-    const int step = LINE_STEPS.step[king][from];
-    if (step == 0) return false;
-    const bool diagonal = step == 9 || step == 11 || step == -9 || step == -11;
-    const int them = Other(colour[king]);
-    for (int index = mailbox64[king] + step; mailbox[index] != -1; index += step) {
-        const int sq = mailbox[index];
-        if (piece[sq] == EMPTY) continue;
-        if (colour[sq] != them) return false;
-        return piece[sq] == QUEEN || piece[sq] == (diagonal ? BISHOP : ROOK);
-    }
-    return false;
+    const int d = LINE_DIRECTIONS.direction[king][from];
+    if (d < 0) return false;
+    const int sq = GEOMETRY.FirstOnRay(king, d, occupancy[WHITE] | occupancy[BLACK]);
+    if (sq == NO_SQUARE || colour[sq] == colour[king]) return false;
+    return piece[sq] == QUEEN || piece[sq] == (IsDiagonal(d) ? BISHOP : ROOK);
 }
 
 // Whether the castling move to `to` may be made: not out of check, king and rook on their

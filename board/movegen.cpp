@@ -51,8 +51,7 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 
 // The moves of a knight, bishop, rook, queen or king on s: along each direction in table
 // order, quiet moves to empty squares (unless only captures are wanted) and the capture of the
-// first man of the other colour. Worked on the occupancy bits: a ray's first occupied square
-// is its lowest or highest bit, and the squares before it are the quiet moves.
+// first man of the other colour, worked on the occupancy bits.
 void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) {
     const std::uint64_t theirs = occupancy[Other(side)];
     const std::uint64_t all = occupancy[WHITE] | occupancy[BLACK];
@@ -65,17 +64,13 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) 
         }
     };
     auto slide = [&](int d) {
-        const std::uint64_t ray = GEOMETRY.rayMask[s][d];
-        const std::uint64_t blockers = ray & all;
-        const bool rising = Geometry::Rising(d);
-        std::uint64_t quiet = ray;
-        int blocker = NO_SQUARE;
-        if (blockers) {
-            blocker = rising ? std::countr_zero(blockers) : 63 - std::countl_zero(blockers);
-            quiet &= ~(GEOMETRY.rayMask[blocker][d] | std::uint64_t{1} << blocker);
-        }
+        // The quiet moves are the ray's squares before its first occupied square.
+        const int blocker = GEOMETRY.FirstOnRay(s, d, all);
+        std::uint64_t quiet = GEOMETRY.ray[s][d];
+        if (blocker != NO_SQUARE)
+            quiet &= ~(GEOMETRY.ray[blocker][d] | std::uint64_t{1} << blocker);
         if (!capturesOnly) {
-            if (rising) {
+            if (Geometry::Rising(d)) {
                 for (; quiet; quiet &= quiet - 1)
                     AddTo(list, MakeMoveRecord(s, std::countr_zero(quiet), 0));
             } else {
@@ -91,10 +86,10 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) 
     };
     switch (p) {
         case KNIGHT:
-            steps(GEOMETRY.knightMask[s]);
+            steps(GEOMETRY.knight[s]);
             break;
         case KING:
-            steps(GEOMETRY.kingMask[s]);
+            steps(GEOMETRY.king[s]);
             break;
         case BISHOP:
             for (int d : BISHOP_DIRECTIONS) slide(d);
