@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,24 @@ inline const std::vector<std::string>& VariedFens() {
         "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
     };
     return fens;
+}
+
+// Plays random games of up to `plies` moves from each of the varied positions and calls
+// visit(board, fen, ply) on every position reached, the start included. A game ends early
+// where no legal move is left, and the walk ends at the first fatal test failure.
+template <typename Visit>
+void WalkRandomGames(unsigned seed, int plies, Visit visit) {
+    std::mt19937 rng(seed);
+    for (const std::string& fen : VariedFens()) {
+        Board board = FromFen(fen);
+        for (int ply = 0; ply < plies; ++ply) {
+            visit(board, fen, ply);
+            if (::testing::Test::HasFatalFailure()) return;
+            const auto legal = LegalMoves(board);
+            if (legal.empty()) break;
+            board.MakeMove(legal[rng() % legal.size()]);
+        }
+    }
 }
 
 }  // namespace vardo::test

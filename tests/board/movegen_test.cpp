@@ -136,30 +136,24 @@ std::vector<Move> PieceMovesFollowingOffsets(const Board& b, bool capturesOnly) 
 
 TEST(Generation, PieceMovesComeInBoardOrderAndSortLazilyToTheSameList) {
     std::mt19937 rng(11);
-    for (const std::string& fen : test::VariedFens()) {
-        Board board = FromFen(fen);
-        for (int ply = 0; ply < 30; ++ply) {
-            // Few distinct history values, so that many quiet moves tie.
-            for (auto& row : board.historyTable)
-                for (auto& value : row) value = static_cast<int>(rng() % 3);
-            for (const bool capturesOnly : {false, true}) {
-                capturesOnly ? board.GenerateCapturesUnsorted() : board.GenerateMovesUnsorted();
-                MoveList lazy = board.CurrentMoves();
-                std::vector<Move> pieceMoves;
-                for (const MoveEntry& entry : lazy)
-                    if (!(entry.move.bits & (PAWN_MOVE | CASTLE))) pieceMoves.push_back(entry.move);
-                ASSERT_EQ(pieceMoves, PieceMovesFollowingOffsets(board, capturesOnly))
-                    << fen << " ply " << ply;
+    test::WalkRandomGames(11, 30, [&](Board& board, const std::string& fen, int ply) {
+        // Few distinct history values, so that many quiet moves tie.
+        for (auto& row : board.historyTable)
+            for (auto& value : row) value = static_cast<int>(rng() % 3);
+        for (const bool capturesOnly : {false, true}) {
+            capturesOnly ? board.GenerateCapturesUnsorted() : board.GenerateMovesUnsorted();
+            MoveList lazy = board.CurrentMoves();
+            std::vector<Move> pieceMoves;
+            for (const MoveEntry& entry : lazy)
+                if (!(entry.move.bits & (PAWN_MOVE | CASTLE))) pieceMoves.push_back(entry.move);
+            ASSERT_EQ(pieceMoves, PieceMovesFollowingOffsets(board, capturesOnly))
+                << fen << " ply " << ply;
 
-                for (int i = 0; i < lazy.size(); ++i) lazy.PickNext(i);
-                capturesOnly ? board.GenerateCaptures() : board.GenerateMoves();
-                ASSERT_EQ(lazy, board.CurrentMoves()) << fen << " ply " << ply;
-            }
-            const auto legal = test::LegalMoves(board);
-            if (legal.empty()) break;
-            board.MakeMove(legal[rng() % legal.size()]);
+            for (int i = 0; i < lazy.size(); ++i) lazy.PickNext(i);
+            capturesOnly ? board.GenerateCaptures() : board.GenerateMoves();
+            ASSERT_EQ(lazy, board.CurrentMoves()) << fen << " ply " << ply;
         }
-    }
+    });
 }
 
 TEST(Attacks, DefendedMenAndKinglessSides) {
@@ -203,19 +197,12 @@ bool AttackedByFollowingAttackers(const Board& b, int target, int by) {
 }
 
 TEST(Attacks, AgreeWithFollowingTheAttackers) {
-    std::mt19937 rng(7);
-    for (const std::string& fen : test::VariedFens()) {
-        Board board = FromFen(fen);
-        for (int ply = 0; ply < 40; ++ply) {
-            for (int sq = 0; sq < 64; ++sq)
-                for (int by = WHITE; by <= BLACK; ++by)
-                    ASSERT_EQ(board.Attacked(sq, by), AttackedByFollowingAttackers(board, sq, by))
-                        << fen << " ply " << ply << " square " << sq;
-            const auto legal = test::LegalMoves(board);
-            if (legal.empty()) break;
-            board.MakeMove(legal[rng() % legal.size()]);
-        }
-    }
+    test::WalkRandomGames(7, 40, [](const Board& board, const std::string& fen, int ply) {
+        for (int sq = 0; sq < 64; ++sq)
+            for (int by = WHITE; by <= BLACK; ++by)
+                ASSERT_EQ(board.Attacked(sq, by), AttackedByFollowingAttackers(board, sq, by))
+                    << fen << " ply " << ply << " square " << sq;
+    });
 }
 
 }  // namespace
