@@ -146,27 +146,12 @@ constexpr const Table* TABLES[6][TABLE_SETS] = {
     {&KING_MIDDLE, &KING_MIDDLE, &KING_MIDDLE, &KING_ENDGAME},
 };
 
-constexpr std::array<int, 6 * TABLE_SETS * 64> BuildPieceSquare() {
-    std::array<int, 6 * TABLE_SETS * 64> all{};
-    for (int piece = 0; piece < 6; ++piece)
-        for (int set = 0; set < TABLE_SETS; ++set)
-            for (int square = 0; square < 64; ++square)
-                all[(set + TABLE_SETS * piece) * 64 + square] = (*TABLES[piece][set])[square];
-    return all;
-}
-
 // Table set a colour picks for itself from its king's file when its score is high enough.
 constexpr int SetForKingFile(int current, int kingFile) {
     if (kingFile > KING_SIDE_KING_FILE) return TABLE_SET_KING_SIDE;
     if (kingFile < QUEEN_SIDE_KING_FILE) return TABLE_SET_QUEEN_SIDE;
     return current;
 }
-
-}  // namespace
-
-constinit const std::array<int, 6 * TABLE_SETS* 64> pieceSquare = BuildPieceSquare();
-
-namespace {
 
 // The piece-square values of all four table sets side by side, [piece][square][set], so one
 // pass over the pieces sums every set at once and the sets are chosen afterwards.

@@ -1,8 +1,6 @@
 // Static evaluation: material, pawn structure, piece-square tables and open-file rooks.
 #pragma once
 
-#include <array>
-
 #include "board/board.h"
 
 namespace vardo {
@@ -35,16 +33,6 @@ constexpr int QUEEN_SIDE_KING_FILE = 3;
 // File used for a colour without a king (only hand-made positions): file e, which keeps the
 // set it has.
 constexpr int MISSING_KING_FILE = 4;
-
-// Piece-square values, written from White's side: entry (set + 4 * piece) * 64 + square.
-// A black piece on square s reads the entry of s ^ 56 (same file, mirrored rank).
-extern const std::array<int, 6 * TABLE_SETS * 64> pieceSquare;
-
-// Entry of the piece-square table for a piece of `colour` on `square` in table set `set`.
-inline int PieceSquareValue(int piece, int colour, int set, int square) {
-    const int index = colour == WHITE ? square : square ^ 56;
-    return pieceSquare[(set + TABLE_SETS * piece) * 64 + index];
-}
 
 // Scores positions. Holds no data; every call is a pure function of the position.
 class Evaluator {
