@@ -9,7 +9,7 @@ namespace vardo {
 // following every attacking piece's own moves, at a fraction of the cost. Steps and rays are
 // worked on the occupancy bits.
 bool Board::Attacked(int square, int byColour) const {
-    const std::uint64_t theirs = occupancy[byColour];
+    const std::uint64_t theirs = derived.occupancy[byColour];
     auto any = [&](std::uint64_t squares, int wanted) {
         for (squares &= theirs; squares; squares &= squares - 1)
             if (piece[std::countr_zero(squares)] == wanted) return true;
@@ -29,7 +29,7 @@ bool Board::Attacked(int square, int byColour) const {
     if (any(GEOMETRY.king[square], KING)) return true;
 
     // Sliders: the first occupied square along each line.
-    const std::uint64_t all = occupancy[WHITE] | occupancy[BLACK];
+    const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
     for (int d : BISHOP_DIRECTIONS) {
         const int sq = GEOMETRY.FirstOnRay(square, d, all);
         if (sq != NO_SQUARE && colour[sq] == byColour &&

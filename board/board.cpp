@@ -60,10 +60,10 @@ Board& Board::operator=(const Board& other) {
     castle = other.castle;
     enPassant = other.enPassant;
     fifty = other.fifty;
-    kingSquare[WHITE] = other.kingSquare[WHITE];
-    kingSquare[BLACK] = other.kingSquare[BLACK];
-    occupancy[WHITE] = other.occupancy[WHITE];
-    occupancy[BLACK] = other.occupancy[BLACK];
+    derived = other.derived;
+    savedDerived.clear();
+    savedDerived.reserve(other.savedDerived.size() + SEARCH_RECORD_ROOM);
+    savedDerived.insert(savedDerived.end(), other.savedDerived.begin(), other.savedDerived.end());
     return *this;
 }
 
@@ -78,6 +78,9 @@ void Board::Reset() {
     undoStack.clear();
     undoStack.shrink_to_fit();
     undoStack.reserve(GAME_RECORD_ROOM);
+    savedDerived.clear();
+    savedDerived.shrink_to_fit();
+    savedDerived.reserve(GAME_RECORD_ROOM);
     Refresh();
 }
 
@@ -94,7 +97,7 @@ std::uint64_t Board::HashKey() const {
 }
 
 int Board::KingSquare(int c) const {
-    int sq = kingSquare[c];
+    int sq = derived.kingSquare[c];
     if (sq != NO_SQUARE && piece[sq] == KING && colour[sq] == c) return sq;
     // The cache is stale only when the arrays were written directly; fall back to a scan.
     for (sq = 0; sq < 64; ++sq)
@@ -104,12 +107,19 @@ int Board::KingSquare(int c) const {
 
 void Board::Refresh() {
     if (!plyMoves.empty()) CurrentMoves().checkState = MoveList::UNKNOWN;
-    kingSquare[WHITE] = kingSquare[BLACK] = NO_SQUARE;
-    occupancy[WHITE] = occupancy[BLACK] = 0;
+    derived.kingSquare[WHITE] = derived.kingSquare[BLACK] = NO_SQUARE;
+    derived.occupancy[WHITE] = derived.occupancy[BLACK] = 0;
+    std::memset(derived.pieceBits, 0, sizeof derived.pieceBits);
+    derived.placement[WHITE] = derived.placement[BLACK] = PlacementValue{};
     for (int sq = 63; sq >= 0; --sq) {
-        if (colour[sq] != WHITE && colour[sq] != BLACK) continue;
-        occupancy[colour[sq]] |= std::uint64_t{1} << sq;
-        if (piece[sq] == KING) kingSquare[colour[sq]] = sq;
+        const int c = colour[sq];
+        const int p = piece[sq];
+        if (c != WHITE && c != BLACK) continue;
+        derived.occupancy[c] |= std::uint64_t{1} << sq;
+        if (p < PAWN || p > KING) continue;
+        derived.pieceBits[p] |= std::uint64_t{1} << sq;
+        derived.placement[c] += PLACEMENT[c][p][sq];
+        if (p == KING) derived.kingSquare[c] = sq;
     }
 }
 
@@ -123,12 +133,22 @@ bool Board::IsConsistent() const {
         std::uint64_t bits = 0;
         for (int sq = 0; sq < 64; ++sq)
             if (colour[sq] == c) bits |= std::uint64_t{1} << sq;
-        if (bits != occupancy[c]) return false;
+        if (bits != derived.occupancy[c]) return false;
         int first = NO_SQUARE;
         for (int sq = 0; sq < 64 && first == NO_SQUARE; ++sq)
             if (piece[sq] == KING && colour[sq] == c) first = sq;
-        if (kingSquare[c] != first) return false;
+        if (derived.kingSquare[c] != first) return false;
     }
+    PlacementValue sums[2];
+    std::uint64_t pieces[6] = {};
+    for (int sq = 0; sq < 64; ++sq) {
+        if (piece[sq] == EMPTY) continue;
+        pieces[piece[sq]] |= std::uint64_t{1} << sq;
+        sums[colour[sq]] += PLACEMENT[colour[sq]][piece[sq]][sq];
+    }
+    if (std::memcmp(pieces, derived.pieceBits, sizeof pieces) != 0) return false;
+    if (!(sums[WHITE] == derived.placement[WHITE]) || !(sums[BLACK] == derived.placement[BLACK]))
+        return false;
     if (!plyMoves.empty()) {
         const auto state = plyMoves.back().checkState;
         if (state != MoveList::UNKNOWN && (state == MoveList::IN_CHECK) != InCheck(side))

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/move_list.h"
+#include "board/piece_square.h"
 #include "board/types.h"
 
 namespace vardo {
@@ -78,7 +79,12 @@ class Board {
     // these operations (NO_SQUARE when a side has none). Redundant with `piece`/`colour`.
     int KingSquare(int colour) const;
     // The squares of one colour's men, bit s for square s. Redundant with `colour`.
-    std::uint64_t Occupancy(int c) const { return occupancy[c]; }
+    std::uint64_t Occupancy(int c) const { return derived.occupancy[c]; }
+    // The squares of the men of one piece code, both colours. Redundant with `piece`.
+    std::uint64_t Pieces(int p) const { return derived.pieceBits[p]; }
+    // One colour's material and piece-square sums in every table set. Redundant with `piece`
+    // and `colour`.
+    const PlacementValue& Placement(int c) const { return derived.placement[c]; }
     // Recomputes the redundant data from colour[] and piece[] and compares.
     bool IsConsistent() const;
     // Recomputes the redundant data (king squares, the cached check state of the current ply)
@@ -93,9 +99,24 @@ class Board {
     bool ExposesKing(int king, int from) const;
     void AddEnPassant(MoveList& list);
     bool CastleAllowed(int to) const;
-    int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
-    // Squares occupied by each colour, one bit per square (bit s for square s).
-    std::uint64_t occupancy[2] = {0, 0};
+    // What the position's arrays imply, kept up to date so it is never recomputed. MakeMove
+    // saves it and TakeBack restores it whole.
+    struct Derived {
+        // Squares occupied by each colour, one bit per square (bit s for square s).
+        std::uint64_t occupancy[2] = {0, 0};
+        // Squares of each piece code, both colours together.
+        std::uint64_t pieceBits[6] = {};
+        // Material and piece-square sums per colour.
+        PlacementValue placement[2];
+        int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
+    };
+    Derived derived;
+    // One saved Derived per record of undoStack.
+    std::vector<Derived> savedDerived;
+    // Put a man on an empty square / take the man off an occupied square, keeping every
+    // redundant datum in step.
+    void Place(int square, int c, int p);
+    void Lift(int square);
     void Generate(bool capturesOnly);
     void AddTo(MoveList& list, Move move);
     void GeneratePawnMoves(MoveList& list, int s, bool capturesOnly);

@@ -1,3 +1,5 @@
+#include <cassert>
+
 #include "board/board.h"
 #include "board/geometry.h"
 #include "board/tables.h"
@@ -72,7 +74,8 @@ constexpr bool IsDiagonal(int d) {
 bool Board::ExposesKing(int king, int from) const {
     const int d = LINE_DIRECTIONS.direction[king][from];
     if (d < 0) return false;
-    const int sq = GEOMETRY.FirstOnRay(king, d, occupancy[WHITE] | occupancy[BLACK]);
+    const int sq =
+        GEOMETRY.FirstOnRay(king, d, derived.occupancy[WHITE] | derived.occupancy[BLACK]);
     if (sq == NO_SQUARE || colour[sq] == colour[king]) return false;
     return piece[sq] == QUEEN || piece[sq] == (IsDiagonal(d) ? BISHOP : ROOK);
 }
@@ -92,20 +95,39 @@ bool Board::CastleAllowed(int to) const {
     return !Attacked(rule->safe[0], them) && !Attacked(rule->safe[1], them);
 }
 
+inline void Board::Place(int square, int c, int p) {
+    const std::uint64_t bit = Bit(square);
+    derived.occupancy[c] |= bit;
+    derived.pieceBits[p] |= bit;
+    derived.placement[c] += PLACEMENT[c][p][square];
+    colour[square] = c;
+    piece[square] = p;
+}
+
+inline void Board::Lift(int square) {
+    const int c = colour[square];
+    const int p = piece[square];
+    const std::uint64_t bit = Bit(square);
+    derived.occupancy[c] &= ~bit;
+    derived.pieceBits[p] &= ~bit;
+    derived.placement[c] -= PLACEMENT[c][p][square];
+    colour[square] = NO_COLOUR;
+    piece[square] = EMPTY;
+}
+
 bool Board::MakeMove(Move move) {
     const int from = move.from;
     const int to = move.to;
     if (from == 0 && to == 0) return false;
     if (from < 0 || from > 63 || to < 0 || to > 63 || from == to) return false;
-    if (piece[from] == EMPTY || colour[from] == NO_COLOUR) return false;
-
     const int us = side;
+    // Only the side to move's own men move, and never onto another of its own men.
+    if (piece[from] == EMPTY || colour[from] != us || colour[to] == us) return false;
+
     // Records that no generator makes are refused rather than written off the board.
     if ((move.bits & PROMOTION) && (move.promote < KNIGHT || move.promote > QUEEN)) return false;
-    if (move.bits & EN_PASSANT) {
-        const int taken = us == WHITE ? to + 8 : to - 8;
-        if (taken < 0 || taken > 63) return false;
-    }
+    const int taken = us == WHITE ? to + 8 : to - 8;  // the pawn an en-passant capture takes
+    if ((move.bits & EN_PASSANT) && (taken < 0 || taken > 63)) return false;
 
     const int moving = piece[from];
     // A piece other than the king, moving while its king is not in check, can only expose the
@@ -114,20 +136,21 @@ bool Board::MakeMove(Move move) {
     const bool lineTestSuffices =
         moving != KING && !(move.bits & (EN_PASSANT | CASTLE)) && !PositionInCheck();
 
+    const CastleRule* rule = nullptr;
     if (move.bits & CASTLE) {
-        const CastleRule* rule = FindCastleRule(to);
+        rule = FindCastleRule(to);
         if (rule == nullptr || from != rule->king || !CastleAllowed(to)) return false;
-        colour[rule->rookTo] = colour[rule->rookFrom];
-        piece[rule->rookTo] = piece[rule->rookFrom];
-        colour[rule->rookFrom] = NO_COLOUR;
-        piece[rule->rookFrom] = EMPTY;
-        occupancy[us] = (occupancy[us] & ~Bit(rule->rookFrom)) | Bit(rule->rookTo);
     }
 
     undoStack.push_back({piece[to], castle, enPassant, fifty, move});
+    savedDerived.push_back(derived);
+    if (rule != nullptr) {
+        Lift(rule->rookFrom);
+        Place(rule->rookTo, us, ROOK);
+    }
     castle &= castleMask[from] & castleMask[to];
     if (move.bits & DOUBLE_PUSH)
-        enPassant = us == WHITE ? to + 8 : to - 8;
+        enPassant = taken;
     else
         enPassant = NO_SQUARE;
     if (move.bits & (CAPTURE | PAWN_MOVE))
@@ -135,21 +158,11 @@ bool Board::MakeMove(Move move) {
     else
         ++fifty;
 
-    if (colour[to] != NO_COLOUR) occupancy[colour[to]] &= ~Bit(to);
-    occupancy[colour[from]] &= ~Bit(from);
-    occupancy[us] |= Bit(to);
-    colour[to] = us;
-    piece[to] = (move.bits & PROMOTION) ? move.promote : moving;
-    colour[from] = NO_COLOUR;
-    piece[from] = EMPTY;
-    if (moving == KING) kingSquare[us] = to;
-
-    if (move.bits & EN_PASSANT) {
-        const int taken = us == WHITE ? to + 8 : to - 8;
-        if (colour[taken] != NO_COLOUR) occupancy[colour[taken]] &= ~Bit(taken);
-        colour[taken] = NO_COLOUR;
-        piece[taken] = EMPTY;
-    }
+    if (colour[to] != NO_COLOUR) Lift(to);
+    Lift(from);
+    Place(to, us, (move.bits & PROMOTION) ? move.promote : moving);
+    if (moving == KING) derived.kingSquare[us] = to;
+    if ((move.bits & EN_PASSANT) && colour[taken] != NO_COLOUR) Lift(taken);
 
     side = Other(us);
     plyMoves.push_back();
@@ -159,6 +172,7 @@ bool Board::MakeMove(Move move) {
         TakeBack();
         return false;
     }
+    assert(IsConsistent());
     return true;
 }
 
@@ -174,46 +188,39 @@ void Board::TakeBack() {
     enPassant = record.enPassant;
     fifty = record.fifty;
 
-    const int moved = piece[to];
-    if (colour[from] != NO_COLOUR) occupancy[colour[from]] &= ~Bit(from);
-    if (colour[to] != NO_COLOUR) occupancy[colour[to]] &= ~Bit(to);
-    occupancy[mover] |= Bit(from);
+    // The men go back square by square; the bit sets, sums and king squares come back whole
+    // from the copy MakeMove saved.
     colour[from] = mover;
-    piece[from] = (move.bits & PROMOTION) ? PAWN : moved;
-    if (moved == KING) kingSquare[mover] = from;
-
+    piece[from] = (move.bits & PROMOTION) ? PAWN : piece[to];
     if (record.captured != EMPTY) {
         colour[to] = Other(mover);
         piece[to] = record.captured;
-        occupancy[Other(mover)] |= Bit(to);
     } else {
         colour[to] = NO_COLOUR;
         piece[to] = EMPTY;
     }
-
     if (move.bits & CASTLE) {
-        const CastleRule* rule = FindCastleRule(to);
-        if (rule != nullptr) {
-            if (colour[rule->rookTo] != NO_COLOUR)
-                occupancy[colour[rule->rookTo]] &= ~Bit(rule->rookTo);
-            occupancy[mover] |= Bit(rule->rookFrom);
+        if (const CastleRule* rule = FindCastleRule(to)) {
             colour[rule->rookFrom] = mover;
             piece[rule->rookFrom] = ROOK;
             colour[rule->rookTo] = NO_COLOUR;
             piece[rule->rookTo] = EMPTY;
         }
     }
-
     if (move.bits & EN_PASSANT) {
         const int taken = mover == WHITE ? to + 8 : to - 8;
-        if (colour[taken] != NO_COLOUR) occupancy[colour[taken]] &= ~Bit(taken);
         colour[taken] = Other(mover);
         piece[taken] = PAWN;
-        occupancy[Other(mover)] |= Bit(taken);
     }
-
     plyMoves.pop_back();
     undoStack.pop_back();
+    if (savedDerived.size() > undoStack.size()) {
+        derived = savedDerived.back();
+        savedDerived.pop_back();
+    } else {
+        Refresh();  // a record older than the saved copies (a board set up over its history)
+    }
+    assert(IsConsistent());
 }
 
 }  // namespace vardo

@@ -53,11 +53,11 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 // order, quiet moves to empty squares (unless only captures are wanted) and the capture of the
 // first man of the other colour, worked on the occupancy bits.
 void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) {
-    const std::uint64_t theirs = occupancy[Other(side)];
-    const std::uint64_t all = occupancy[WHITE] | occupancy[BLACK];
+    const std::uint64_t theirs = derived.occupancy[Other(side)];
+    const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
     // Knight and king targets rise in offset order, so the lowest bit comes first.
     auto steps = [&](std::uint64_t targets) {
-        targets &= capturesOnly ? theirs : ~occupancy[side];
+        targets &= capturesOnly ? theirs : ~derived.occupancy[side];
         for (; targets; targets &= targets - 1) {
             const int n = std::countr_zero(targets);
             AddTo(list, MakeMoveRecord(s, n, (theirs >> n & 1) ? CAPTURE : 0));
@@ -150,7 +150,7 @@ void Board::Generate(bool capturesOnly) {
     MoveList& list = CurrentMoves();
     list.clear();
     // Squares in increasing order, as the occupancy bits come lowest first.
-    for (std::uint64_t men = occupancy[side]; men != 0; men &= men - 1) {
+    for (std::uint64_t men = derived.occupancy[side]; men != 0; men &= men - 1) {
         const int s = std::countr_zero(men);
         if (piece[s] == PAWN)
             GeneratePawnMoves(list, s, capturesOnly);

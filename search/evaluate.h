@@ -2,11 +2,9 @@
 #pragma once
 
 #include "board/board.h"
+#include "board/piece_square.h"
 
 namespace vardo {
-
-// Material value per piece code (PAWN..KING).
-inline constexpr int PIECE_VALUE[6] = {100, 300, 300, 500, 900, 0};
 
 // Every pawn after the first of one colour on a file costs this much.
 constexpr int DOUBLED_PAWN_PENALTY = 20;
@@ -18,12 +16,7 @@ constexpr int LAST_ISOLATION_FILE = 4;   // file e
 // A rook on a file holding no pawn of either colour earns this much.
 constexpr int OPEN_FILE_ROOK_BONUS = 15;
 
-// Piece-square table sets, chosen per colour.
-constexpr int TABLE_SET_DEFAULT = 0;
-constexpr int TABLE_SET_KING_SIDE = 1;   // own king on files f to h
-constexpr int TABLE_SET_QUEEN_SIDE = 2;  // own king on files a to c
-constexpr int TABLE_SET_ENDGAME = 3;     // the opponent has little material left
-constexpr int TABLE_SETS = 4;
+// The material values and the piece-square tables are in board/piece_square.h.
 // A colour whose material and pawn-structure score reaches this picks its set by its king's
 // file; below it, the opponent switches to the endgame set.
 constexpr int TABLE_SET_THRESHOLD = 1300;
@@ -38,8 +31,8 @@ constexpr int MISSING_KING_FILE = 4;
 class Evaluator {
    public:
     // Score in centipawns from the side to move's point of view (positive: better for it).
-    // Reads piece[], side and the occupancy bits, so a board whose colour[] or piece[] was
-    // written directly needs Refresh first; allocates nothing.
+    // Reads the board's side to move and its redundant sums and bit sets, so a board whose
+    // colour[] or piece[] was written directly needs Refresh first; allocates nothing.
     int Evaluate(const Board& board) const;
 };
 
