@@ -117,10 +117,12 @@ class Board {
     // redundant datum in step.
     void Place(int square, int c, int p);
     void Lift(int square);
-    void Generate(bool capturesOnly);
+    // Which moves a generator pass lists: all, or the captures and promotions.
+    enum class Kinds { ALL, CAPTURES };
+    void Generate(Kinds kinds);
     void AddTo(MoveList& list, Move move);
-    void GeneratePawnMoves(MoveList& list, int s, bool capturesOnly);
-    void GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly);
+    void GeneratePawnMoves(MoveList& list, int s, Kinds kinds);
+    void GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds);
 };
 
 }  // namespace vardo

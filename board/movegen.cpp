@@ -52,12 +52,13 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 // The moves of a knight, bishop, rook, queen or king on s: along each direction in table
 // order, quiet moves to empty squares (unless only captures are wanted) and the capture of the
 // first man of the other colour, worked on the occupancy bits.
-void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) {
+void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
     const std::uint64_t theirs = derived.occupancy[Other(side)];
     const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
+    const bool quiets = kinds == Kinds::ALL;
     // Knight and king targets rise in offset order, so the lowest bit comes first.
     auto steps = [&](std::uint64_t targets) {
-        targets &= capturesOnly ? theirs : ~derived.occupancy[side];
+        targets &= quiets ? ~derived.occupancy[side] : theirs;
         for (; targets; targets &= targets - 1) {
             const int n = std::countr_zero(targets);
             AddTo(list, MakeMoveRecord(s, n, (theirs >> n & 1) ? CAPTURE : 0));
@@ -69,7 +70,7 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, bool capturesOnly) 
         std::uint64_t quiet = GEOMETRY.ray[s][d];
         if (blocker != NO_SQUARE)
             quiet &= ~(GEOMETRY.ray[blocker][d] | std::uint64_t{1} << blocker);
-        if (!capturesOnly) {
+        if (quiets) {
             if (Geometry::Rising(d)) {
                 for (; quiet; quiet &= quiet - 1)
                     AddTo(list, MakeMoveRecord(s, std::countr_zero(quiet), 0));
@@ -123,43 +124,45 @@ void Board::AddEnPassant(MoveList& list) {
     }
 }
 
-// A pawn's captures, its advance and its double step; with capturesOnly, only its captures
-// and an advance that promotes.
-void Board::GeneratePawnMoves(MoveList& list, int s, bool capturesOnly) {
+// A pawn's captures, its advance and its double step; of the advances, CAPTURES lists only
+// the one that promotes.
+void Board::GeneratePawnMoves(MoveList& list, int s, Kinds kinds) {
     const bool white = side == WHITE;
     if (white ? s < 8 : s >= 56) return;  // a pawn on its last rank (set up by FEN) has no move
     const int them = Other(side);
     const int file = s & 7;
     const int towardsA = white ? s - 9 : s + 7;
     const int towardsH = white ? s - 7 : s + 9;
-    if (file != 0 && colour[towardsA] == them) AddTo(list, MakeMoveRecord(s, towardsA, 17));
-    if (file != 7 && colour[towardsH] == them) AddTo(list, MakeMoveRecord(s, towardsH, 17));
+    if (file != 0 && colour[towardsA] == them)
+        AddTo(list, MakeMoveRecord(s, towardsA, PAWN_MOVE | CAPTURE));
+    if (file != 7 && colour[towardsH] == them)
+        AddTo(list, MakeMoveRecord(s, towardsH, PAWN_MOVE | CAPTURE));
     const int ahead = white ? s - 8 : s + 8;
     if (colour[ahead] != NO_COLOUR) return;
-    if (capturesOnly) {
-        if (white ? s <= 15 : s >= 48) AddTo(list, MakeMoveRecord(s, ahead, 16));
+    if (kinds == Kinds::CAPTURES) {
+        if (white ? s <= 15 : s >= 48) AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
         return;
     }
-    AddTo(list, MakeMoveRecord(s, ahead, 16));
+    AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
     const int twoAhead = white ? s - 16 : s + 16;
     if ((white ? s >= 48 : s <= 15) && colour[twoAhead] == NO_COLOUR)
-        AddTo(list, MakeMoveRecord(s, twoAhead, 24));
+        AddTo(list, MakeMoveRecord(s, twoAhead, PAWN_MOVE | DOUBLE_PUSH));
 }
 
-void Board::Generate(bool capturesOnly) {
+void Board::Generate(Kinds kinds) {
     MoveList& list = CurrentMoves();
     list.clear();
     // Squares in increasing order, as the occupancy bits come lowest first.
     for (std::uint64_t men = derived.occupancy[side]; men != 0; men &= men - 1) {
         const int s = std::countr_zero(men);
         if (piece[s] == PAWN)
-            GeneratePawnMoves(list, s, capturesOnly);
+            GeneratePawnMoves(list, s, kinds);
         else
-            GeneratePieceMoves(list, s, piece[s], capturesOnly);
+            GeneratePieceMoves(list, s, piece[s], kinds);
     }
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
-    if (!capturesOnly) {
+    if (kinds == Kinds::ALL) {
         if (side == WHITE) {
             if (castle & CASTLE_WK) AddTo(list, MakeMoveRecord(60, 62, CASTLE));
             if (castle & CASTLE_WQ) AddTo(list, MakeMoveRecord(60, 58, CASTLE));
@@ -173,21 +176,21 @@ void Board::Generate(bool capturesOnly) {
 }
 
 void Board::GenerateMoves() {
-    Generate(false);
+    Generate(Kinds::ALL);
     CurrentMoves().SortFrom(0);
 }
 
 void Board::GenerateCaptures() {
-    Generate(true);
+    Generate(Kinds::CAPTURES);
     CurrentMoves().SortFrom(0);
 }
 
 void Board::GenerateMovesUnsorted() {
-    Generate(false);
+    Generate(Kinds::ALL);
 }
 
 void Board::GenerateCapturesUnsorted() {
-    Generate(true);
+    Generate(Kinds::CAPTURES);
 }
 
 }  // namespace vardo

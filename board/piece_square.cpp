@@ -148,7 +148,9 @@ constexpr PlacementTable BuildPlacement() {
         for (int piece = 0; piece < 6; ++piece)
             for (int square = 0; square < 64; ++square) {
                 PlacementValue& value = all[colour][piece][square];
-                value.lane[PlacementValue::MATERIAL] = static_cast<std::int16_t>(PIECE_VALUE[piece]);
+                value.lane[PlacementValue::MATERIAL] =
+                    static_cast<std::int16_t>(PIECE_VALUE[piece]);
+                value.lane[PlacementValue::PAWNS] = piece == 0 ? 1 : 0;
                 const int seen = colour == 0 ? square : square ^ 56;
                 for (int set = 0; set < TABLE_SETS; ++set)
                     value.lane[1 + set] = static_cast<std::int16_t>((*TABLES[piece][set])[seen]);

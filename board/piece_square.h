@@ -19,15 +19,18 @@ constexpr int TABLE_SET_ENDGAME = 3;     // the opponent has little material lef
 constexpr int TABLE_SETS = 4;
 
 // What one man adds to its colour's sums: its material value and its piece-square value in
-// each table set. Also the type of the sums themselves. Eight 16-bit lanes (a side's sums
-// stay far inside that range), so that adding two is one vector operation and the table is
-// small enough to stay in the first-level cache.
+// each table set, and one if it is a pawn. Also the type of the sums themselves. Eight 16-bit lanes
+// (a side's sums stay far inside that range), so that adding two is one vector operation and the
+// table is small enough to stay in the first-level cache.
 struct alignas(16) PlacementValue {
-    static constexpr int MATERIAL = 0;  // lane of the material value; table set s is lane 1 + s
+    // Lane of the material value; table set s is lane 1 + s; then the number of pawns.
+    static constexpr int MATERIAL = 0;
+    static constexpr int PAWNS = 1 + TABLE_SETS;
     std::int16_t lane[8] = {};
 
     constexpr int Material() const { return lane[MATERIAL]; }
     constexpr int Set(int set) const { return lane[1 + set]; }
+    constexpr int Pawns() const { return lane[PAWNS]; }
 
     constexpr PlacementValue& operator+=(const PlacementValue& other) {
         for (int i = 0; i < 8; ++i) lane[i] = static_cast<std::int16_t>(lane[i] + other.lane[i]);

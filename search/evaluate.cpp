@@ -1,5 +1,6 @@
 #include "search/evaluate.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -14,15 +15,6 @@ constexpr int SetForKingFile(int current, int kingFile) {
     return current;
 }
 
-// Number of set bits, without relying on a population-count instruction the portable build
-// may not have.
-constexpr int CountBits(std::uint64_t bits) {
-    bits -= (bits >> 1) & 0x5555555555555555ull;
-    bits = (bits & 0x3333333333333333ull) + ((bits >> 2) & 0x3333333333333333ull);
-    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return static_cast<int>((bits * 0x0101010101010101ull) >> 56);
-}
-
 // The files holding at least one of `squares`, as an 8-bit set (bit f: file f).
 constexpr unsigned FilesOf(std::uint64_t squares) {
     squares |= squares >> 32;
@@ -31,17 +23,25 @@ constexpr unsigned FilesOf(std::uint64_t squares) {
     return static_cast<unsigned>(squares & 0xFFu);
 }
 
-// Files b to e, the only ones examined for isolated pawns.
-constexpr unsigned ISOLATION_FILES =
-    ((1u << (LAST_ISOLATION_FILE + 1)) - 1) & ~((1u << FIRST_ISOLATION_FILE) - 1);
-
-// Doubled pawns (every pawn beyond the first on its file) and isolated pawns (files b to e
-// only, once per file) of one colour's pawns, as a negative score.
-constexpr int PawnStructure(std::uint64_t pawns) {
-    const unsigned files = FilesOf(pawns);
-    const unsigned isolated = files & ~((files << 1) | (files >> 1)) & ISOLATION_FILES;
-    return -DOUBLED_PAWN_PENALTY * (CountBits(pawns) - CountBits(files)) -
-           ISOLATED_PAWN_PENALTY * CountBits(isolated);
+// What one colour's pawn structure costs, given the number of its pawns, from a table of
+// the files they stand on: every pawn beyond the first on its file costs the doubled-pawn
+// penalty, and every file from b to e whose neighbours hold no pawn of the colour costs the
+// isolated-pawn penalty once.
+constexpr std::array<int, 256> FILE_REFUND = [] {
+    std::array<int, 256> refund{};
+    for (unsigned files = 0; files < 256; ++files) {
+        int isolated = 0;
+        for (int file = FIRST_ISOLATION_FILE; file <= LAST_ISOLATION_FILE; ++file) {
+            const unsigned neighbours = (1u << (file - 1)) | (1u << (file + 1));
+            if ((files >> file & 1u) && !(files & neighbours)) ++isolated;
+        }
+        refund[files] =
+            DOUBLED_PAWN_PENALTY * std::popcount(files) - ISOLATED_PAWN_PENALTY * isolated;
+    }
+    return refund;
+}();
+constexpr int PawnStructure(int pawns, unsigned files) {
+    return FILE_REFUND[files] - DOUBLED_PAWN_PENALTY * pawns;
 }
 
 // Every square of the files in an 8-bit set of files.
@@ -59,9 +59,12 @@ int Evaluator::Evaluate(const Board& board) const {
     const std::uint64_t rooks = board.Pieces(ROOK);
     int score[2];
     int kingFile[2];
+    unsigned pawnFiles[2];
     for (int colour = WHITE; colour <= BLACK; ++colour) {
         const std::uint64_t own = board.Occupancy(colour);
-        score[colour] = board.Placement(colour).Material() + PawnStructure(pawns & own);
+        const PlacementValue& sums = board.Placement(colour);
+        pawnFiles[colour] = FilesOf(pawns & own);
+        score[colour] = sums.Material() + PawnStructure(sums.Pawns(), pawnFiles[colour]);
         // The last king met in square order, as a scan of the board would find it.
         const std::uint64_t king = kings & own;
         kingFile[colour] = king ? FileOf(63 - std::countl_zero(king)) : MISSING_KING_FILE;
@@ -79,7 +82,7 @@ int Evaluator::Evaluate(const Board& board) const {
 
     // Piece-square values of the chosen sets, and rooks on files without pawns of either
     // colour.
-    const std::uint64_t openFiles = SquaresOfFiles(~FilesOf(pawns));
+    const std::uint64_t openFiles = SquaresOfFiles(~(pawnFiles[WHITE] | pawnFiles[BLACK]));
     for (int colour = WHITE; colour <= BLACK; ++colour) {
         int openRooks = 0;
         for (std::uint64_t r = rooks & board.Occupancy(colour) & openFiles; r; r &= r - 1)
