@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Runs vardo-bench twice in a Release build and checks that the signature (the total node
-# count) is the same both times. Prints the last run's output.
+# Runs vardo-bench twice in a Release build and checks the signature (the total node count):
+# both runs must agree, and at the default depth the count must be the pinned one below.
+# A change that alters the search's node count updates the pin in the same commit and says
+# why in its message.
 #   scripts/bench.sh [DEPTH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Node count of `vardo-bench` at its default depth.
+PINNED_SIGNATURE=12362986
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"${JOBS:-2}" --target vardo-bench >/dev/null
 first=$(./build/vardo-bench "$@" | tail -n 1)
@@ -13,6 +19,10 @@ sig1=$(echo "$first" | awk '{print $3}')
 sig2=$(echo "$second" | tail -n 1 | awk '{print $3}')
 if [ "$sig1" != "$sig2" ]; then
     echo "bench signature differs between runs: $sig1 vs $sig2"
+    exit 1
+fi
+if [ $# -eq 0 ] && [ "$sig1" != "$PINNED_SIGNATURE" ]; then
+    echo "bench signature $sig1 differs from the pinned $PINNED_SIGNATURE"
     exit 1
 fi
 echo "bench signature $sig1 (stable)"

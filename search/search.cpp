@@ -27,9 +27,12 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
 
     // Step 2. Deepen one ply at a time; the first iteration ignores the stop flag.
     honourStop = false;
+    previousLine.clear();
+    for (auto& pair : killers) pair = {};
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
             rootLine.clear();
+            linePlies = 0;
             const int score = AlphaBetaAt(-MATE_SCORE, MATE_SCORE, depth, 0, rootLine);
             honourStop = true;
 
@@ -44,6 +47,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
             // Step 4. Keep its move; with an empty line (every move loses to a mate) the
             // previous iteration's result stands.
             if (!rootLine.empty()) best = {rootLine.front().move, score};
+            previousLine = rootLine;
 
             // Step 5. History counts order one iteration only.
             board->ClearPlyState();

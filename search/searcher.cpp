@@ -1,8 +1,39 @@
 #include "search/searcher.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "search/stop_flag.h"
 
 namespace vardo {
+
+namespace {
+// Highest cutoff count; MoveOrder ranks a killer above any count.
+constexpr int CUTOFF_COUNT_LIMIT = 60000;
+}  // namespace
+
+Searcher::Searcher() : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {}
+
+void Searcher::ClearCutoffs() {
+    std::memset(cutoffs, 0, sizeof cutoffs);
+}
+
+// Killers are the two latest quiet cutoff moves of a ply. Cutoff counts grow with the square
+// of the depth, and are halved for the whole side when one would pass its limit.
+void Searcher::RewardCutoff(Move move, int ply, int depth) {
+    std::array<Move, 2>& pair = killers[ply];
+    if (!(pair[0] == move)) {
+        pair[1] = pair[0];
+        pair[0] = move;
+    }
+    auto& counts = cutoffs[board->side];
+    const int reward = depth * depth;
+    if (counts[move.from][move.to] + reward > CUTOFF_COUNT_LIMIT)
+        for (auto& row : counts)
+            for (std::uint16_t& count : row) count = static_cast<std::uint16_t>(count / 2);
+    counts[move.from][move.to] = static_cast<std::uint16_t>(
+        std::min(counts[move.from][move.to] + reward, CUTOFF_COUNT_LIMIT));
+}
 
 void Searcher::CountNode() {
     ++nodes;
@@ -23,20 +54,32 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     CountNode();
 
     // Step 4. Generate; the list of this ply stays in place while deeper plies are searched.
-    // It is put in best-first order one move at a time, as the moves are tried.
+    // It is put in order one move at a time, as the moves are tried: best ordering score
+    // first, and among equal scores the previous iteration's move here, the killers, and the
+    // moves that caused most cutoffs.
     b.GenerateMovesUnsorted();
     MoveList& moves = b.CurrentMoves();
+    TieBreaks ties;
+    if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
+    ties.killers[0] = killers[ply][0];
+    ties.killers[1] = killers[ply][1];
+    ties.cutoffs = cutoffs[b.side];
+    MoveOrder& order = orders[ply];
+    order.Prepare(moves, ties);
 
-    // Step 5. Search every legal move, best ordering score first.
+    // Step 5. Search every legal move in that order.
     Line childLine;
     bool hasLegalMove = false;
     for (int i = 0; i < moves.size(); ++i) {
-        moves.PickNext(i);
+        order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
         if (!b.MakeMove(entry.move)) continue;
         hasLegalMove = true;
         childLine.clear();  // a child's line never carries moves from a sibling's search
+        const bool followsLine = entry.move == ties.lineMove;
+        if (followsLine) linePlies = ply + 1;
         const int score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
+        if (followsLine) linePlies = ply;
         b.TakeBack();
         if (score <= alpha) continue;
 
@@ -44,7 +87,10 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         // deeper it stands.
         line.Assign(entry, childLine);
         b.historyTable[entry.move.from][entry.move.to] += static_cast<int>(b.plyMoves.size());
-        if (score >= beta) return beta;
+        if (score >= beta) {
+            if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardCutoff(entry.move, ply, depth);
+            return beta;
+        }
         alpha = score;
     }
 

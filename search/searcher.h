@@ -2,13 +2,16 @@
 // driven by iterative deepening.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "board/board.h"
 #include "search/evaluate.h"
 #include "search/line.h"
+#include "search/move_order.h"
 #include "search/search.h"
 
 namespace vardo {
@@ -35,7 +38,7 @@ struct BestMove {
 
 class Searcher {
    public:
-    Searcher() = default;
+    Searcher();
     virtual ~Searcher() = default;
     Searcher(const Searcher&) = delete;
     Searcher& operator=(const Searcher&) = delete;
@@ -65,6 +68,10 @@ class Searcher {
     // detection. Throws StopSignal when stopFlag is raised.
     int Quiesce(int alpha, int beta);
 
+    // Forgets the cutoffs counted in earlier searches, so that the next search orders its
+    // moves as it would in a new game.
+    void ClearCutoffs();
+
     Evaluator evaluator;
     // The private copy searched; set by Search for its duration, null otherwise. Tests may
     // set it to call AlphaBeta and Quiesce directly.
@@ -81,8 +88,18 @@ class Searcher {
     // Counts a node and throws StopSignal when the stop flag is raised and honoured.
     void CountNode();
 
+    // Records a quiet move that caused a cutoff, for the order of later nodes.
+    void RewardCutoff(Move move, int ply, int depth);
+
     // False while the first iteration runs: it completes whatever the stop flag says.
     bool honourStop = true;
+
+    // What orders moves of equal ordering score (see MoveOrder).
+    std::vector<MoveOrder> orders;             // one per ply
+    std::vector<std::array<Move, 2>> killers;  // one pair per ply, kept through one search
+    std::uint16_t cutoffs[2][64][64] = {};     // by side, from, to; kept until ClearCutoffs
+    Line previousLine;                         // the last completed iteration's line
+    int linePlies = 0;  // how many plies from the root the current path follows that line
 };
 
 }  // namespace vardo

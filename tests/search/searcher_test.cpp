@@ -228,11 +228,62 @@ TEST_F(SearchTest, SearchesAreDeterministicAndLeaveTheGameBoardAlone) {
     const Board before = game;
     const BestMove first = searcher.Search(game, nullptr, 4);
     const unsigned firstNodes = searcher.nodes;
+    searcher.ClearCutoffs();  // as "new" does
     const BestMove second = searcher.Search(game, nullptr, 4);
     EXPECT_EQ(first.move, second.move);
     EXPECT_EQ(first.score, second.score);
     EXPECT_EQ(searcher.nodes, firstNodes);
     EXPECT_TRUE(game == before);
+}
+
+// What the search remembers from earlier searches (cutoff counts, killers, the previous
+// iteration's line) only reorders moves of equal ordering score: every iteration scores the
+// same with a fresh memory and with one left by searches of other positions.
+TEST_F(SearchTest, RememberedCutoffsChangeNoIterationScore) {
+    const char* positions[] = {
+        "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+        "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    };
+    for (const char* fen : positions) {
+        Recorder fresh;
+        searcher.ClearCutoffs();
+        searcher.Search(FromFen(fen), &fresh, 5);
+        Recorder remembering;
+        searcher.Search(FromFen(KIWIPETE), nullptr, 4);
+        searcher.Search(FromFen(fen), &remembering, 5);
+        ASSERT_EQ(fresh.reports.size(), remembering.reports.size()) << fen;
+        for (std::size_t i = 0; i < fresh.reports.size(); ++i)
+            EXPECT_EQ(fresh.reports[i].score, remembering.reports[i].score)
+                << fen << " depth " << i + 1;
+    }
+}
+
+// Keys order by ordering score first whatever the tie-breaks say; ties go to the killers and
+// the line's move.
+TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
+    MoveList moves;
+    for (int i = 0; i < 40; ++i)
+        moves.push_back({Move{static_cast<std::int8_t>(i), static_cast<std::int8_t>(i + 1), 0, 0},
+                         (i % 3) - 1});  // scores -1, 0, 1, with many ties
+    std::uint16_t cutoffs[64][64];
+    for (int from = 0; from < 64; ++from)
+        for (int to = 0; to < 64; ++to)
+            cutoffs[from][to] = static_cast<std::uint16_t>(60000 - from * 900);
+    TieBreaks ties;
+    ties.cutoffs = cutoffs;
+    ties.killers[0] = moves[30].move;  // scored -1
+    ties.killers[1] = moves[4].move;   // scored 0
+    ties.lineMove = moves[37].move;    // scored 0
+    MoveOrder order;
+    order.Prepare(moves, ties);
+    for (int i = 0; i < moves.size(); ++i) order.PickNext(moves, i);
+    for (int i = 1; i < moves.size(); ++i) EXPECT_GE(moves[i - 1].score, moves[i].score) << i;
+    // 13 moves score 1, then 13 score 0: the line's move first, then the killer, though the
+    // cutoff counts favour lower origin squares; then 14 score -1, the other killer first.
+    EXPECT_EQ(moves[13].move.from, 37);
+    EXPECT_EQ(moves[14].move.from, 4);
+    EXPECT_EQ(moves[26].move.from, 30);
 }
 
 }  // namespace

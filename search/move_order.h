@@ -1,0 +1,85 @@
+// The order in which a search node tries its moves: best ordering score first, as the
+// generator scores them, and among moves of equal score the one most likely to cause a cutoff
+// first. The scores alone decide the order wherever they differ.
+#pragma once
+
+#include <cstdint>
+
+#include "board/move_list.h"
+#include "board/types.h"
+
+namespace vardo {
+
+// What breaks ties between moves of equal ordering score, kept by the searcher.
+struct TieBreaks {
+    // The move the previous iteration's line plays at this node, when the node lies on that
+    // line; the null move otherwise.
+    Move lineMove;
+    // The last two quiet moves that caused a cutoff at this ply.
+    Move killers[2];
+    // Cutoffs by each from-to pair of the side to move, kept across iterations and turns.
+    const std::uint16_t (*cutoffs)[64] = nullptr;
+};
+
+// Sort keys for one node's list, parallel to its entries.
+class MoveOrder {
+   public:
+    // Gives every entry of `moves` its key: its ordering score in the high half, the tie-break
+    // in the low half.
+    void Prepare(const MoveList& moves, const TieBreaks& ties) {
+        for (int i = 0; i < moves.size(); ++i) {
+            const Move move = moves[i].move;
+            std::uint32_t tie = ties.cutoffs[move.from][move.to];
+            if (move == ties.killers[1]) tie += KILLER_BONUS;
+            if (move == ties.killers[0]) tie += 2 * KILLER_BONUS;
+            if (move == ties.lineMove) tie += LINE_BONUS;
+            keys[i] = static_cast<std::int64_t>(moves[i].score) * (std::int64_t{1} << 32) + tie;
+        }
+    }
+
+    // Puts at index i the entry with the highest key among those from i on. The first pick
+    // selects; the second sorts the rest at once, since a node that did not cut off after its
+    // first move usually tries them all.
+    void PickNext(MoveList& moves, int i) {
+        const int count = moves.size();
+        if (i == 0) {
+            int best = 0;
+            for (int j = 1; j < count; ++j)
+                if (keys[j] > keys[best]) best = j;
+            Swap(moves, 0, best);
+        } else if (i == 1) {
+            for (int j = 2; j < count; ++j) {
+                const std::int64_t key = keys[j];
+                const MoveEntry entry = moves[j];
+                int k = j;
+                while (k > 1 && keys[k - 1] < key) {
+                    keys[k] = keys[k - 1];
+                    moves[k] = moves[k - 1];
+                    --k;
+                }
+                keys[k] = key;
+                moves[k] = entry;
+            }
+        }
+    }
+
+   private:
+    // Cutoff counts stay below KILLER_BONUS; a killer outranks any count, the line's move
+    // outranks both killers.
+    static constexpr std::uint32_t KILLER_BONUS = 1u << 16;
+    static constexpr std::uint32_t LINE_BONUS = 1u << 18;
+
+    void Swap(MoveList& moves, int a, int b) {
+        if (a == b) return;
+        const MoveEntry entry = moves[a];
+        moves[a] = moves[b];
+        moves[b] = entry;
+        const std::int64_t key = keys[a];
+        keys[a] = keys[b];
+        keys[b] = key;
+    }
+
+    std::int64_t keys[MAX_MOVES];
+};
+
+}  // namespace vardo
