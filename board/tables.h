@@ -26,7 +26,8 @@ extern const int captureValue[6];
 extern const int initialColour[64];
 extern const int initialPiece[64];
 
-// One key per colour, piece and square, at index (colour * 6 + piece) * 64 + square.
+// Random numbers hashed into the position key: a man of colour c and piece code p standing on
+// square s contributes zobristKeys[(c * 6 + p) * 64 + s].
 extern const std::array<std::uint64_t, 768> zobristKeys;
 
 }  // namespace vardo

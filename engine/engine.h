@@ -20,7 +20,7 @@
 
 namespace vardo {
 
-// The computer accepts an offered draw when its score is below this...
+// A draw offer is taken when the computer's own score is below this...
 inline constexpr int DRAW_ACCEPT_SCORE = 50;
 // ...and the game has more plies than this.
 inline constexpr int DRAW_ACCEPT_PLIES = 30;
@@ -56,7 +56,7 @@ class Engine : public Thread, public SearchListener {
     // Reads and acts on commands until "quit" (or the end of input); returns 0.
     int CommandLoop();
 
-    // Console output: the board as eight rows, the command summary, the resignation line.
+    // What the console shows: the board as eight rows, the command summary, the resignation line.
     void ShowBoard(const Board& position);
     void ShowHelp();
     void Resign(int colour);

@@ -1,4 +1,4 @@
-// Making and taking back moves: castling, en passant, promotion, rights, the fifty counter,
+// MakeMove and TakeBack: castling, en passant, promotion, rights, the fifty counter,
 // refusals that leave the board exactly as it was, and random round trips.
 #include <gtest/gtest.h>
 

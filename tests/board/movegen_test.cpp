@@ -1,4 +1,4 @@
-// Attack detection and the two move generators with their ordering scores.
+// Attacked and InCheck, and both move generators with their ordering scores.
 #include <gtest/gtest.h>
 
 #include <algorithm>
