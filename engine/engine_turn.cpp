@@ -79,7 +79,7 @@ bool Engine::ComputerTurn() {
 
     // 1. Nothing pending: start a turn, unless the computer has no move at all (mate or
     // stalemate on the board); then wait for a command that changes the position or sides.
-    if (result.move.IsNull()) {
+    if (!result.Pending()) {
         if (!HasLegalMove(board)) return false;
         searchBoard = board;
         turnDone = false;
