@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -27,6 +28,15 @@ inline constexpr int DRAW_ACCEPT_SCORE = 50;
 inline constexpr int DRAW_ACCEPT_PLIES = 30;
 // The computer resigns when its score is below this.
 inline constexpr int RESIGN_SCORE = -650;
+
+// The two decisions a finished turn's score can lead to instead of a move; `score` is from the
+// computer's side, `plies` the number of moves in the game so far.
+constexpr bool AcceptsDraw(int score, std::size_t plies) {
+    return score < DRAW_ACCEPT_SCORE && plies > static_cast<std::size_t>(DRAW_ACCEPT_PLIES);
+}
+constexpr bool Resigns(int score) {
+    return score < RESIGN_SCORE;
+}
 // The command loop's sleep when no input is queued.
 inline constexpr int IDLE_POLL_MS = 25;
 

@@ -282,6 +282,17 @@ TEST(CommandLoop, ThinkingLinesReplayFromTheSearchedPosition) {
     }
 }
 
+// What a finished turn's score leads to, at the edges: a draw offer is taken below 50 and only
+// after more than 30 plies; the computer resigns below -650.
+TEST(ComputerTurn, DrawAndResignationThresholds) {
+    EXPECT_TRUE(AcceptsDraw(49, 31));
+    EXPECT_FALSE(AcceptsDraw(50, 31));
+    EXPECT_FALSE(AcceptsDraw(49, 30));
+    EXPECT_TRUE(AcceptsDraw(-10000, 500));
+    EXPECT_FALSE(Resigns(-650));
+    EXPECT_TRUE(Resigns(-651));
+}
+
 TEST(CommandLoop, BookMovesUseTheBooksTextAndAreCheckedAgainstThePosition) {
     EngineSession session("1. e2e4 e7e5 2. g1f3 ; the open game\n");
     SkipBanner(session);
