@@ -44,7 +44,6 @@ class Board {
     std::uint64_t HashKey() const;
 
     MoveList& CurrentMoves() { return plyMoves.back(); }
-    MoveList& FirstMoves() { return plyMoves.front(); }
 
     // Whether a piece of `byColour` attacks `square`.
     bool Attacked(int square, int byColour) const;

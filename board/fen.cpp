@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -6,132 +7,159 @@
 namespace vardo {
 
 namespace {
+
 constexpr int MAX_MEN_PER_SIDE = 16;
 constexpr int MAX_FIFTY = 10000;
-}  // namespace
 
-// Reads the text in one pass: white space ends a field; field 0 is the placement, fields 1
-// and 2 set the side to move and the castling rights, field 3 the en-passant square and
-// field 4 the fifty-move counter. The result is built apart and only copied onto the board
-// once the placement has proved to describe a playable position.
-bool Board::SetFromFen(std::string_view fen) {
-    int newColour[64];
-    int newPiece[64];
-    int newSide = side;
-    int newCastle = 0;
-    int newEnPassant = NO_SQUARE;
-    int newFifty = fifty;
-    bool fiftySeen = false;
+// A position read from FEN text. It is built apart from the board and copied onto it only
+// once it has passed every check.
+struct FenPosition {
+    int colour[64];
+    int piece[64];
+    int side = WHITE;
+    int castle = 0;
+    int enPassant = NO_SQUARE;
+    int fifty = 0;
+};
 
-    int field = 0;
+bool IsSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// The placement, up to the first white space: ranks 8 down to 1 split by "/", a digit for a
+// run of empty squares, a piece letter (upper case White) for a man. `end` is left at the
+// first character after it. False unless it names exactly eight ranks of eight squares with
+// known letters; nothing is ever written past the 64 squares.
+bool ReadPlacement(std::string_view fen, std::size_t& end, FenPosition& next) {
     int square = 0;
     int slashes = 0;
-    for (std::size_t i = 0; i < fen.size(); ++i) {
-        const char c = fen[i];
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            if (field == 0 && square == 0) return false;  // no placement
-            ++field;
-            continue;
-        }
-        if (field == 0) {
-            if (c == '/') {
-                // A rank ends only after exactly eight squares.
-                if (slashes == 7 || square % 8 != 0 || square / 8 != slashes + 1) return false;
-                ++slashes;
-            } else if (c >= '1' && c <= '8') {
-                const int run = c - '0';
-                if (square + run > 8 * (slashes + 1)) return false;
-                for (int k = 0; k < run; ++k) {
-                    newColour[square] = NO_COLOUR;
-                    newPiece[square] = EMPTY;
-                    ++square;
-                }
-            } else {
-                const int p = LetterPiece(c);
-                if (p == EMPTY || !std::isalpha(static_cast<unsigned char>(c))) return false;
-                if (square + 1 > 8 * (slashes + 1)) return false;
-                newColour[square] = std::isupper(static_cast<unsigned char>(c)) ? WHITE : BLACK;
-                newPiece[square] = p;
-                ++square;
+    for (end = 0; end < fen.size() && !IsSpace(fen[end]); ++end) {
+        const char c = fen[end];
+        const int rankEnd = 8 * (slashes + 1);
+        if (c == '/') {
+            // A rank ends only after exactly eight squares.
+            if (slashes == 7 || square != rankEnd) return false;
+            ++slashes;
+        } else if (c >= '1' && c <= '8') {
+            const int run = c - '0';
+            if (square + run > rankEnd) return false;
+            for (int k = 0; k < run; ++k, ++square) {
+                next.colour[square] = NO_COLOUR;
+                next.piece[square] = EMPTY;
             }
-            continue;
+        } else {
+            const int p = LetterPiece(c);
+            if (p == EMPTY || !std::isalpha(static_cast<unsigned char>(c))) return false;
+            if (square + 1 > rankEnd) return false;
+            next.colour[square] = std::isupper(static_cast<unsigned char>(c)) ? WHITE : BLACK;
+            next.piece[square] = p;
+            ++square;
         }
-        if (field == 1 || field == 2) {
+    }
+    return square == 64 && slashes == 7;
+}
+
+// The fields after the placement; `rest` starts at the white space that ends it, and every
+// white-space character starts a new field. Fields 1 and 2 alike take "w"/"b" for the side to
+// move and "KQkq" for castling rights, field 3 the en-passant square, field 4 the fifty-move
+// counter (capped). Anything else, the move number included, is skipped. A field the text
+// lacks keeps the value `next` came with.
+void ReadFields(std::string_view rest, FenPosition& next) {
+    int field = 0;
+    bool fiftySeen = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const char c = rest[i];
+        if (IsSpace(c)) {
+            ++field;
+        } else if (field == 1 || field == 2) {
             switch (c) {
                 case 'w':
-                    newSide = WHITE;
+                    next.side = WHITE;
                     break;
                 case 'b':
-                    newSide = BLACK;
+                    next.side = BLACK;
                     break;
                 case 'K':
-                    newCastle |= CASTLE_WK;
+                    next.castle |= CASTLE_WK;
                     break;
                 case 'Q':
-                    newCastle |= CASTLE_WQ;
+                    next.castle |= CASTLE_WQ;
                     break;
                 case 'k':
-                    newCastle |= CASTLE_BK;
+                    next.castle |= CASTLE_BK;
                     break;
                 case 'q':
-                    newCastle |= CASTLE_BQ;
+                    next.castle |= CASTLE_BQ;
                     break;
                 default:
                     break;
             }
         } else if (field == 3) {
-            if (IsFileLetter(c) && i + 1 < fen.size() && IsRankDigit(fen[i + 1]))
-                newEnPassant = (c - 'a') + 8 * (8 - (fen[i + 1] - '0'));
-        } else if (field == 4) {
-            if (c >= '0' && c <= '9') {
-                if (!fiftySeen) newFifty = 0;
-                fiftySeen = true;
-                newFifty = newFifty * 10 + (c - '0');
-                if (newFifty > MAX_FIFTY) newFifty = MAX_FIFTY;
-            }
+            if (IsFileLetter(c) && i + 1 < rest.size() && IsRankDigit(rest[i + 1]))
+                next.enPassant = (c - 'a') + 8 * (8 - (rest[i + 1] - '0'));
+        } else if (field == 4 && c >= '0' && c <= '9') {
+            if (!fiftySeen) next.fifty = 0;
+            fiftySeen = true;
+            next.fifty = std::min(next.fifty * 10 + (c - '0'), MAX_FIFTY);
         }
     }
-    if (square != 64 || slashes != 7) return false;
+}
 
-    // Exactly one king a side and no more men than a game can have.
+// Exactly one king a side and no more men than a game can have.
+bool HasPlayableMen(const FenPosition& next) {
     int kings[2] = {0, 0};
     int men[2] = {0, 0};
     for (int sq = 0; sq < 64; ++sq) {
-        if (newPiece[sq] == EMPTY) continue;
-        ++men[newColour[sq]];
-        if (newPiece[sq] == KING) ++kings[newColour[sq]];
+        if (next.piece[sq] == EMPTY) continue;
+        ++men[next.colour[sq]];
+        if (next.piece[sq] == KING) ++kings[next.colour[sq]];
     }
-    if (kings[WHITE] != 1 || kings[BLACK] != 1) return false;
-    if (men[WHITE] > MAX_MEN_PER_SIDE || men[BLACK] > MAX_MEN_PER_SIDE) return false;
+    return kings[WHITE] == 1 && kings[BLACK] == 1 && men[WHITE] <= MAX_MEN_PER_SIDE &&
+           men[BLACK] <= MAX_MEN_PER_SIDE;
+}
 
-    // An en-passant square counts only where a double step of the other side can have just
-    // passed over it: on rank 6 with White to move (rank 3 with Black), the pawn in front,
-    // the square itself and the pawn's starting square behind it empty. (An occupied square
-    // would also give a pawn two different moves with the same squares, a capture and an
-    // en-passant capture.)
-    if (newEnPassant != NO_SQUARE) {
-        const int row = newEnPassant >> 3;
-        const int pawnSquare = newSide == WHITE ? newEnPassant + 8 : newEnPassant - 8;
-        const int startSquare = newSide == WHITE ? newEnPassant - 8 : newEnPassant + 8;
-        const bool fits = (newSide == WHITE ? row == 2 : row == 5) &&
-                          newPiece[pawnSquare] == PAWN && newColour[pawnSquare] == Other(newSide) &&
-                          newPiece[newEnPassant] == EMPTY && newPiece[startSquare] == EMPTY;
-        if (!fits) newEnPassant = NO_SQUARE;
-    }
+// An en-passant square counts only where a double step of the other side can have just
+// passed over it: on rank 6 with White to move (rank 3 with Black), the pawn in front, the
+// square itself and the pawn's starting square behind it empty. (An occupied square would
+// also give a pawn two different moves with the same squares, a capture and an en-passant
+// capture.) Any other square is dropped.
+void DropImpossibleEnPassant(FenPosition& next) {
+    const int ep = next.enPassant;
+    if (ep == NO_SQUARE) return;
+    const bool whiteToMove = next.side == WHITE;
+    const int pawnSquare = whiteToMove ? ep + 8 : ep - 8;
+    const int startSquare = whiteToMove ? ep - 8 : ep + 8;
+    const bool fits = (ep >> 3) == (whiteToMove ? 2 : 5) && next.piece[pawnSquare] == PAWN &&
+                      next.colour[pawnSquare] == Other(next.side) && next.piece[ep] == EMPTY &&
+                      next.piece[startSquare] == EMPTY;
+    if (!fits) next.enPassant = NO_SQUARE;
+}
+
+}  // namespace
+
+bool Board::SetFromFen(std::string_view fen) {
+    FenPosition next;
+    next.side = side;
+    next.fifty = fifty;
+    std::size_t placementEnd = 0;
+    if (!ReadPlacement(fen, placementEnd, next)) return false;
+    ReadFields(fen.substr(placementEnd), next);
+    if (!HasPlayableMen(next)) return false;
+    DropImpossibleEnPassant(next);
 
     // The side that has just moved must not be in check.
     Board probe(*this);
-    std::memcpy(probe.colour, newColour, sizeof newColour);
-    std::memcpy(probe.piece, newPiece, sizeof newPiece);
+    std::memcpy(probe.colour, next.colour, sizeof next.colour);
+    std::memcpy(probe.piece, next.piece, sizeof next.piece);
     probe.Refresh();
-    if (probe.InCheck(Other(newSide))) return false;
+    if (probe.InCheck(Other(next.side))) return false;
 
-    std::memcpy(colour, newColour, sizeof colour);
-    std::memcpy(piece, newPiece, sizeof piece);
-    side = newSide;
-    castle = newCastle;
-    enPassant = newEnPassant;
-    fifty = newFifty;
+    std::memcpy(colour, next.colour, sizeof colour);
+    std::memcpy(piece, next.piece, sizeof piece);
+    side = next.side;
+    castle = next.castle;
+    enPassant = next.enPassant;
+    fifty = next.fifty;
     Refresh();  // also forgets what was known about the old position
     return true;
 }

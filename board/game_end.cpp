@@ -1,9 +1,9 @@
 #include "board/board.h"
+#include "board/fifty_move_rule.h"
 
 namespace vardo {
 
 namespace {
-constexpr int FIFTY_MOVE_LIMIT = 100;  // plies
 constexpr int MIN_REPETITION_PLIES = 6;
 }  // namespace
 

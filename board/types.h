@@ -5,15 +5,12 @@
 
 namespace vardo {
 
-// Squares run 0..63 in reading order from White's far side: a8 = 0, h8 = 7, a1 = 56, h1 = 63.
+// Squares are numbered 0..63 rank by rank from a8: a8 = 0, h8 = 7, a1 = 56, h1 = 63.
 constexpr int NO_SQUARE = -1;
 
 constexpr int FileOf(int square) {
     return square & 7;
 }
-constexpr int RowOf(int square) {
-    return square >> 3;
-}  // 0 is rank 8
 
 // Piece codes.
 constexpr int PAWN = 0;

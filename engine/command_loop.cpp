@@ -130,9 +130,9 @@ void Engine::PositionChanged() {
     ClearResult();
 }
 
-// Row 20 to 22 settings: a new control with `movesPerControl` moves (or the current one when
-// negative), and the clock set to `seconds` when asked. Changing the control ends a running
-// watch, which stops the search in progress.
+// Shared by "st", "level" and "time": a new control with `movesPerControl` moves (or the
+// current one when negative), and the clock set to `seconds` when asked. Changing the control
+// ends a running watch, which stops the search in progress.
 void Engine::SetTimeControl(int movesPerControl, float seconds, bool setSeconds) {
     MutexLock lock(*this);
     if (movesPerControl >= 0) timer.Assign(Timer(movesPerControl));

@@ -1,5 +1,5 @@
-// The console thread: reads input lines and queues them for the command loop. The same object
-// carries the program's one way of writing a line to the output.
+// The console thread: reads input lines and queues them for the command loop. Output goes
+// through the same object too: WriteLine is how every line reaches the console.
 #pragma once
 
 #include <condition_variable>

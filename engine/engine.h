@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -12,7 +13,8 @@
 #include "book/book.h"
 #include "engine/console_reader.h"
 #include "engine/version.h"
-#include "search/search.h"
+#include "search/search_listener.h"
+#include "search/search_result.h"
 #include "search/searcher.h"
 #include "search/timer.h"
 #include "support/log.h"
@@ -20,12 +22,21 @@
 
 namespace vardo {
 
-// The computer accepts an offered draw when its score is below this...
+// A draw offer is taken when the computer's own score is below this...
 inline constexpr int DRAW_ACCEPT_SCORE = 50;
 // ...and the game has more plies than this.
 inline constexpr int DRAW_ACCEPT_PLIES = 30;
 // The computer resigns when its score is below this.
 inline constexpr int RESIGN_SCORE = -650;
+
+// The two decisions a finished turn's score can lead to instead of a move; `score` is from the
+// computer's side, `plies` the number of moves in the game so far.
+constexpr bool AcceptsDraw(int score, std::size_t plies) {
+    return score < DRAW_ACCEPT_SCORE && plies > static_cast<std::size_t>(DRAW_ACCEPT_PLIES);
+}
+constexpr bool Resigns(int score) {
+    return score < RESIGN_SCORE;
+}
 // The command loop's sleep when no input is queued.
 inline constexpr int IDLE_POLL_MS = 25;
 
@@ -56,7 +67,7 @@ class Engine : public Thread, public SearchListener {
     // Reads and acts on commands until "quit" (or the end of input); returns 0.
     int CommandLoop();
 
-    // Console output: the board as eight rows, the command summary, the resignation line.
+    // What the console shows: the board as eight rows, the command summary, the resignation line.
     void ShowBoard(const Board& position);
     void ShowHelp();
     void Resign(int colour);

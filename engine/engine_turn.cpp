@@ -79,7 +79,7 @@ bool Engine::ComputerTurn() {
 
     // 1. Nothing pending: start a turn, unless the computer has no move at all (mate or
     // stalemate on the board); then wait for a command that changes the position or sides.
-    if (result.move.IsNull()) {
+    if (!result.Pending()) {
         if (!HasLegalMove(board)) return false;
         searchBoard = board;
         turnDone = false;
@@ -94,8 +94,7 @@ bool Engine::ComputerTurn() {
     // 2. An offered draw is decided now, and only now.
     if (drawOffered) {
         drawOffered = false;
-        if (result.score < DRAW_ACCEPT_SCORE &&
-            board.undoStack.size() > static_cast<std::size_t>(DRAW_ACCEPT_PLIES)) {
+        if (AcceptsDraw(result.score, board.undoStack.size())) {
             // xboard takes an engine's acceptance only as its own offer to the offer it made.
             console.WriteLine("accept draw");
             console.WriteLine("offer draw");
@@ -106,7 +105,7 @@ bool Engine::ComputerTurn() {
     }
 
     // 3. A lost position: resign instead of moving.
-    if (result.score < RESIGN_SCORE) {
+    if (Resigns(result.score)) {
         Resign(searcher.computerSide);
         searcher.computerSide = NO_COLOUR;
         ClearResult();

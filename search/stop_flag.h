@@ -1,5 +1,5 @@
-// The process-wide stop flag of the search: raised by the timer, by "?" and "new" and at
-// shutdown; lowered by the search driver before a search begins; polled at every node.
+// The one flag that ends a search early. The timer, the "?" and "new" commands and the
+// engine's shutdown raise it; the driver clears it before a search starts; every node reads it.
 #pragma once
 
 #include <atomic>

@@ -1,5 +1,5 @@
-// The time control: how long the engine may think about one move, and the timer thread that
-// raises the stop flag when that time is over.
+// Timer: turns the clock settings into a thinking budget for the coming move, and runs a
+// watch thread that raises the stop flag once that budget is spent.
 #pragma once
 
 #include <atomic>

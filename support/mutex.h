@@ -1,5 +1,5 @@
-// The lock that guards a thread object's shared fields. Every Thread is also a Mutex, so the
-// object's own lock guards the fields it shares with other threads.
+// A plain mutual-exclusion lock. Every Thread is also a Mutex, so the object's own lock guards
+// the fields it shares with other threads.
 #pragma once
 
 #include <mutex>

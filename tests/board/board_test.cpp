@@ -1,4 +1,4 @@
-// Board state, FEN set-up, the position key and copies.
+// The Board as a value: reset, reading FEN text, the position key and copies.
 #include <gtest/gtest.h>
 
 #include <random>

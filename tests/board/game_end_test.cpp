@@ -1,4 +1,5 @@
-// Legal-move queries and game end: listed moves, repetition, mate, stalemate, fifty moves.
+// IsListed, IsRepetition and IsGameOver: generated moves, repeated placements, mate,
+// stalemate and the fifty-move draw.
 #include <gtest/gtest.h>
 
 #include "board_test_util.h"

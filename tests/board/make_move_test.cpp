@@ -1,4 +1,4 @@
-// Making and taking back moves: castling, en passant, promotion, rights, the fifty counter,
+// MakeMove and TakeBack: castling, en passant, promotion, rights, the fifty counter,
 // refusals that leave the board exactly as it was, and random round trips.
 #include <gtest/gtest.h>
 
@@ -43,6 +43,11 @@ TEST(MakeMove, FiftyCounterRisesOnQuietMovesAndResetsOnPawnMovesAndCaptures) {
     board.MakeMove(Find(board, "Nc6"));
     board.MakeMove(Find(board, "bxc6"));
     EXPECT_EQ(board.fifty, 0);
+
+    // A piece taking a piece: no pawn moves, the counter still starts again.
+    Board pieceCapture = FromFen("4k3/8/8/3n4/8/2N5/8/4K3 w - - 12 30");
+    pieceCapture.MakeMove(Find(pieceCapture, "Nxd5"));
+    EXPECT_EQ(pieceCapture.fifty, 0);
 
     Board castling = FromFen("4k3/8/8/8/8/8/8/4K2R w K - 7 20");
     castling.MakeMove(Find(castling, "o-o"));

@@ -1,11 +1,10 @@
-// Attack detection and the two move generators with their ordering scores.
+// Attacked and InCheck, and both move generators with their ordering scores.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <span>
 #include <vector>
-
-#include "board/tables.h"
 
 #include "board_test_util.h"
 
@@ -14,6 +13,49 @@ namespace {
 
 using test::FromFen;
 using test::Sq;
+
+// Piece steps as (ranks, files), ranks counted towards rank 1, in the order the generator
+// tries directions: towards a8 first, towards h1 last.
+struct Step {
+    int ranks, files;
+};
+constexpr Step KNIGHT_STEPS[] = {{-2, -1}, {-2, 1}, {-1, -2}, {-1, 2},
+                                 {1, -2},  {1, 2},  {2, -1},  {2, 1}};
+constexpr Step KING_STEPS[] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                               {0, 1},   {1, -1}, {1, 0},  {1, 1}};
+constexpr Step BISHOP_STEPS[] = {{-1, -1}, {-1, 1}, {1, -1}, {1, 1}};
+constexpr Step ROOK_STEPS[] = {{-1, 0}, {0, -1}, {0, 1}, {1, 0}};
+
+std::span<const Step> StepsOf(int piece) {
+    switch (piece) {
+        case KNIGHT:
+            return KNIGHT_STEPS;
+        case BISHOP:
+            return BISHOP_STEPS;
+        case ROOK:
+            return ROOK_STEPS;
+        case QUEEN:
+        case KING:
+            return KING_STEPS;
+        default:
+            return {};
+    }
+}
+
+// The squares reached from `square` by repeating `step` (once for a piece that does not
+// slide), nearest first, up to the edge of the board.
+std::vector<int> Walk(int square, Step step, int piece) {
+    const bool slides = piece == BISHOP || piece == ROOK || piece == QUEEN;
+    std::vector<int> squares;
+    int rank = square >> 3, file = square & 7;
+    do {
+        rank += step.ranks;
+        file += step.files;
+        if (rank < 0 || rank > 7 || file < 0 || file > 7) break;
+        squares.push_back(8 * rank + file);
+    } while (slides);
+    return squares;
+}
 
 TEST(Generation, InitialPositionListsPawnsKnightsAndBothCastlings) {
     Board board;
@@ -113,21 +155,20 @@ TEST(Generation, QuietMovesSortByHistory) {
 }
 
 // The moves of knights, bishops, rooks, queens and kings as the rules describe them: squares
-// in increasing order, each piece's offsets in table order, outward along each line.
+// in increasing order, each piece's directions in the generator's order, outward along each line.
 std::vector<Move> PieceMovesFollowingOffsets(const Board& b, bool capturesOnly) {
     std::vector<Move> moves;
     for (int s = 0; s < 64; ++s) {
         const int p = b.piece[s];
         if (b.colour[s] != b.side || p == PAWN) continue;
-        for (int d = 0; d < offsetCount[p]; ++d) {
-            for (int n = mailbox[mailbox64[s] + pieceOffsets[p][d]]; n != -1;
-                 n = mailbox[mailbox64[n] + pieceOffsets[p][d]]) {
+        for (const Step step : StepsOf(p)) {
+            for (const int n : Walk(s, step, p)) {
                 if (b.colour[n] == b.side) break;
                 const bool capture = b.colour[n] != NO_COLOUR;
                 if (capture || !capturesOnly)
                     moves.push_back(Move{static_cast<std::int8_t>(s), static_cast<std::int8_t>(n),
                                          0, static_cast<std::uint8_t>(capture ? CAPTURE : 0)});
-                if (capture || !slides[p]) break;
+                if (capture) break;
             }
         }
     }
@@ -185,11 +226,10 @@ bool AttackedByFollowingAttackers(const Board& b, int target, int by) {
                 return true;
             continue;
         }
-        for (int d = 0; d < offsetCount[p]; ++d) {
-            for (int n = mailbox[mailbox64[s] + pieceOffsets[p][d]]; n != -1;
-                 n = mailbox[mailbox64[n] + pieceOffsets[p][d]]) {
+        for (const Step step : StepsOf(p)) {
+            for (const int n : Walk(s, step, p)) {
                 if (n == target) return true;
-                if (b.piece[n] != EMPTY || !slides[p]) break;
+                if (b.piece[n] != EMPTY) break;
             }
         }
     }

@@ -130,9 +130,6 @@ TEST(FormatMove, DisambiguationChecksAndMates) {
     Board capture = FromFen("1r5k/P7/8/8/8/8/8/4K3 w - - 0 1");
     EXPECT_EQ(FormatMove(ParseMove("axb8=N", capture).move, capture), "axb8=N");
 
-    Board start;
-    EXPECT_EQ(FormatMove(Move{}, start), "Ra8");  // the null move reads the piece on a8
-
     // Rights granted by a FEN list castling for a rook standing on the king's square; that
     // entry is no rival of the rook's own move, which must still read back.
     Board rookOnKingSquare = FromFen("4r3/k7/8/8/8/8/8/7K b kq - 0 1");

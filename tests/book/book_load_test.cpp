@@ -113,8 +113,8 @@ TEST_F(BookLoad, MarkedMovesAreReadAsTheMoveAndKeptAsWritten) {
     EXPECT_EQ(Follow(book.root, {"Nf3+"})->key, KeyAfter({"Nf3"}));
 }
 
-// A refused token gets one Error line naming it, and the next tokens of the line are read
-// against the unchanged position with the same side to move.
+// A refused token gets one Error line naming it; the tokens after it on that line still apply
+// to the position before it, as if it had not been there.
 TEST_F(BookLoad, RefusedTokensAreLoggedAndThePathKept) {
     Book book;
     ASSERT_TRUE(book.Load(Write("book.bk",

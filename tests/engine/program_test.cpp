@@ -91,9 +91,10 @@ TEST(Program, EndOfInputWhileThinkingExitsCleanly) {
         program.Send(line);
     }
     std::this_thread::sleep_for(300ms);
+    // The search was given a minute: ending well before that means it was stopped.
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(program.Finish(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(program.Finish(40s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
     const Lines log = testing::LogMessages(dir / LOG_NAME);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[log.size() - 2], "(Console) Quiting...");
@@ -133,9 +134,9 @@ TEST(Program, TypedMovesAndTheirRefusals) {
     EXPECT_EQ(program.Next(), "Illegal move");
     const auto start = std::chrono::steady_clock::now();
     program.Send("?");
-    const auto move = program.NextMove(5s);
+    const auto move = program.NextMove(40s);
     ASSERT_TRUE(move);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);  // of the minute it was given
     Board pinned;
     ASSERT_TRUE(pinned.SetFromFen("4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1"));
     EXPECT_TRUE(testing::Play(pinned, *move)) << *move;
@@ -218,8 +219,8 @@ TEST(Program, TimeControlsAndTheirWarningsWhileThinking) {
     // A new control ends the running watch, which stops the search.
     const auto start = std::chrono::steady_clock::now();
     program.Send("level 40 5 0");
-    ASSERT_TRUE(program.NextMove(5s));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    ASSERT_TRUE(program.NextMove(25s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);  // of the 30 s "st" gave
     program.Send("quit");
     EXPECT_EQ(program.Finish(), 0);
     const Lines log = testing::LogMessages(dir / LOG_NAME);
@@ -312,7 +313,9 @@ TEST(Program, CompleteGameAtTheConsole) {
     EXPECT_EQ(program.Finish(), 0);
 }
 
-// Between commands, and while the side it plays has no move, the program sleeps.
+// Between commands, and while the side it plays has no move, the program sleeps. Its CPU time
+// over two seconds stays under a tenth of that: a program that polled without sleeping would
+// get far more even when sharing two busy cores with several others.
 TEST(Program, IdleCostsAlmostNoCpu) {
     ScratchDir dir;
     ProgramSession program(dir.Path());
@@ -321,8 +324,8 @@ TEST(Program, IdleCostsAlmostNoCpu) {
     program.Send("black");
     EXPECT_EQ(program.Sync(), Lines{});
     const double before = testing::CpuSeconds(program.Pid());
-    std::this_thread::sleep_for(1s);
-    EXPECT_LT(testing::CpuSeconds(program.Pid()) - before, 0.15);
+    std::this_thread::sleep_for(2s);
+    EXPECT_LT(testing::CpuSeconds(program.Pid()) - before, 0.2);
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 namespace vardo {
@@ -57,69 +62,97 @@ Board Base(int set, int colour) {
     return board;
 }
 
-std::string_view Mirror(std::string_view square, char* buffer) {
-    buffer[0] = square[0];
-    buffer[1] = static_cast<char>('9' - square[1] + '0');
-    return {buffer, 2};
-}
-
-TEST(EvaluateTables, EveryPieceAndSetReadsItsTableForWhiteAndMirroredForBlack) {
-    struct Case {
-        int set, piece;
-        std::string_view square;  // from White's side
-        int table;                // the printed entry
-        int extra;                // isolated pawn on files b..e, rook on a file without pawns
-    };
-    const Case cases[] = {
-        {0, PAWN, "d2", -40, -20}, {0, PAWN, "e3", -10, -20},  {0, PAWN, "a7", 5, 0},
-        {0, PAWN, "h3", 1, 0},     {1, PAWN, "a7", 6, 0},      {1, PAWN, "g2", 20, 0},
-        {1, PAWN, "h3", 5, 0},     {1, PAWN, "f4", 0, 0},      {2, PAWN, "a2", 10, 0},
-        {2, PAWN, "c2", 15, -20},  {2, PAWN, "a3", 5, 0},      {2, PAWN, "h4", 2, 0},
-        {3, PAWN, "a2", -40, 0},   {3, PAWN, "c7", 20, -20},   {3, PAWN, "h6", 15, 0},
-        {0, KNIGHT, "b1", -30, 0}, {1, KNIGHT, "d4", 10, 0},   {2, KNIGHT, "c6", 5, 0},
-        {3, KNIGHT, "h5", -10, 0}, {0, BISHOP, "b8", -210, 0}, {1, BISHOP, "a7", -210, 0},
-        {2, BISHOP, "c1", -20, 0}, {3, BISHOP, "h7", -210, 0}, {0, ROOK, "d7", 20, 15},
-        {0, ROOK, "a1", 0, 15},    {1, ROOK, "a1", -1, 15},    {1, ROOK, "d1", 5, 15},
-        {1, ROOK, "f1", -1, 15},   {2, ROOK, "a7", 20, 15},    {2, ROOK, "h1", -1, 15},
-        {3, ROOK, "d7", 0, 15},    {0, QUEEN, "d4", 0, 0},     {3, QUEEN, "a7", 0, 0},
-    };
-    for (const Case& c : cases) {
-        char buffer[2];
-        const int expected = PIECE_VALUE[c.piece] + c.table + c.extra;
-        EXPECT_EQ(Gain(Base(c.set, WHITE), WHITE, c.piece, c.square), expected)
-            << "white piece " << c.piece << " set " << c.set << " on " << c.square;
-        EXPECT_EQ(Gain(Base(c.set, BLACK), BLACK, c.piece, Mirror(c.square, buffer)), expected)
-            << "black piece " << c.piece << " set " << c.set << " on mirror of " << c.square;
-    }
-}
-
-TEST(EvaluateTables, KingTablesForEverySet) {
-    struct Case {
-        int set;
-        std::string_view from, to;
-        int change;  // printed entry of `to` minus that of `from`
-    };
-    const Case cases[] = {
-        {0, "e1", "d1", -20}, {0, "e1", "e2", -20}, {0, "e1", "d5", -40}, {1, "g1", "h1", -20},
-        {1, "g1", "f1", -60}, {1, "g1", "h2", -60}, {2, "b1", "c1", 20},  {2, "b1", "a1", -20},
-        {2, "b1", "c3", -60}, {3, "e1", "g1", -5},  {3, "e1", "b7", 60},  {3, "e1", "h6", 50},
-        {3, "e1", "a6", 40},  {3, "e1", "d8", -10},
-    };
-    for (const Case& c : cases)
-        for (int colour : {WHITE, BLACK}) {
-            char from[2], to[2];
-            const auto at = [&](std::string_view square, char* buffer) {
-                return colour == WHITE ? square : Mirror(square, buffer);
-            };
-            Board before = Base(c.set, colour);
-            // In set 3 both sides are weak, so a king on a wing file cannot pick set 1 or 2.
-            if (c.set == 3) Put(before, colour == WHITE ? "g5" : "g4", NO_COLOUR, EMPTY);
-            Board after = before;
-            Put(after, at(c.from, from), NO_COLOUR, EMPTY);
-            Put(after, at(c.to, to), colour, KING);
-            EXPECT_EQ(Eval(after, colour) - Eval(before, colour), c.change)
-                << "colour " << colour << " set " << c.set << " " << c.from << "-" << c.to;
+// The diagrams of tests/data/piece_square_tables.txt as [piece][set][square], square 0 = a8,
+// from White's side. Every piece and set must be given exactly once.
+using Diagrams = std::array<std::array<std::array<int, 64>, TABLE_SETS>, 6>;
+Diagrams ReadDiagrams() {
+    std::ifstream in(VARDO_SOURCE_DIR "/tests/data/piece_square_tables.txt");
+    EXPECT_TRUE(in.good());
+    const std::string_view names[6] = {"PAWN", "KNIGHT", "BISHOP", "ROOK", "QUEEN", "KING"};
+    Diagrams diagrams{};
+    int given[6][TABLE_SETS] = {};
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream header(line);
+        std::string name;
+        header >> name;
+        const auto piece = std::find(std::begin(names), std::end(names), name) - std::begin(names);
+        if (piece == 6) ADD_FAILURE() << "unknown piece in " << line;
+        std::array<int, 64> values{};
+        for (int& value : values) in >> value;
+        for (int set; piece < 6 && header >> set;) {
+            diagrams[piece][set] = values;
+            ++given[piece][set];
         }
+    }
+    for (int piece = 0; piece < 6; ++piece)
+        for (int set = 0; set < TABLE_SETS; ++set)
+            EXPECT_EQ(given[piece][set], 1) << "piece " << piece << " set " << set;
+    return diagrams;
+}
+
+// A position in which `colour` reads table set `set` whatever single man it gains: for sets 0
+// and 3 it has at most its king (below 1300), for sets 1 and 2 two queens and its king on the
+// g or b file. The opponent has two queens, except in set 3. Queens score 0 on every square.
+// Of two layouts on different squares, the first that leaves `keepFree` empty is used.
+Board TableBase(int set, int colour, int keepFree, bool ownKing) {
+    struct Layout {
+        const char* ownKing[TABLE_SETS];
+        const char *ownQueens[2], *theirKing, *theirQueens[2];
+    };
+    static constexpr Layout layouts[2] = {
+        {{"e1", "g1", "b1", "e1"}, {"d4", "e4"}, "e8", {"d5", "e5"}},
+        {{"d1", "h1", "a1", "d1"}, {"c3", "f3"}, "d8", {"c6", "f6"}},
+    };
+    const int mirror = colour == WHITE ? 0 : 56;
+    for (const Layout& layout : layouts) {
+        Board board = Empty();
+        const auto put = [&](const char* square, int who, int piece) {
+            board.colour[Sq(square) ^ mirror] = who;
+            board.piece[Sq(square) ^ mirror] = piece;
+        };
+        if (ownKing) put(layout.ownKing[set], colour, KING);
+        put(layout.theirKing, Other(colour), KING);
+        for (int i = 0; i < 2; ++i) {
+            if (set == 1 || set == 2) put(layout.ownQueens[i], colour, QUEEN);
+            if (set != 3) put(layout.theirQueens[i], Other(colour), QUEEN);
+        }
+        board.Refresh();
+        if (board.piece[keepFree] == EMPTY) return board;
+    }
+    ADD_FAILURE() << "no layout leaves square " << keepFree << " free";
+    return Empty();
+}
+
+// Every entry of every table, read through Evaluate as what one man adds on each square, for
+// White and for Black (which reads the square turned over). The king is the side's only one,
+// and sets 1 and 2 hold only while it stands on files f to h and a to c: its entries on the
+// other files of those sets cannot be read (they are the set-0 diagram, checked in set 0).
+TEST(EvaluateTables, EveryEntryMatchesTheDiagrams) {
+    const Diagrams diagrams = ReadDiagrams();
+    int checked = 0;
+    for (int colour = WHITE; colour <= BLACK; ++colour)
+        for (int set = 0; set < TABLE_SETS; ++set)
+            for (int piece = PAWN; piece <= KING; ++piece)
+                for (int square = 0; square < 64; ++square) {  // from White's side
+                    const int file = square & 7;
+                    if (piece == KING && ((set == 1 && file < 5) || (set == 2 && file > 2)))
+                        continue;
+                    const int at = colour == WHITE ? square : square ^ 56;
+                    const Board base = TableBase(set, colour, at, piece != KING);
+                    Board with = base;
+                    with.colour[at] = colour;
+                    with.piece[at] = piece;
+                    with.Refresh();
+                    int expected = PIECE_VALUE[piece] + diagrams[piece][set][square];
+                    if (piece == PAWN && file >= 1 && file <= 4) expected -= 20;  // isolated
+                    if (piece == ROOK) expected += 15;  // no pawn on any file
+                    EXPECT_EQ(Eval(with, colour) - Eval(base, colour), expected)
+                        << "colour " << colour << " set " << set << " piece " << piece << " square "
+                        << square;
+                    ++checked;
+                }
+    EXPECT_EQ(checked, 2 * (6 * TABLE_SETS * 64 - 2 * 40));
 }
 
 TEST(EvaluateTableSets, ChosenWhiteFirstThenBlack) {

@@ -78,13 +78,21 @@ TEST_F(LogFile, AppendsToEarlierContents) {
     EXPECT_EQ(lines[2].substr(30), "New session");
 }
 
-TEST_F(LogFile, UnopenableFileIsSilent) {
-    // A folder cannot be opened as a file.
-    Log log(::testing::TempDir());
-    log.Event("dropped");
-    log.Warning("dropped");
-    log.Error("dropped");
-    SUCCEED();
+// Standard output carries the protocol, so a log that cannot be opened drops its lines without
+// a word there or on standard error, and creates nothing.
+TEST_F(LogFile, UnopenableFileDropsLinesQuietly) {
+    const fs::path missing = path.parent_path() / (path.stem().string() + "_no_folder") / "x.log";
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    {
+        Log log(missing.string());
+        log.Event("dropped");
+        log.Warning("dropped");
+        log.Error("dropped");
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(fs::exists(missing.parent_path()));
 }
 
 TEST_F(LogFile, GlobalWritersFollowTheLogPointer) {
