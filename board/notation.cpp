@@ -169,6 +169,9 @@ MoveEntry ParseSan(std::string_view text, Board& copy) {
             f.destination = square;
             ReadOrigin(CharAt(text, 1), f.originFile, f.originRank);
         }
+        // A piece letter with no square to go to is a word or a typo ("NEW", "Kill", "Ne"),
+        // not a move: without a destination the first move of that piece would be played.
+        if (f.destination == NONE) return MoveEntry{};
     }
     if (f.pieceType == PAWN) {
         const std::size_t eq = text.find('=');
