@@ -32,8 +32,9 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
         out << USAGE << "\n"
             << "Vardo plays chess against a person typing moves at the console, or under an\n"
             << "xboard interface (xboard -fcp vardo -firstScoreAbs true).\n"
-            << "Without arguments it reads moves and commands from standard input; type \"st 5\"\n"
-            << "to give it five seconds a move, and \"help\" for the commands. See vardo(6).\n"
+            << "Without arguments it reads moves and commands from standard input: type \"new\",\n"
+            << "then \"st 5\" to give it five seconds a move. \"help\" lists some commands, and\n"
+            << "vardo(6) all of them.\n"
             << "  --help     show this text and exit\n"
             << "  --version  show the version and exit\n"
             << std::flush;
