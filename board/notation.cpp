@@ -21,7 +21,7 @@ std::string SquareText(int square) {
 }
 
 // The castling words and the king move each stands for, by side to move.
-bool ParseCastlingWord(const std::string& text, int side, MoveEntry& entry) {
+bool ParseCastlingWord(std::string_view text, int side, MoveEntry& entry) {
     int to;
     if (text == "o-o" || text == "O-O")
         to = side == WHITE ? 62 : 6;
@@ -66,22 +66,26 @@ bool ParseSquare(std::string_view text, int& square) {
     return true;
 }
 
-MoveEntry ParseMove(std::string text, const Board& board) {
+MoveEntry ParseMove(std::string_view text, const Board& board) {
     Board copy(board);
     copy.ClearPlyState();
-    copy.GenerateMoves();
+    return ParseMoveInPlace(text, copy);
+}
+
+MoveEntry ParseMoveInPlace(std::string_view text, Board& board) {
+    board.GenerateMoves();
 
     MoveEntry castling;
-    if (ParseCastlingWord(text, copy.side, castling)) return castling;
+    if (ParseCastlingWord(text, board.side, castling)) return castling;
 
     int from, to, promote;
     if (ParseCoordinates(text, from, to, promote)) {
-        for (const MoveEntry& entry : copy.CurrentMoves()) {
+        for (const MoveEntry& entry : board.CurrentMoves()) {
             if (entry.move.from != from || entry.move.to != to) continue;
             if (!(entry.move.bits & PROMOTION) || entry.move.promote == promote) return entry;
         }
     }
-    return ParseSan(text, copy);
+    return ParseSan(text, board);
 }
 
 namespace {
@@ -165,6 +169,9 @@ MoveEntry ParseSan(std::string_view text, Board& copy) {
             f.destination = square;
             ReadOrigin(CharAt(text, 1), f.originFile, f.originRank);
         }
+        // A piece letter with no square to go to is a word or a typo ("NEW", "Kill", "Ne"),
+        // not a move: without a destination the first move of that piece would be played.
+        if (f.destination == NONE) return MoveEntry{};
     }
     if (f.pieceType == PAWN) {
         const std::size_t eq = text.find('=');

@@ -15,8 +15,13 @@ bool ParseSquare(std::string_view text, int& square);
 // coordinate form (e2e4, e7e8q) or algebraic notation (Nf3, exd5, e8=Q, marks ignored).
 // Returns the generated entry, a built castling entry, or the all-zero entry. The board is
 // only read (the work is done on a copy).
-MoveEntry ParseMove(std::string text, const Board& board);
-// The algebraic stage of ParseMove, run on a copy whose current list holds the generated moves.
+MoveEntry ParseMove(std::string_view text, const Board& board);
+// ParseMove without the copy: the moves are generated into the board's own current list, and
+// the position is left as it was. The result equals ParseMove's when the board's history
+// table is all zero and it holds a single ply list, as on a board that has just been cleared;
+// the book loader keeps such a board for a whole file rather than copying one per token.
+MoveEntry ParseMoveInPlace(std::string_view text, Board& board);
+// The algebraic stage of ParseMove, run on a board whose current list holds the generated moves.
 MoveEntry ParseSan(std::string_view text, Board& copy);
 
 // The move as the engine announces it: "o-o"/"o-o-o" for castling, otherwise algebraic

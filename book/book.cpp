@@ -99,43 +99,6 @@ std::size_t CountNodes(const BookNode& node) {
     return count;
 }
 
-// The same stages as ParseMove (castling words, coordinate form, algebraic form), but on the
-// caller's board: its current list receives the generated moves, exactly as the first list of
-// ParseMove's freshly cleared copy would.
-MoveEntry ParseMoveInPlace(std::string_view text, Board& board) {
-    board.GenerateMoves();
-
-    // Castling words, compared whole; built without looking at the list or the rights.
-    const bool shortCastle = text == "o-o" || text == "O-O";
-    const bool longCastle = text == "o-o-o" || text == "O-O-O";
-    if (shortCastle || longCastle) {
-        const int from = board.side == WHITE ? 60 : 4;
-        MoveEntry entry;
-        entry.move.from = static_cast<std::int8_t>(from);
-        entry.move.to = static_cast<std::int8_t>(shortCastle ? from + 2 : from - 2);
-        entry.move.promote = PAWN;
-        entry.move.bits = CASTLE;
-        return entry;
-    }
-
-    // Coordinate form: e2e4, e7e8q.
-    if (text.size() >= 4 && IsFileLetter(text[0]) && IsRankDigit(text[1]) &&
-        IsFileLetter(text[2]) && IsRankDigit(text[3])) {
-        const int from = (text[0] - 'a') + 8 * ('8' - text[1]);
-        const int to = (text[2] - 'a') + 8 * ('8' - text[3]);
-        int promote = PAWN;
-        if (text.size() >= 5 && (text[1] == '2' || text[1] == '7') &&
-            (text[3] == '1' || text[3] == '8'))
-            promote = LetterPiece(text[4]);
-        for (const MoveEntry& entry : board.CurrentMoves()) {
-            if (entry.move.from != from || entry.move.to != to) continue;
-            if (!(entry.move.bits & PROMOTION) || entry.move.promote == promote) return entry;
-        }
-    }
-
-    return ParseSan(text, board);
-}
-
 Book::Book() : secondsNow([] { return static_cast<std::uint32_t>(std::time(nullptr)); }) {
     const Board initial;
     root.text = "root";

@@ -55,12 +55,6 @@ constexpr std::uint32_t ShuffleSeed(std::uint32_t t) {
     return s;
 }
 
-// Gives exactly what ParseMove(text, board) gives, without copying the board: the moves are
-// generated into the board's own current list. For the result to equal ParseMove's, the
-// board's history table must be all zero and it must hold a single ply list (so that its
-// first and current lists are one), as on the board Book::Load keeps for each line.
-MoveEntry ParseMoveInPlace(std::string_view text, Board& board);
-
 class Book {
    public:
     // The node of the initial position, text "root"; every book line starts here.

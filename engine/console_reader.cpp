@@ -33,12 +33,20 @@ bool ReadLine(std::istream& input, std::string& line) {
     std::streambuf* buffer = input.rdbuf();
     if (buffer == nullptr) return false;
     bool readAny = false;
+    bool cut = false;
     for (;;) {
         const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) return readAny;
+        if (c == std::char_traits<char>::eof() || c == '\n') {
+            // A line end written as CR LF (telnet, clients on other systems, files saved that
+            // way) reads like a plain one. A cut line's last kept character is not its end.
+            if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
+            return readAny || c == '\n';
+        }
         readAny = true;
-        if (c == '\n') return true;
-        if (line.size() < MAX_LINE_LENGTH) line.push_back(static_cast<char>(c));
+        if (line.size() < MAX_LINE_LENGTH)
+            line.push_back(static_cast<char>(c));
+        else
+            cut = true;
     }
 }
 

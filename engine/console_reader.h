@@ -63,8 +63,9 @@ class ConsoleReader : public Thread {
 };
 
 // Reads one line of at most MAX_LINE_LENGTH characters into `line`, dropping the rest of a
-// longer one; the line end is consumed and not stored. False at the end of input when nothing
-// was read (a last line without a line end still counts as a line).
+// longer one; the line end is consumed and not stored, and so is one carriage return just
+// before it. False at the end of input when nothing was read (a last line without a line end
+// still counts as a line).
 bool ReadLine(std::istream& input, std::string& line);
 
 }  // namespace vardo

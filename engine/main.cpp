@@ -1,10 +1,14 @@
 // Vardo: plays chess against a person at the console or an xboard interface on standard input
 // and output.
 #include <csignal>
+#include <iostream>
 
+#include "engine/arguments.h"
 #include "engine/engine.h"
 
-int main() {
+int main(int argc, char** argv) {
+    if (const auto status = vardo::AnswerArguments(argc, argv, std::cout, std::cerr))
+        return *status;
 #ifdef SIGPIPE
     // An interface that closes our output must not kill us mid-line: writes then fail quietly,
     // and the end of input that follows ends the session as "quit" would.

@@ -1,17 +1,21 @@
 #!/bin/sh
-# Starts the installed Vardo engine in the user's own folder, ~/.vardo, created on first use,
-# with the book taken from the installation when the user has none. The engine reads its book
-# and writes its log in its working directory, so it never writes into the caller's folder or
-# a system folder.
+# Starts the installed Vardo engine in the user's own folder, $VARDO_HOME or else ~/.vardo,
+# created on first use, with the book taken from the installation when the user has none.
+# The engine reads its book and writes its log in its working directory, so it never writes
+# into the caller's folder or a system folder. Arguments (--version, --help) go to the engine
+# unchanged; with any, it only answers, so no folder is set up for it.
 set -e
 here=$(dirname "$(readlink -f "$0")")
 prefix=$(dirname "$here")
 engine="$prefix/@VARDO_ENGINE_DIR@/vardo-engine"
 book="$prefix/@VARDO_BOOK_DIR@/vardo.bk"
+if [ $# -gt 0 ]; then
+    exec "$engine" "$@"
+fi
 home=${VARDO_HOME:-${HOME:?HOME is not set}/.vardo}
 mkdir -p "$home"
 if [ ! -f "$home/vardo.bk" ] && [ -f "$book" ]; then
     cp "$book" "$home/vardo.bk"
 fi
 cd "$home"
-exec "$engine" "$@"
+exec "$engine"

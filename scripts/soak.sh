@@ -9,6 +9,9 @@
 #   --chunk N   games per xboard run (2: colours stay balanced)
 #   --out DIR   where the runs' files are kept (default: a new folder under /tmp)
 # Exit status 1 when any chunk found a fault of Vardo.
+# Every game is played by scripts/xboard_match.sh, which passes xboard each setting the games
+# rely on: xboard reads its settings file from the home directory in the password database,
+# not from $HOME, so a private HOME does not keep a user's saved settings out.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -12,6 +12,9 @@
 # Usage: scripts/xboard_e2e.sh [--engine PATH] [--games N] [--tc TIME]
 #   defaults: build/vardo, 4 games, 40 moves in 20 seconds (--tc 40/0:20)
 # Needs xboard, xvfb, fairymax, stockfish and python3. Takes about 4 to 5 minutes on 2 cores.
+# Every game is played by scripts/xboard_match.sh, which passes xboard each setting the games
+# rely on: xboard reads its settings file from the home directory in the password database,
+# not from $HOME, so a private HOME does not keep a user's saved settings out.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -77,7 +80,7 @@ cat > "$work/castle-start.pgn" << 'EOF'
 
 1. f4 e5 2. fxe5 Ke7 3. Nh3 Ke6 4. e3 Kf5 5. Be2 a6 6. O-O+ *
 EOF
-if ! "$repo/scripts/xboard_match.sh" --engine "$engine" --games 1 --tc "0:15" \
+if ! "$repo/scripts/xboard_match.sh" --engine "$engine" --games 1 --tc "40/0:15" \
     --opponent "python3 $repo/scripts/xboard_draw_offerer.py --offer-after 999 --stockfish $stockfish" \
     --load-game "$work/castle-start.pgn" --out "$work/castle" --timeout 120; then
     failures+=("castling with check")

@@ -83,6 +83,8 @@ minutes_to_seconds() {  # MINUTES[:SS] -> seconds
     [[ $m =~ ^[0-9]+$ && $s =~ ^[0-9]+$ ]] || die "bad time $1 (MINUTES[:SS])"
     echo $((10#$m * 60 + 10#$s))
 }
+# Every part of the control is given, so that nothing comes from a settings file: -inc -1 is
+# the MOVES/TIME mode, -inc 0 a whole game without increment.
 tc_args=()
 if [[ -n $st ]]; then
     [[ $st =~ ^[1-9][0-9]*$ ]] || die "--st needs whole seconds"
@@ -94,18 +96,19 @@ else
         moves=${tc%%/*}
         [[ $moves =~ ^[1-9][0-9]*$ ]] || die "bad --tc $tc"
         base=$(minutes_to_seconds "${tc#*/}")
-        tc_args=(-mps "$moves" -tc "${tc#*/}")
+        tc_args=(-mps "$moves" -tc "${tc#*/}" -inc -1)
         periods=$(((150 + moves - 1) / moves))
         game_bound=$((2 * base * periods + 120))
     else
         base=$(minutes_to_seconds "$tc")
-        tc_args=(-tc "$tc")
+        # xboard's own default (-inc -1) would make this 40 moves per period, not a game.
+        tc_args=(-tc "$tc" -inc "${inc:-0}")
         game_bound=$((2 * base + 120))
     fi
     control="tc $tc"
     if [[ -n $inc ]]; then
         [[ $inc =~ ^[0-9]+$ ]] || die "--inc needs whole seconds"
-        tc_args+=(-inc "$inc")
+        [[ $tc != */* ]] || die "--inc goes with --tc MINUTES[:SS], not MOVES/MINUTES"
         game_bound=$((game_bound + 300 * inc))
         control+=" inc $inc"
     fi
@@ -148,7 +151,14 @@ fi
 
 echo "Vardo ($engine) against $opponent: $games games, $control, files in $work"
 start=$(date +%s)
-# A private HOME: xboard reads and writes no settings file of the user's.
+# xboard reads its settings file (~/.xboardrc, as /etc/xboard/xboard.conf names it) from the
+# home directory in the password database, not from $HOME: the private HOME below keeps the
+# engines and the X server's files out of the user's home, but does not keep a user's saved
+# xboard settings out. So every setting the match relies on is passed here, even where it is
+# xboard's default: the whole time control (above), no pondering, standard chess, no GUI book
+# and the engines' own books allowed, no default features, even time odds, alternating colours,
+# adjudication by the rules only (legality, flags, mates, claims, 50 moves, repetition,
+# material) and no saving of settings on exit.
 (
     cd "$work"
     export HOME="$work/home"
@@ -157,7 +167,11 @@ start=$(date +%s)
         -fcp ./vardo -fd "$work/vardo" -fn Vardo \
         -scp "$opponent" -sd "$work/opponent" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
-        -xponder -testLegality true -autoCallFlag true -checkMates true -testClaims true \
+        -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \
+        -featureDefaults "" -firstTimeOdds 1 -secondTimeOdds 1 -sameColorGames 0 \
+        -testLegality true -autoCallFlag true -checkMates true -testClaims true \
+        -materialDraws true -trivialDraws false -ruleMoves 51 -repeatsToDraw 6 \
+        -adjudicateLossThreshold 0 -adjudicateDrawMoves 0 \
         -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
         > "$work/xboard.out" 2>&1
 ) &

@@ -38,9 +38,27 @@ TEST(ParseMove, CoordinateAndAlgebraicForms) {
     EXPECT_EQ(ParseMove("Pe4", board).move.to, Sq("e4"));
     EXPECT_TRUE(ParseMove("0-0", board).move.IsNull());
     EXPECT_TRUE(ParseMove("O-O+", board).move.IsNull());
-    // A piece letter without a readable square finds the first knight move.
-    EXPECT_EQ(board.piece[ParseMove("Nzz", board).move.from], KNIGHT);
-    EXPECT_EQ(board.piece[ParseMove("Nx", board).move.from], KNIGHT);
+}
+
+// A piece letter followed by no readable destination square names no move: words and typos
+// are never played as that piece's first move.
+TEST(ParseMove, PieceLetterWithoutADestinationIsNoMove) {
+    Board board;
+    for (const char* text : {"NEW", "Ne", "Nb", "Na", "N", "Nzz", "Nx", "Nbx", "Ngx1", "Nexus"})
+        EXPECT_TRUE(ParseMove(text, board).move.IsNull()) << text;
+    ASSERT_TRUE(board.MakeMove(ParseMove("e4", board).move));
+    ASSERT_TRUE(board.MakeMove(ParseMove("e5", board).move));
+    for (const char* text : {"Queen", "Kill", "Ke", "Q", "Bishop", "Rook"})
+        EXPECT_TRUE(ParseMove(text, board).move.IsNull()) << text;
+    // Texts naming a destination still read: marks, origin file or rank, captures.
+    EXPECT_EQ(ParseMove("Qh5!", board).move, ParseMove("d1h5", board).move);
+    EXPECT_EQ(ParseMove("Ke2+", board).move, ParseMove("e1e2", board).move);
+    EXPECT_EQ(ParseMove("Nge2", board).move, ParseMove("g1e2", board).move);
+    Board rooks = FromFen("4k3/8/8/R7/8/8/8/R3K3 w - - 0 1");
+    EXPECT_EQ(ParseMove("R1a3", rooks).move, ParseMove("a1a3", rooks).move);
+    Board capture = FromFen("4k3/8/8/3p4/8/2N5/8/4K3 w - - 0 1");
+    EXPECT_EQ(ParseMove("Nxd5#", capture).move, ParseMove("c3d5", capture).move);
+    EXPECT_EQ(ParseMove("Ncxd5", capture).move, ParseMove("c3d5", capture).move);
 }
 
 TEST(ParseMove, CastlingWordsAreBuiltForTheSideToMove) {
@@ -157,8 +175,11 @@ TEST(ParseMove, ArbitraryTextNeverBreaks) {
             ASSERT_TRUE(found) << text;
         }
     }
-    // A megabyte of text is answered like any other.
-    EXPECT_EQ(Board().piece[ParseMove(std::string(1 << 20, 'N'), Board()).move.from], KNIGHT);
+    // A megabyte of text is answered like any other: no square, so no move; a move with a
+    // megabyte of annotation after it still reads.
+    EXPECT_TRUE(ParseMove(std::string(1 << 20, 'N'), Board()).move.IsNull());
+    EXPECT_EQ(ParseMove("Nf3" + std::string(1 << 20, '!'), Board()).move,
+              ParseMove("g1f3", Board()).move);
 }
 
 }  // namespace

@@ -72,9 +72,11 @@ TEST(CommandLoop, EqualAndBeginsRowsActSilentlyOrReply) {
     EXPECT_EQ(session.Sync(), (Lines{FEATURE_LINE, "pong 42x"}));
 
     // An "equal" row needs the whole line; a "begins" row with no number falls through to the
-    // move parser. None of these is a move, so each is an unknown command.
-    const Lines unknown = {" xboard",   "xboard ", "Quit", "quit ", "ping",   "setboard",
-                           "setboard ", "st",      "stx",  "level", "time x", "undo "};
+    // move parser. None of these is a move, so each is an unknown command; nor is a piece
+    // letter with no square after it.
+    const Lines unknown = {" xboard",   "xboard ", "Quit",  "quit ", "ping",   "setboard",
+                           "setboard ", "st",      "stx",   "level", "time x", "undo ",
+                           "NEW",       "Ne",      "Queen", "Kill"};
     for (const std::string& line : unknown) session.Send(line);
     Lines expected;
     for (const std::string& line : unknown) expected.push_back(UNKNOWN + line);
@@ -102,7 +104,7 @@ TEST(CommandLoop, BinaryAndOverLongLinesGetOneLineReplies) {
     const Lines replies = session.Sync();
     ASSERT_EQ(replies.size(), 3u);
     EXPECT_EQ(replies[0], UNKNOWN + "foo");
-    EXPECT_EQ(replies[1], UNKNOWN + "\x01\xfe\r");
+    EXPECT_EQ(replies[1], UNKNOWN + "\x01\xfe");  // the CR goes with the line end
     EXPECT_EQ(replies[2], UNKNOWN + std::string(MAX_LINE_LENGTH, 'z'));
 }
 

@@ -42,6 +42,21 @@ TEST(ConsoleReader, EndOfInputQueuesQuitOnce) {
     EXPECT_EQ(Drain(reader), (std::vector<std::string>{"new", "go", "quit"}));
 }
 
+// One carriage return before the line end is part of the line end (CR LF); any other stays.
+TEST(ConsoleReader, CarriageReturnBeforeTheLineEndIsDropped) {
+    std::istringstream input("new\r\n\r\nmid\rdle\ntwo\r\r\n\rlead\nquit\r\nnever read\n");
+    std::ostringstream output;
+    ConsoleReader reader(input, output);
+    reader.Begin();
+    EXPECT_EQ(Drain(reader),
+              (std::vector<std::string>{"new", "", "mid\rdle", "two\r", "\rlead", "quit"}));
+
+    std::istringstream last("go\r");  // the last line has no line end
+    ConsoleReader lastReader(last, output);
+    lastReader.Begin();
+    EXPECT_EQ(Drain(lastReader), (std::vector<std::string>{"go", "quit"}));
+}
+
 TEST(ConsoleReader, LongLinesAreCutWithoutLosingTheNextLine) {
     const std::string exact(255, 'a');
     const std::string huge(MAX_LINE_LENGTH * 3 + 17, 'b');

@@ -1,11 +1,10 @@
-// ParseMoveInPlace against ParseMove: the loader's copy-free parse must give the same entry
-// for every text, on set-up positions and on boards in the state the loader keeps.
+// ParseMoveInPlace against ParseMove: the copy-free parse the book loader uses must give the
+// same entry for every text, on set-up positions and on boards in the state the loader keeps.
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "board/board_test_util.h"
-#include "book/book.h"
+#include "board_test_util.h"
 
 namespace vardo {
 namespace {
