@@ -1,6 +1,6 @@
-// Move geometry precomputed per square from the mailbox steps, as bit sets (bit s for square
-// s): the squares a knight or king steps to, and the rays of the sliding pieces in the same
-// direction order as pieceOffsets.
+// Move geometry precomputed per square as bit sets (bit s for square s): the squares a knight
+// or king steps to, and the rays of the sliding pieces, worked out on a 10-by-12 board whose
+// border stops every step that would leave the 64 squares.
 #pragma once
 
 #include <bit>
@@ -8,9 +8,10 @@
 
 namespace vardo {
 
-// The eight king/queen directions in pieceOffsets order: -11 -10 -9 -1 1 9 10 11.
+// The eight king and queen directions, as steps on the 10-by-12 board (ten squares a rank).
 constexpr int DIRECTIONS = 8;
-// Indices into those eight for the bishop's and the rook's pieceOffsets, in order.
+constexpr int QUEEN_STEPS[DIRECTIONS] = {-11, -10, -9, -1, 1, 9, 10, 11};
+// Indices into those eight of the bishop's and the rook's directions, in generation order.
 constexpr int BISHOP_DIRECTIONS[4] = {0, 2, 5, 7};
 constexpr int ROOK_DIRECTIONS[4] = {1, 3, 4, 6};
 
@@ -24,16 +25,16 @@ struct Geometry {
     std::uint64_t king[64];
 
     constexpr Geometry() : ray(), knight(), king() {
-        constexpr int queenSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
         constexpr int knightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
         for (int s = 0; s < 64; ++s) {
             const int index = 21 + 10 * (s >> 3) + (s & 7);
             for (int d = 0; d < DIRECTIONS; ++d) {
-                for (int i = index + queenSteps[d]; OnBoard(i); i += queenSteps[d])
+                for (int i = index + QUEEN_STEPS[d]; OnBoard(i); i += QUEEN_STEPS[d])
                     ray[s][d] |= Bit(SquareAt(i));
                 if (OnBoard(index + knightSteps[d]))
                     knight[s] |= Bit(SquareAt(index + knightSteps[d]));
-                if (OnBoard(index + queenSteps[d])) king[s] |= Bit(SquareAt(index + queenSteps[d]));
+                if (OnBoard(index + QUEEN_STEPS[d]))
+                    king[s] |= Bit(SquareAt(index + QUEEN_STEPS[d]));
             }
         }
     }

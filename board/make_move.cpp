@@ -42,7 +42,6 @@ const CastleRule* FindCastleRule(int to) {
 struct LineDirections {
     std::int8_t direction[64][64];
     constexpr LineDirections() : direction() {
-        constexpr int queenSteps[DIRECTIONS] = {-11, -10, -9, -1, 1, 9, 10, 11};
         for (int a = 0; a < 64; ++a)
             for (int b = 0; b < 64; ++b) {
                 direction[a][b] = -1;
@@ -56,7 +55,7 @@ struct LineDirections {
                                   : df < 0 ? -1
                                            : 0);
                 for (int d = 0; d < DIRECTIONS; ++d)
-                    if (queenSteps[d] == step) direction[a][b] = static_cast<std::int8_t>(d);
+                    if (QUEEN_STEPS[d] == step) direction[a][b] = static_cast<std::int8_t>(d);
             }
     }
 };

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "board/board.h"
+#include "board/fifty_move_rule.h"
 #include "search/evaluate.h"
 #include "search/line.h"
 #include "search/move_order.h"
-#include "search/search.h"
+#include "search/search_listener.h"
 
 namespace vardo {
 
@@ -23,8 +24,6 @@ constexpr int MATE_SCORE = 10000;
 constexpr int MATE_SEEN = 9000;
 // Score of a draw (stalemate, fifty-move rule, repetition).
 constexpr int DRAW_SCORE = 0;
-// The fifty-move counter counts plies; at this value the game is drawn.
-constexpr int FIFTY_MOVE_LIMIT = 100;
 
 // The stop signal: thrown out of AlphaBeta/Quiesce when stopFlag is seen raised, carrying
 // the node count. Only Search catches it.
