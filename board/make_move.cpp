@@ -1,6 +1,7 @@
 #include <cassert>
 
 #include "board/board.h"
+#include "board/castling.h"
 #include "board/geometry.h"
 #include "board/tables.h"
 
@@ -10,31 +11,6 @@ namespace {
 
 constexpr std::uint64_t Bit(int square) {
     return std::uint64_t{1} << square;
-}
-
-// Castling geometry by the king's destination: the squares that must be empty, the two that
-// must not be attacked, the king's home square, and where the rook comes from and goes to.
-struct CastleRule {
-    int to;
-    int king;
-    int empty[3];
-    int emptyCount;
-    int safe[2];
-    int rookFrom;
-    int rookTo;
-};
-
-constexpr CastleRule CASTLE_RULES[4] = {
-    {62, 60, {61, 62, 0}, 2, {61, 62}, 63, 61},
-    {58, 60, {57, 58, 59}, 3, {58, 59}, 56, 59},
-    {6, 4, {5, 6, 0}, 2, {5, 6}, 7, 5},
-    {2, 4, {1, 2, 3}, 3, {2, 3}, 0, 3},
-};
-
-const CastleRule* FindCastleRule(int to) {
-    for (const CastleRule& rule : CASTLE_RULES)
-        if (rule.to == to) return &rule;
-    return nullptr;
 }
 
 // The direction (an index into the eight queen directions) from one square towards another
@@ -147,7 +123,7 @@ bool Board::MakeMove(Move move) {
         Lift(rule->rookFrom);
         Place(rule->rookTo, us, ROOK);
     }
-    castle &= castleMask[from] & castleMask[to];
+    castle &= CASTLE_MASK[from] & CASTLE_MASK[to];
     if (move.bits & DOUBLE_PUSH)
         enPassant = taken;
     else

@@ -1,6 +1,7 @@
 #include <bit>
 
 #include "board/board.h"
+#include "board/castling.h"
 #include "board/geometry.h"
 #include "board/tables.h"
 
@@ -163,12 +164,9 @@ void Board::Generate(Kinds kinds) {
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
     if (kinds == Kinds::ALL) {
-        if (side == WHITE) {
-            if (castle & CASTLE_WK) AddTo(list, MakeMoveRecord(60, 62, CASTLE));
-            if (castle & CASTLE_WQ) AddTo(list, MakeMoveRecord(60, 58, CASTLE));
-        } else {
-            if (castle & CASTLE_BK) AddTo(list, MakeMoveRecord(4, 6, CASTLE));
-            if (castle & CASTLE_BQ) AddTo(list, MakeMoveRecord(4, 2, CASTLE));
+        for (const bool queenSide : {false, true}) {
+            const CastleRule& rule = CastleRuleFor(side, queenSide);
+            if (castle & rule.right) AddTo(list, CastleMove(rule));
         }
     }
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "board/castling.h"
+
 namespace vardo {
 
 namespace {
@@ -22,15 +24,14 @@ std::string SquareText(int square) {
 
 // The castling words and the king move each stands for, by side to move.
 bool ParseCastlingWord(std::string_view text, int side, MoveEntry& entry) {
-    int to;
+    bool queenSide;
     if (text == "o-o" || text == "O-O")
-        to = side == WHITE ? 62 : 6;
+        queenSide = false;
     else if (text == "o-o-o" || text == "O-O-O")
-        to = side == WHITE ? 58 : 2;
+        queenSide = true;
     else
         return false;
-    entry.move = Move{static_cast<std::int8_t>(side == WHITE ? 60 : 4),
-                      static_cast<std::int8_t>(to), PAWN, CASTLE};
+    entry.move = CastleMove(CastleRuleFor(side, queenSide));
     entry.score = 0;
     return true;
 }
@@ -183,7 +184,10 @@ MoveEntry ParseSan(std::string_view text, Board& copy) {
 }
 
 std::string FormatMove(Move move, const Board& board) {
-    if (move.bits & CASTLE) return (move.to == 62 || move.to == 6) ? "o-o" : "o-o-o";
+    if (move.bits & CASTLE) {
+        const CastleRule* rule = FindCastleRule(move.to);
+        return rule != nullptr && !(rule->right & (CASTLE_WQ | CASTLE_BQ)) ? "o-o" : "o-o-o";
+    }
     return FormatSan(move, board);
 }
 

@@ -7,9 +7,6 @@
 
 namespace vardo {
 
-// Rights that survive a move touching each square; MakeMove ANDs the entries of from and to.
-extern const int castleMask[64];
-
 // Piece values used only to order captures.
 extern const int captureValue[6];
 
