@@ -133,9 +133,29 @@ bool Board::MakeMove(Move move) {
     else
         ++fifty;
 
-    if (colour[to] != NO_COLOUR) Lift(to);
-    Lift(from);
-    Place(to, us, (move.bits & PROMOTION) ? move.promote : moving);
+    // The man moves from `from` to `to`, taking what stood there: one update of each set and
+    // sum with what the move changes.
+    const int placed = (move.bits & PROMOTION) ? move.promote : moving;
+    const std::uint64_t fromBit = Bit(from);
+    const std::uint64_t toBit = Bit(to);
+    const int victim = piece[to];
+    if (victim != EMPTY) {
+        const int them = Other(us);
+        derived.occupancy[them] ^= toBit;
+        derived.pieceBits[victim] ^= toBit;
+        derived.placement[them] -= PLACEMENT[them][victim][to];
+        colour[to] = NO_COLOUR;
+    }
+    derived.occupancy[us] ^= fromBit | toBit;
+    derived.pieceBits[moving] ^= fromBit;
+    derived.pieceBits[placed] ^= toBit;
+    PlacementValue change = PLACEMENT[us][placed][to];
+    change -= PLACEMENT[us][moving][from];
+    derived.placement[us] += change;
+    colour[from] = NO_COLOUR;
+    piece[from] = EMPTY;
+    colour[to] = us;
+    piece[to] = placed;
     if (moving == KING) derived.kingSquare[us] = to;
     if ((move.bits & EN_PASSANT) && colour[taken] != NO_COLOUR) Lift(taken);
 
