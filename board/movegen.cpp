@@ -68,10 +68,10 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
     auto slide = [&](int d) {
         // The quiet moves are the ray's squares before its first occupied square.
         const int blocker = GEOMETRY.FirstOnRay(s, d, all);
-        std::uint64_t quiet = GEOMETRY.ray[s][d];
-        if (blocker != NO_SQUARE)
-            quiet &= ~(GEOMETRY.ray[blocker][d] | std::uint64_t{1} << blocker);
         if (quiets) {
+            std::uint64_t quiet = GEOMETRY.ray[s][d];
+            if (blocker != NO_SQUARE)
+                quiet &= ~(GEOMETRY.ray[blocker][d] | std::uint64_t{1} << blocker);
             if (Geometry::Rising(d)) {
                 for (; quiet; quiet &= quiet - 1)
                     AddTo(list, MakeMoveRecord(s, std::countr_zero(quiet), 0));

@@ -1,6 +1,7 @@
 // Shared chess types: squares, piece and colour codes, the move record and its flags.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace vardo {
@@ -51,8 +52,11 @@ struct Move {
     std::uint8_t promote = 0;
     std::uint8_t bits = 0;
 
-    bool IsNull() const { return from == 0 && to == 0 && promote == 0 && bits == 0; }
-    friend bool operator==(const Move&, const Move&) = default;
+    bool IsNull() const { return std::bit_cast<std::uint32_t>(*this) == 0; }
+    // Equal when all four bytes are, compared as one word.
+    friend bool operator==(const Move& a, const Move& b) {
+        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+    }
 };
 
 // A move and its ordering score; move lists, lines and parse results hold these.
