@@ -12,6 +12,7 @@
 #   --engine PATH      the Vardo binary (build/vardo); its book is taken from beside it
 #   --book PATH        the book to give it (vardo.bk beside the binary, else the repository's)
 #   --opponent CMD     the opponent's command line (/usr/games/fairymax)
+#   --opponent-name N  the opponent's name in the games (needed when it is another Vardo)
 #   --load-game PGN    start every game from the end of the first game of this PGN file
 #   --out DIR          keep every file of the run in DIR (default: a temporary folder,
 #                      removed afterwards unless the match fails)
@@ -32,6 +33,7 @@ st=""
 engine="$repo/build/vardo"
 book=""
 opponent="/usr/games/fairymax"
+opponent_name=""
 load_game=""
 out=""
 total_timeout=""
@@ -51,6 +53,7 @@ while [[ $# -gt 0 ]]; do
         --engine) engine=${2:?}; shift 2 ;;
         --book) book=${2:?}; shift 2 ;;
         --opponent) opponent=${2:?}; shift 2 ;;
+        --opponent-name) opponent_name=${2:?}; shift 2 ;;
         --load-game) load_game=${2:?}; shift 2 ;;
         --out) out=${2:?}; shift 2 ;;
         --timeout) total_timeout=${2:?}; shift 2 ;;
@@ -142,6 +145,8 @@ rm -f "$work/games.pgn" "$work/debug.txt" "$work/vardo/vardo0.72.log"
 cp "$engine" "$work/vardo/vardo"
 cp "$book" "$work/vardo/vardo.bk"
 
+name_args=()
+[[ -z $opponent_name ]] || name_args=(-sn "$opponent_name")
 load_args=()
 if [[ -n $load_game ]]; then
     [[ -f $load_game ]] || die "no game file $load_game"
@@ -165,7 +170,7 @@ start=$(date +%s)
     exec setsid timeout -k 10 "$total_timeout" xvfb-run -a "$xboard_bin" \
         -noGUI -xexit -saveSettingsOnExit false -soundProgram "" \
         -fcp ./vardo -fd "$work/vardo" -fn Vardo \
-        -scp "$opponent" -sd "$work/opponent" \
+        -scp "$opponent" -sd "$work/opponent" "${name_args[@]}" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
         -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \
         -featureDefaults "" -firstTimeOdds 1 -secondTimeOdds 1 -sameColorGames 0 \
@@ -177,10 +182,24 @@ start=$(date +%s)
 ) &
 group=$!
 
+# Vardo's resident memory, sampled while xboard runs (xboard keeps one engine process for
+# the whole match), one figure in kB a line.
+sample_rss() {
+    local pid
+    for pid in $(pgrep -x vardo 2> /dev/null); do
+        if [[ $(readlink "/proc/$pid/cwd" 2> /dev/null) == "$work/vardo" ]]; then
+            awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2> /dev/null >> "$work/rss.txt" || true
+            return
+        fi
+    done
+}
+: > "$work/rss.txt"
+
 # Waits for xboard; once every game is saved it gets a little while to exit by itself.
 finished_at=""
 while kill -0 "$group" 2> /dev/null; do
     sleep 2
+    sample_rss
     saved=0
     if [[ -f $work/games.pgn ]]; then saved=$(grep -c '^\[Result ' "$work/games.pgn" || true); fi
     if ((saved >= games)); then

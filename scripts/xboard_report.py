@@ -81,6 +81,9 @@ def analyse_debug(text, hang_ms, elapsed_ms):
     exits = 0
     played = 0
     ending = False
+    # Depth of each engine's last thinking line before each of its moves.
+    depth = {"first": None, "second": None}
+    depths = {"first": [], "second": []}
 
     def close(end_time):
         nonlocal current, pending
@@ -117,6 +120,13 @@ def analyse_debug(text, hang_ms, elapsed_ms):
         body = re.sub(r"^usermove \d+ >first : ", "usermove ", body)  # how xboard logs it
         if body.startswith("move "):
             played += 1
+        if direction == "<":
+            thinking = re.match(r"^(\d+) -?\d+ \d+ \d+", body)
+            if thinking:
+                depth[who] = int(thinking.group(1))
+            elif body.startswith("move ") and depth[who] is not None:
+                depths[who].append(depth[who])
+                depth[who] = None
         if who != "first":
             continue
         if direction == ">":
@@ -142,7 +152,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
             elif body == "accept draw" or body == "offer draw" or "resigns" in body:
                 pending = None
     close(max(now, elapsed_ms) if not ending else now)
-    return segments, counts, exits
+    return segments, counts, exits, depths
 
 
 def check_log(text, counts):
@@ -175,7 +185,7 @@ def main():
     work = Path(args.work)
 
     games = parse_pgn(read(work / "games.pgn"))
-    segments, counts, exits_in_debug = analyse_debug(
+    segments, counts, exits_in_debug, depths = analyse_debug(
         read(work / "debug.txt"), args.hang * 1000, args.elapsed * 1000)
     # Games without a record (the run was cut short) count as games without a result.
     while len(games) < args.games:
@@ -253,6 +263,18 @@ def main():
           f"lines lost {lost}")
     if max_think:
         print(f"longest move of Vardo: {max_think / 1000:.2f} s")
+    mean_depth = {}
+    for who in ("first", "second"):
+        if depths[who]:
+            mean_depth[who] = sum(depths[who]) / len(depths[who])
+    if mean_depth:
+        print("mean depth per searched move: " + ", ".join(
+            f"{'Vardo' if who == 'first' else 'opponent'} {d:.2f} ({len(depths[who])} moves)"
+            for who, d in mean_depth.items()))
+    rss = read(work / "rss.txt").split() if (work / "rss.txt").exists() else []
+    if len(rss) >= 2:
+        print(f"Vardo's resident memory: {rss[0]} kB at the first sample, {rss[-1]} kB at the "
+              f"last, {max(map(int, rss))} kB at most ({len(rss)} samples)")
     print(f"Vardo's replies \"Error ...\" or \"Illegal move\" to xboard: {counts['errors']}")
     failed = [k for k, v in faults.items() if v] + (["protests"] if counts["errors"] else []) + (["log lines lost"] if lost else []) + \
         (["run cut by its time bound"] if args.timed_out else [])
@@ -265,6 +287,9 @@ def main():
                   hangs=faults["hang"], no_result=faults["no result"], log_lost=lost,
                   protests=counts["errors"],
                   max_think_ms=max_think, opp_time_forfeits=opponent_faults["time forfeit"],
+                  depth=f"{mean_depth.get('first', 0):.2f}",
+                  opp_depth=f"{mean_depth.get('second', 0):.2f}",
+                  rss_first_kb=rss[0] if rss else 0, rss_last_kb=rss[-1] if rss else 0,
                   opp_illegal=opponent_faults["illegal move"])
     print("SUMMARY " + " ".join(f"{k}={v}" for k, v in fields.items()))
     return 1 if failed else 0
