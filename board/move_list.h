@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <vector>
 
 #include "board/types.h"
 
@@ -104,40 +105,40 @@ class PlyLists {
     PlyLists(const PlyLists& other) { *this = other; }
     PlyLists& operator=(const PlyLists& other) {
         if (this == &other) return *this;
-        while (storage.size() < other.count) storage.emplace_back();
-        for (std::size_t i = 0; i < other.count; ++i) storage[i] = other.storage[i];
+        while (lists.size() < other.count) Grow();
+        for (std::size_t i = 0; i < other.count; ++i) *lists[i] = *other.lists[i];
         count = other.count;
-        last = count > 0 ? &storage[count - 1] : nullptr;
+        last = count > 0 ? lists[count - 1] : nullptr;
         return *this;
     }
     friend bool operator==(const PlyLists& a, const PlyLists& b) {
         if (a.count != b.count) return false;
         for (std::size_t i = 0; i < a.count; ++i)
-            if (!(a.storage[i] == b.storage[i])) return false;
+            if (!(*a.lists[i] == *b.lists[i])) return false;
         return true;
     }
 
     std::size_t size() const { return count; }
     bool empty() const { return count == 0; }
     MoveList& back() { return *last; }
-    MoveList& front() { return storage[0]; }
+    MoveList& front() { return *lists[0]; }
     const MoveList& back() const { return *last; }
-    const MoveList& front() const { return storage[0]; }
-    MoveList& operator[](std::size_t i) { return storage[i]; }
+    const MoveList& front() const { return *lists[0]; }
+    MoveList& operator[](std::size_t i) { return *lists[i]; }
 
     // Appends an empty list.
     void push_back() {
-        if (count == storage.size()) storage.emplace_back();
-        last = &storage[count++];
+        if (count == lists.size()) Grow();
+        last = lists[count++];
         last->clear();
     }
     // Removes the last list. The current ply always keeps a list to generate into, so when
     // only one is left (moves taken back past a ClearPlyState) it is emptied instead.
     void pop_back() {
         if (count > 1)
-            last = &storage[--count - 1];
+            last = lists[--count - 1];
         else if (count == 1)
-            storage[0].clear();
+            lists[0]->clear();
     }
     // Leaves exactly one empty list.
     void reset() {
@@ -146,9 +147,18 @@ class PlyLists {
     }
 
    private:
+    // Adds room for one more list.
+    void Grow() {
+        storage.emplace_back();
+        lists.push_back(&storage.back());
+    }
+
     std::deque<MoveList> storage;
+    // The lists of `storage` in order: appending to a deque never moves the lists already in
+    // it, and a pointer is found without the deque's index arithmetic.
+    std::vector<MoveList*> lists;
     std::size_t count = 0;
-    // The last list in use; appending to a deque never moves the lists already in it.
+    // The last list in use.
     MoveList* last = nullptr;
 };
 

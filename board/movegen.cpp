@@ -67,6 +67,8 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
     };
     auto slide = [&](int d) {
         // The quiet moves are the ray's squares before its first occupied square.
+        // Without quiet moves, a ray that holds none of their men has nothing to give.
+        if (!quiets && !(GEOMETRY.ray[s][d] & theirs)) return;
         const int blocker = GEOMETRY.FirstOnRay(s, d, all);
         if (quiets) {
             std::uint64_t quiet = GEOMETRY.ray[s][d];
