@@ -192,7 +192,7 @@ bool Engine::SetBoard(const std::string& line) {
 bool Engine::NewGame(const std::string&) {
     PositionChanged();
     board.Reset();
-    searcher.ClearCutoffs();  // a new game is searched as the first game was
+    searcher.ClearOrderingMemory();  // a new game is searched as the first game was
     searcher.computerSide = BLACK;
     drawOffered = false;
     {

@@ -15,10 +15,11 @@ struct TieBreaks {
     // The move the previous iteration's line plays at this node, when the node lies on that
     // line; the null move otherwise.
     Move lineMove;
-    // The last two quiet moves that caused a cutoff at this ply.
+    // The last two quiet moves that raised alpha at this ply.
     Move killers[2];
-    // Cutoffs by each from-to pair of the side to move, kept across iterations and turns.
-    const std::uint16_t (*cutoffs)[64] = nullptr;
+    // How often (weighted by depth) each from-to pair of the side to move raised alpha, kept
+    // across iterations and turns.
+    const std::uint16_t (*successes)[64] = nullptr;
 };
 
 // Sort keys for one node's list, parallel to its entries.
@@ -29,7 +30,7 @@ class MoveOrder {
     void Prepare(const MoveList& moves, const TieBreaks& ties) {
         for (int i = 0; i < moves.size(); ++i) {
             const Move move = moves[i].move;
-            std::uint32_t tie = ties.cutoffs[move.from][move.to];
+            std::uint32_t tie = ties.successes[move.from][move.to];
             if (move == ties.killers[1]) tie += KILLER_BONUS;
             if (move == ties.killers[0]) tie += 2 * KILLER_BONUS;
             if (move == ties.lineMove) tie += LINE_BONUS;
@@ -64,7 +65,7 @@ class MoveOrder {
     }
 
    private:
-    // Cutoff counts stay below KILLER_BONUS; a killer outranks any count, the line's move
+    // Success counts stay below KILLER_BONUS; a killer outranks any count, the line's move
     // outranks both killers.
     static constexpr std::uint32_t KILLER_BONUS = 1u << 16;
     static constexpr std::uint32_t LINE_BONUS = 1u << 18;

@@ -8,31 +8,32 @@
 namespace vardo {
 
 namespace {
-// Highest cutoff count; MoveOrder ranks a killer above any count.
-constexpr int CUTOFF_COUNT_LIMIT = 60000;
+// Highest success count; MoveOrder ranks a killer above any count.
+constexpr int SUCCESS_COUNT_LIMIT = 60000;
 }  // namespace
 
 Searcher::Searcher() : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {}
 
-void Searcher::ClearCutoffs() {
-    std::memset(cutoffs, 0, sizeof cutoffs);
+void Searcher::ClearOrderingMemory() {
+    std::memset(successes, 0, sizeof successes);
 }
 
-// Killers are the two latest quiet cutoff moves of a ply. Cutoff counts grow with the square
-// of the depth, and are halved for the whole side when one would pass its limit.
-void Searcher::RewardCutoff(Move move, int ply, int depth) {
+// Killers are the two latest quiet moves of a ply that raised alpha. Success counts grow with
+// the square of the remaining depth, and are halved for the whole side when one would pass its
+// limit.
+void Searcher::RewardQuietMove(Move move, int ply, int depth) {
     std::array<Move, 2>& pair = killers[ply];
     if (!(pair[0] == move)) {
         pair[1] = pair[0];
         pair[0] = move;
     }
-    auto& counts = cutoffs[board->side];
+    auto& counts = successes[board->side];
     const int reward = depth * depth;
-    if (counts[move.from][move.to] + reward > CUTOFF_COUNT_LIMIT)
+    if (counts[move.from][move.to] + reward > SUCCESS_COUNT_LIMIT)
         for (auto& row : counts)
             for (std::uint16_t& count : row) count = static_cast<std::uint16_t>(count / 2);
     counts[move.from][move.to] = static_cast<std::uint16_t>(
-        std::min(counts[move.from][move.to] + reward, CUTOFF_COUNT_LIMIT));
+        std::min(counts[move.from][move.to] + reward, SUCCESS_COUNT_LIMIT));
 }
 
 void Searcher::CountNode() {
@@ -56,14 +57,14 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // Step 4. Generate; the list of this ply stays in place while deeper plies are searched.
     // It is put in order one move at a time, as the moves are tried: best ordering score
     // first, and among equal scores the previous iteration's move here, the killers, and the
-    // moves that caused most cutoffs.
+    // moves that caused most successes.
     b.GenerateMovesUnsorted();
     MoveList& moves = b.CurrentMoves();
     TieBreaks ties;
     if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
     ties.killers[0] = killers[ply][0];
     ties.killers[1] = killers[ply][1];
-    ties.cutoffs = cutoffs[b.side];
+    ties.successes = successes[b.side];
     MoveOrder& order = orders[ply];
     order.Prepare(moves, ties);
 
@@ -87,10 +88,8 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         // deeper it stands.
         line.Assign(entry, childLine);
         b.historyTable[entry.move.from][entry.move.to] += static_cast<int>(b.plyMoves.size());
-        if (score >= beta) {
-            if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardCutoff(entry.move, ply, depth);
-            return beta;
-        }
+        if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
+        if (score >= beta) return beta;
         alpha = score;
     }
 

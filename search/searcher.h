@@ -67,9 +67,9 @@ class Searcher {
     // detection. Throws StopSignal when stopFlag is raised.
     int Quiesce(int alpha, int beta);
 
-    // Forgets the cutoffs counted in earlier searches, so that the next search orders its
+    // Forgets the successes counted in earlier searches, so that the next search orders its
     // moves as it would in a new game.
-    void ClearCutoffs();
+    void ClearOrderingMemory();
 
     Evaluator evaluator;
     // The private copy searched; set by Search for its duration, null otherwise. Tests may
@@ -87,8 +87,9 @@ class Searcher {
     // Counts a node and throws StopSignal when the stop flag is raised and honoured.
     void CountNode();
 
-    // Records a quiet move that caused a cutoff, for the order of later nodes.
-    void RewardCutoff(Move move, int ply, int depth);
+    // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
+    // later nodes.
+    void RewardQuietMove(Move move, int ply, int depth);
 
     // False while the first iteration runs: it completes whatever the stop flag says.
     bool honourStop = true;
@@ -96,7 +97,7 @@ class Searcher {
     // What orders moves of equal ordering score (see MoveOrder).
     std::vector<MoveOrder> orders;             // one per ply
     std::vector<std::array<Move, 2>> killers;  // one pair per ply, kept through one search
-    std::uint16_t cutoffs[2][64][64] = {};     // by side, from, to; kept until ClearCutoffs
+    std::uint16_t successes[2][64][64] = {};   // by side, from, to; kept until cleared
     Line previousLine;                         // the last completed iteration's line
     int linePlies = 0;  // how many plies from the root the current path follows that line
 };

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
                          static_cast<int>(fen.size()), fen.data());
             return 1;
         }
-        searcher.ClearCutoffs();  // each position searched as in a new game
+        searcher.ClearOrderingMemory();  // each position searched as in a new game
         const vardo::BestMove best = searcher.Search(board, nullptr, depth);
         total += searcher.nodes;
         std::printf("%d %s %d %u\n", index, vardo::CoordinateText(best.move).c_str(), best.score,

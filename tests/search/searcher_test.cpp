@@ -228,7 +228,7 @@ TEST_F(SearchTest, SearchesAreDeterministicAndLeaveTheGameBoardAlone) {
     const Board before = game;
     const BestMove first = searcher.Search(game, nullptr, 4);
     const unsigned firstNodes = searcher.nodes;
-    searcher.ClearCutoffs();  // as "new" does
+    searcher.ClearOrderingMemory();  // as "new" does
     const BestMove second = searcher.Search(game, nullptr, 4);
     EXPECT_EQ(first.move, second.move);
     EXPECT_EQ(first.score, second.score);
@@ -236,10 +236,10 @@ TEST_F(SearchTest, SearchesAreDeterministicAndLeaveTheGameBoardAlone) {
     EXPECT_TRUE(game == before);
 }
 
-// What the search remembers from earlier searches (cutoff counts, killers, the previous
+// What the search remembers from earlier searches (success counts, killers, the previous
 // iteration's line) only reorders moves of equal ordering score: every iteration scores the
 // same with a fresh memory and with one left by searches of other positions.
-TEST_F(SearchTest, RememberedCutoffsChangeNoIterationScore) {
+TEST_F(SearchTest, RememberedOrderingChangesNoIterationScore) {
     const char* positions[] = {
         "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
         "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - 0 1",
@@ -247,7 +247,7 @@ TEST_F(SearchTest, RememberedCutoffsChangeNoIterationScore) {
     };
     for (const char* fen : positions) {
         Recorder fresh;
-        searcher.ClearCutoffs();
+        searcher.ClearOrderingMemory();
         searcher.Search(FromFen(fen), &fresh, 5);
         Recorder remembering;
         searcher.Search(FromFen(KIWIPETE), nullptr, 4);
@@ -266,12 +266,12 @@ TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
     for (int i = 0; i < 40; ++i)
         moves.push_back({Move{static_cast<std::int8_t>(i), static_cast<std::int8_t>(i + 1), 0, 0},
                          (i % 3) - 1});  // scores -1, 0, 1, with many ties
-    std::uint16_t cutoffs[64][64];
+    std::uint16_t successes[64][64];
     for (int from = 0; from < 64; ++from)
         for (int to = 0; to < 64; ++to)
-            cutoffs[from][to] = static_cast<std::uint16_t>(60000 - from * 900);
+            successes[from][to] = static_cast<std::uint16_t>(60000 - from * 900);
     TieBreaks ties;
-    ties.cutoffs = cutoffs;
+    ties.successes = successes;
     ties.killers[0] = moves[30].move;  // scored -1
     ties.killers[1] = moves[4].move;   // scored 0
     ties.lineMove = moves[37].move;    // scored 0
@@ -280,7 +280,7 @@ TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
     for (int i = 0; i < moves.size(); ++i) order.PickNext(moves, i);
     for (int i = 1; i < moves.size(); ++i) EXPECT_GE(moves[i - 1].score, moves[i].score) << i;
     // 13 moves score 1, then 13 score 0: the line's move first, then the killer, though the
-    // cutoff counts favour lower origin squares; then 14 score -1, the other killer first.
+    // success counts favour lower origin squares; then 14 score -1, the other killer first.
     EXPECT_EQ(moves[13].move.from, 37);
     EXPECT_EQ(moves[14].move.from, 4);
     EXPECT_EQ(moves[26].move.from, 30);
