@@ -50,8 +50,6 @@ class Board {
     // Whether the king of `colour` is attacked; true when that colour has no king.
     bool InCheck(int colour) const;
 
-    // Scores a generated move and appends it (four promotions for a pawn reaching the last rank).
-    void AddMove(Move move);
     // Refill the current ply's list with every pseudo-legal move / the captures and
     // promotions of the side to move, best ordering score first.
     void GenerateMoves();
@@ -119,6 +117,8 @@ class Board {
     // Which moves a generator pass lists: all, or the captures and promotions.
     enum class Kinds { ALL, CAPTURES };
     void Generate(Kinds kinds);
+    // Scores a generated move and appends it to `list` (four promotions for a pawn reaching
+    // the last rank).
     void AddTo(MoveList& list, Move move);
     void GeneratePawnMoves(MoveList& list, int s, Kinds kinds);
     void GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds);

@@ -71,6 +71,8 @@ bool Board::CastleAllowed(int to) const {
 }
 
 inline void Board::Place(int square, int c, int p) {
+    assert(square >= 0 && square < 64 && (c == WHITE || c == BLACK) && p >= PAWN && p <= KING);
+    assert(piece[square] == EMPTY);
     const std::uint64_t bit = Bit(square);
     derived.occupancy[c] |= bit;
     derived.pieceBits[p] |= bit;
@@ -80,6 +82,7 @@ inline void Board::Place(int square, int c, int p) {
 }
 
 inline void Board::Lift(int square) {
+    assert(square >= 0 && square < 64 && piece[square] != EMPTY);
     const int c = colour[square];
     const int p = piece[square];
     const std::uint64_t bit = Bit(square);

@@ -1,6 +1,7 @@
 // Move lists: a fixed-capacity list of entries per ply, and the stack of per-ply lists.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <deque>
 #include <vector>
@@ -33,6 +34,7 @@ class MoveList {
         checkState = UNKNOWN;
     }
     void push_back(const MoveEntry& entry) {
+        assert(count < MAX_MOVES);
         if (count < MAX_MOVES) entries[count++] = entry;
     }
 

@@ -17,10 +17,6 @@ int VictimValue(int victim) {
 }
 }  // namespace
 
-void Board::AddMove(Move move) {
-    AddTo(CurrentMoves(), move);
-}
-
 // The list is passed in so that a generator looks up the current ply's list once, not once
 // per move.
 inline void Board::AddTo(MoveList& list, Move move) {
