@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for SECONDS (default 60),
 # starting from the committed corpus. New inputs go to a scratch corpus (build-fuzz/corpus-*),
-# not the repo. Prints each target's executions, executions per second and new inputs.
+# not the repo. Prints each target's executions, executions per second and new inputs, and
+# the executions and findings of all runs so far (kept in build-fuzz/tally-TARGET.txt).
 # Exit status 1 when a target finds a fault; its reproducer is left in build-fuzz/.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # With --minimise, runs nothing: each target's committed corpus and scratch corpus are merged
@@ -56,6 +57,7 @@ for target in "${targets[@]}"; do
     seeds=fuzz/corpus/$target
     [ -d "$seeds" ] || seeds=
     echo "== $target for ${seconds}s"
+    found=0
     if (cd build-fuzz && "./$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
             -print_final_stats=1 "corpus-$target" ${seeds:+"../$seeds"} 2>"$target.err"); then
         grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec|stat::new_units_added' \
@@ -64,6 +66,14 @@ for target in "${targets[@]}"; do
         echo "$target FAILED:"
         tail -n 40 "build-fuzz/$target.err"
         status=1
+        found=1
     fi
+    # Every run's executions and findings are kept, so that runs over several sessions add up.
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "build-fuzz/$target.err")
+    echo "$(date -u +%FT%TZ) seconds=$seconds executions=${runs:-0} findings=$found" \
+        >>"build-fuzz/tally-$target.txt"
+    awk -v t="$target" '{ for (i = 2; i <= NF; i++) { split($i, f, "="); sum[f[1]] += f[2] } }
+        END { printf "%s over all runs in build-fuzz: %d executions, %d findings, %d s\n", t,
+              sum["executions"], sum["findings"], sum["seconds"] }' "build-fuzz/tally-$target.txt"
 done
 exit $status
