@@ -153,7 +153,10 @@ while :; do
         for opponent in "${opponent_list[@]}"; do
             if plays "$opponent" "$control"; then players+=("$opponent"); fi
         done
-        ((${#players[@]} > 0)) || continue
+        if ((${#players[@]} == 0)); then
+            echo "soak: none of the opponents given plays $control" >&2
+            continue
+        fi
         share=$(((games + ${#players[@]} - 1) / ${#players[@]}))
         for opponent in "${players[@]}"; do
             missing=$((share - $(games_done "$control" "$opponent")))
