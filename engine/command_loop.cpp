@@ -2,6 +2,7 @@
 // most one input line, a command of the table below or a move.
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "board/notation.h"
 #include "engine/engine.h"
@@ -89,9 +90,24 @@ int Engine::CommandLoop() {
             continue;
         }
         // 3. A command, or else 4. a move.
-        if (!Dispatch(line)) TypedMove(line);
-        if (quitting) return 0;
+        if (ActOn(line)) return 0;
     }
+}
+
+bool Engine::FeedLine(const std::string& line) {
+    while (ComputerTurn()) {
+    }
+    return ActOn(line);
+}
+
+void Engine::SetTimerClock(Timer::ClockSource clock, int pollMs) {
+    MutexLock lock(*this);
+    timer.SetClock(clock, pollMs);
+}
+
+bool Engine::ActOn(const std::string& line) {
+    if (!Dispatch(line)) TypedMove(line);
+    return std::exchange(quitting, false);
 }
 
 bool Engine::Dispatch(const std::string& line) {

@@ -67,6 +67,14 @@ class Engine : public Thread, public SearchListener {
     // Reads and acts on commands until "quit" (or the end of input); returns 0.
     int CommandLoop();
 
+    // For the fuzzer, which drives the loop without the console thread: the passes of the
+    // command loop that `line` goes through once it is read (the computer's part, as long as it
+    // ends the pass, then the line). True when the line ends the session.
+    bool FeedLine(const std::string& line);
+    // For the fuzzer: the clock and poll interval of the time control's watch, kept by "new",
+    // "st", "level" and "time" (a short poll ends a stopped turn's watch sooner).
+    void SetTimerClock(Timer::ClockSource clock, int pollMs);
+
     // What the console shows: the board as eight rows, the command summary, the resignation line.
     void ShowBoard(const Board& position);
     void ShowHelp();
@@ -96,6 +104,8 @@ class Engine : public Thread, public SearchListener {
     bool ComputerTurn();
     // Acts on a line from the table; false when no row takes it.
     bool Dispatch(const std::string& line);
+    // Acts on a line: a command of the table, or else a move. True when it ends the session.
+    bool ActOn(const std::string& line);
     // A line that no row takes: a move typed by the user, or an unknown command.
     void TypedMove(const std::string& line);
     // Called when the game board changes: stops a running search and drops its result or a
@@ -148,7 +158,7 @@ class Engine : public Thread, public SearchListener {
     Board searchBoard;
     // Raised by the search thread when its turn's result is in place.
     std::atomic<bool> turnDone{false};
-    bool quitting = false;
+    bool quitting = false;  // raised by "quit"; read and lowered by ActOn
 };
 
 // Whether the side to move has a move that does not leave its king attacked.

@@ -163,7 +163,8 @@ start=$(date +%s)
 # xboard's default: the whole time control (above), no pondering, standard chess, no GUI book
 # and the engines' own books allowed, no default features, even time odds, alternating colours,
 # adjudication by the rules only (legality, flags, mates, claims, 50 moves, repetition,
-# material) and no saving of settings on exit.
+# material), each engine's process kept for all the games of the match (so that Vardo's memory
+# can be followed across them) and no saving of settings on exit.
 (
     cd "$work"
     export HOME="$work/home"
@@ -173,6 +174,7 @@ start=$(date +%s)
         -scp "$opponent" -sd "$work/opponent" "${name_args[@]}" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
         -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \
+        -reuseFirst true -reuseSecond true \
         -featureDefaults "" -firstTimeOdds 1 -secondTimeOdds 1 -sameColorGames 0 \
         -testLegality true -autoCallFlag true -checkMates true -testClaims true \
         -materialDraws true -trivialDraws false -ruleMoves 51 -repeatsToDraw 6 \
@@ -183,12 +185,14 @@ start=$(date +%s)
 group=$!
 
 # Vardo's resident memory, sampled while xboard runs (xboard keeps one engine process for
-# the whole match), one figure in kB a line.
+# the whole match): a line per sample, the number of games finished by then and the figure
+# in kB.
 sample_rss() {
-    local pid
+    local pid rss
     for pid in $(pgrep -x vardo 2> /dev/null); do
         if [[ $(readlink "/proc/$pid/cwd" 2> /dev/null) == "$work/vardo" ]]; then
-            awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2> /dev/null >> "$work/rss.txt" || true
+            rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2> /dev/null || true)
+            [[ -z $rss ]] || echo "$1 $rss" >> "$work/rss.txt"
             return
         fi
     done
@@ -199,9 +203,9 @@ sample_rss() {
 finished_at=""
 while kill -0 "$group" 2> /dev/null; do
     sleep 2
-    sample_rss
     saved=0
     if [[ -f $work/games.pgn ]]; then saved=$(grep -c '^\[Result ' "$work/games.pgn" || true); fi
+    sample_rss "$saved"
     if ((saved >= games)); then
         [[ -n $finished_at ]] || finished_at=$(date +%s)
         if (($(date +%s) - finished_at > 20)); then

@@ -271,10 +271,18 @@ def main():
         print("mean depth per searched move: " + ", ".join(
             f"{'Vardo' if who == 'first' else 'opponent'} {d:.2f} ({len(depths[who])} moves)"
             for who, d in mean_depth.items()))
-    rss = read(work / "rss.txt").split() if (work / "rss.txt").exists() else []
-    if len(rss) >= 2:
-        print(f"Vardo's resident memory: {rss[0]} kB at the first sample, {rss[-1]} kB at the "
-              f"last, {max(map(int, rss))} kB at most ({len(rss)} samples)")
+    # Samples of Vardo's resident memory: (games finished by then, kB).
+    rss = [tuple(map(int, line.split())) for line in read(work / "rss.txt").splitlines()
+           if re.match(r"^\d+ \d+$", line)]
+    # The figure to compare the end with: the most seen during the first game (the first
+    # sample when none was taken then). Searches grow the per-ply move lists to the deepest
+    # ply they reach, so the very first sample can come before the engine has its working size.
+    first_game = [kb for done, kb in rss if done == 0] or [kb for _, kb in rss[:1]]
+    rss_first_game = max(first_game) if first_game else 0
+    if rss:
+        print(f"Vardo's resident memory: {rss[0][1]} kB at the first sample, "
+              f"{rss_first_game} kB at most in the first game, {rss[-1][1]} kB at the last, "
+              f"{max(kb for _, kb in rss)} kB at most ({len(rss)} samples)")
     print(f"Vardo's replies \"Error ...\" or \"Illegal move\" to xboard: {counts['errors']}")
     failed = [k for k, v in faults.items() if v] + (["protests"] if counts["errors"] else []) + (["log lines lost"] if lost else []) + \
         (["run cut by its time bound"] if args.timed_out else [])
@@ -289,7 +297,9 @@ def main():
                   max_think_ms=max_think, opp_time_forfeits=opponent_faults["time forfeit"],
                   depth=f"{mean_depth.get('first', 0):.2f}",
                   opp_depth=f"{mean_depth.get('second', 0):.2f}",
-                  rss_first_kb=rss[0] if rss else 0, rss_last_kb=rss[-1] if rss else 0,
+                  rss_first_kb=rss[0][1] if rss else 0, rss_last_kb=rss[-1][1] if rss else 0,
+                  rss_first_game_kb=rss_first_game,
+                  rss_max_kb=max(kb for _, kb in rss) if rss else 0,
                   opp_illegal=opponent_faults["illegal move"])
     print("SUMMARY " + " ".join(f"{k}={v}" for k, v in fields.items()))
     return 1 if failed else 0

@@ -119,6 +119,24 @@ TEST(CommandLoop, EndOfInputEndsTheSessionLikeQuit) {
     EXPECT_LT(quitting, log.end() - 1);
 }
 
+// The fuzzer drives one engine through many sessions with FeedLine: "quit" ends each one
+// (and only "quit"), and the next line starts acting again.
+TEST(CommandLoop, FedLinesEndASessionOnlyAtQuitAndTheNextLineActsAgain) {
+    std::istringstream noInput;
+    std::ostringstream output;
+    Engine engine(noInput, output, "/nonexistent/vardo.bk", "/dev/null");
+    for (int session = 0; session < 2; ++session) {
+        EXPECT_FALSE(engine.FeedLine("new"));
+        EXPECT_FALSE(engine.FeedLine("quitt"));
+        EXPECT_FALSE(engine.FeedLine("force"));
+        EXPECT_FALSE(engine.FeedLine("e4"));
+        EXPECT_TRUE(engine.FeedLine("quit"));
+    }
+    EXPECT_EQ(output.str().find("Illegal move"), std::string::npos) << output.str();
+    EXPECT_NE(output.str().find(UNKNOWN + "quitt\n" + UNKNOWN + "quitt\n"), std::string::npos)
+        << output.str();
+}
+
 TEST(CommandLoop, SetBoardStartsTheHistoryAfreshAndRefusesBadPositions) {
     EngineSession session;
     SkipBanner(session);
