@@ -6,15 +6,11 @@
 namespace vardo {
 
 // Looks outward from the target square for each kind of attacker: the answer is the same as
-// following every attacking piece's own moves, at a fraction of the cost. Steps and rays are
-// worked on the occupancy bits.
+// following every attacking piece's own moves, at a fraction of the cost. A slider attacks the
+// target when the target, moving like it, would reach it.
 bool Board::Attacked(int square, int byColour) const {
     const std::uint64_t theirs = derived.occupancy[byColour];
-    auto any = [&](std::uint64_t squares, int wanted) {
-        for (squares &= theirs; squares; squares &= squares - 1)
-            if (piece[std::countr_zero(squares)] == wanted) return true;
-        return false;
-    };
+    const std::uint64_t* pieces = derived.pieceBits;
 
     // Pawns: a white pawn attacks up the board, so it stands below the target.
     const int file = square & 7;
@@ -24,24 +20,16 @@ bool Board::Attacked(int square, int byColour) const {
         if (file != 0) pawnSquares |= std::uint64_t{1} << (behind - 1);
         if (file != 7) pawnSquares |= std::uint64_t{1} << (behind + 1);
     }
-    if (any(pawnSquares, PAWN)) return true;
-    if (any(GEOMETRY.knight[square], KNIGHT)) return true;
-    if (any(GEOMETRY.king[square], KING)) return true;
+    if (pawnSquares & pieces[PAWN] & theirs) return true;
+    if (GEOMETRY.knight[square] & pieces[KNIGHT] & theirs) return true;
+    if (GEOMETRY.king[square] & pieces[KING] & theirs) return true;
 
-    // Sliders: the first occupied square along each line.
     const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
-    for (int d : BISHOP_DIRECTIONS) {
-        const int sq = GEOMETRY.FirstOnRay(square, d, all);
-        if (sq != NO_SQUARE && colour[sq] == byColour &&
-            (piece[sq] == BISHOP || piece[sq] == QUEEN))
-            return true;
-    }
-    for (int d : ROOK_DIRECTIONS) {
-        const int sq = GEOMETRY.FirstOnRay(square, d, all);
-        if (sq != NO_SQUARE && colour[sq] == byColour && (piece[sq] == ROOK || piece[sq] == QUEEN))
-            return true;
-    }
-    return false;
+    const std::uint64_t queens = pieces[QUEEN] & theirs;
+    const std::uint64_t diagonal = (pieces[BISHOP] & theirs) | queens;
+    if (diagonal && (GEOMETRY.BishopAttacks(square, all) & diagonal)) return true;
+    const std::uint64_t straight = (pieces[ROOK] & theirs) | queens;
+    return straight && (GEOMETRY.RookAttacks(square, all) & straight);
 }
 
 bool Board::InCheck(int c) const {

@@ -54,9 +54,9 @@ class Board {
     // promotions of the side to move, best ordering score first.
     void GenerateMoves();
     void GenerateCaptures();
-    // The same lists in generation order (squares in increasing order, then castling, then
-    // en passant), for callers that visit every move anyway or sort lazily with
-    // MoveList::PickNext.
+    // The same lists in generation order (men by square, each man's moves by destination
+    // square, then castling, then en passant), for callers that visit every move anyway or
+    // sort lazily with MoveList::PickNext.
     void GenerateMovesUnsorted();
     void GenerateCapturesUnsorted();
 

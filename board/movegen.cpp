@@ -46,62 +46,36 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 }
 }  // namespace
 
-// The moves of a knight, bishop, rook, queen or king on s: along each direction in table
-// order, quiet moves to empty squares (unless only captures are wanted) and the capture of the
-// first man of the other colour, worked on the occupancy bits.
+// The moves of a knight, bishop, rook, queen or king on s: every square it attacks that does
+// not hold a man of its own side (only those holding one of theirs when only captures are
+// wanted), lowest square first.
 void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
     const std::uint64_t theirs = derived.occupancy[Other(side)];
     const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
-    const bool quiets = kinds == Kinds::ALL;
-    // Knight and king targets rise in offset order, so the lowest bit comes first.
-    auto steps = [&](std::uint64_t targets) {
-        targets &= quiets ? ~derived.occupancy[side] : theirs;
-        for (; targets; targets &= targets - 1) {
-            const int n = std::countr_zero(targets);
-            AddTo(list, MakeMoveRecord(s, n, (theirs >> n & 1) ? CAPTURE : 0));
-        }
-    };
-    auto slide = [&](int d) {
-        // The quiet moves are the ray's squares before its first occupied square.
-        // Without quiet moves, a ray that holds none of their men has nothing to give.
-        if (!quiets && !(GEOMETRY.ray[s][d] & theirs)) return;
-        const int blocker = GEOMETRY.FirstOnRay(s, d, all);
-        if (quiets) {
-            std::uint64_t quiet = GEOMETRY.ray[s][d];
-            if (blocker != NO_SQUARE)
-                quiet &= ~(GEOMETRY.ray[blocker][d] | std::uint64_t{1} << blocker);
-            if (Geometry::Rising(d)) {
-                for (; quiet; quiet &= quiet - 1)
-                    AddTo(list, MakeMoveRecord(s, std::countr_zero(quiet), 0));
-            } else {
-                while (quiet) {
-                    const int n = 63 - std::countl_zero(quiet);
-                    AddTo(list, MakeMoveRecord(s, n, 0));
-                    quiet ^= std::uint64_t{1} << n;
-                }
-            }
-        }
-        if (blocker != NO_SQUARE && (theirs >> blocker & 1))
-            AddTo(list, MakeMoveRecord(s, blocker, CAPTURE));
-    };
+    std::uint64_t targets;
     switch (p) {
         case KNIGHT:
-            steps(GEOMETRY.knight[s]);
+            targets = GEOMETRY.knight[s];
             break;
         case KING:
-            steps(GEOMETRY.king[s]);
+            targets = GEOMETRY.king[s];
             break;
         case BISHOP:
-            for (int d : BISHOP_DIRECTIONS) slide(d);
+            targets = GEOMETRY.BishopAttacks(s, all);
             break;
         case ROOK:
-            for (int d : ROOK_DIRECTIONS) slide(d);
+            targets = GEOMETRY.RookAttacks(s, all);
             break;
         case QUEEN:
-            for (int d = 0; d < DIRECTIONS; ++d) slide(d);
+            targets = GEOMETRY.BishopAttacks(s, all) | GEOMETRY.RookAttacks(s, all);
             break;
         default:
-            break;
+            return;
+    }
+    targets &= kinds == Kinds::ALL ? ~derived.occupancy[side] : theirs;
+    for (; targets; targets &= targets - 1) {
+        const int n = std::countr_zero(targets);
+        AddTo(list, MakeMoveRecord(s, n, (theirs >> n & 1) ? CAPTURE : 0));
     }
 }
 
