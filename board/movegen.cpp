@@ -1,3 +1,4 @@
+#include <array>
 #include <bit>
 
 #include "board/board.h"
@@ -11,10 +12,18 @@ namespace {
 constexpr int CAPTURE_BASE = 100000;
 constexpr int PROMOTION_SCORE = 1000000;
 
-// An en-passant capture takes a pawn, so it is ordered as a pawn taking a pawn.
-int VictimValue(int victim) {
-    return victim == EMPTY ? captureValue[PAWN] : captureValue[victim];
-}
+// Ordering score of a capture, by victim and attacker: ten times the victim's value plus a
+// base that puts every capture above every promotion, less the attacker's value. An
+// en-passant capture (no victim on its destination, EMPTY) takes a pawn.
+constexpr auto CAPTURE_SCORES = [] {
+    std::array<std::array<int, 6>, 7> scores{};
+    for (int victim = PAWN; victim <= EMPTY; ++victim)
+        for (int attacker = PAWN; attacker <= KING; ++attacker)
+            scores[victim][attacker] =
+                10 * (captureValue[victim == EMPTY ? PAWN : victim] + CAPTURE_BASE) -
+                captureValue[attacker];
+    return scores;
+}();
 }  // namespace
 
 // The list is passed in so that a generator looks up the current ply's list once, not once
@@ -31,11 +40,8 @@ inline void Board::AddTo(MoveList& list, Move move) {
         }
         return;
     }
-    int score;
-    if (move.bits & CAPTURE)
-        score = 10 * (VictimValue(piece[to]) + CAPTURE_BASE) - captureValue[piece[from]];
-    else
-        score = historyTable[from][to];
+    const int score =
+        (move.bits & CAPTURE) ? CAPTURE_SCORES[piece[to]][piece[from]] : historyTable[from][to];
     list.push_back({move, score});
 }
 
@@ -72,10 +78,14 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
         default:
             return;
     }
+    // No pawn moves here, so no promotions: each move is scored and stored directly.
     targets &= kinds == Kinds::ALL ? ~derived.occupancy[side] : theirs;
     for (; targets; targets &= targets - 1) {
         const int n = std::countr_zero(targets);
-        AddTo(list, MakeMoveRecord(s, n, (theirs >> n & 1) ? CAPTURE : 0));
+        if (theirs >> n & 1)
+            list.push_back({MakeMoveRecord(s, n, CAPTURE), CAPTURE_SCORES[piece[n]][p]});
+        else
+            list.push_back({MakeMoveRecord(s, n, 0), historyTable[s][n]});
     }
 }
 

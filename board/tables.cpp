@@ -4,8 +4,6 @@
 
 namespace vardo {
 
-const int captureValue[6] = {100, 300, 300, 500, 900, 0};
-
 const int initialColour[64] = {
     1, 1, 1, 1, 1, 1, 1, 1,  //
     1, 1, 1, 1, 1, 1, 1, 1,  //

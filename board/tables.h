@@ -8,7 +8,7 @@
 namespace vardo {
 
 // Piece values used only to order captures.
-extern const int captureValue[6];
+inline constexpr int captureValue[6] = {100, 300, 300, 500, 900, 0};
 
 // The initial position.
 extern const int initialColour[64];
