@@ -138,7 +138,13 @@ TEST(MakeMove, IllegalMovesLeaveTheBoardExactlyAsItWas) {
     EXPECT_TRUE(white == before);
     EXPECT_FALSE(white.MakeMove(Move{}));
     EXPECT_FALSE(white.MakeMove(Move{36, 28, 0, 16}));  // empty square
+    // Records no generator makes: the other side's bishop, and the knight onto its own king.
+    EXPECT_FALSE(white.MakeMove(
+        Move{static_cast<std::int8_t>(Sq("b4")), static_cast<std::int8_t>(Sq("c3")), 0, 0}));
+    EXPECT_FALSE(white.MakeMove(
+        Move{static_cast<std::int8_t>(Sq("d2")), static_cast<std::int8_t>(Sq("e1")), 0, CAPTURE}));
     EXPECT_TRUE(white == before);
+    EXPECT_TRUE(white.IsConsistent());
 }
 
 // Random games: after every take back the board equals its snapshot field for field, and the
