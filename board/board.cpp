@@ -1,5 +1,6 @@
 #include "board/board.h"
 
+#include <bit>
 #include <cctype>
 #include <cstring>
 
@@ -97,17 +98,19 @@ std::uint64_t Board::HashKey() const {
 }
 
 int Board::KingSquare(int c) const {
-    int sq = derived.kingSquare[c];
-    if (sq != NO_SQUARE && piece[sq] == KING && colour[sq] == c) return sq;
-    // The cache is stale only when the arrays were written directly; fall back to a scan.
-    for (sq = 0; sq < 64; ++sq)
+    const std::uint64_t kings = derived.pieceBits[KING] & derived.occupancy[c];
+    if (kings != 0) {
+        const int sq = std::countr_zero(kings);
+        if (piece[sq] == KING && colour[sq] == c) return sq;
+    }
+    // The bit sets are stale only when the arrays were written directly; fall back to a scan.
+    for (int sq = 0; sq < 64; ++sq)
         if (piece[sq] == KING && colour[sq] == c) return sq;
     return NO_SQUARE;
 }
 
 void Board::Refresh() {
     if (!plyMoves.empty()) CurrentMoves().checkState = MoveList::UNKNOWN;
-    derived.kingSquare[WHITE] = derived.kingSquare[BLACK] = NO_SQUARE;
     derived.occupancy[WHITE] = derived.occupancy[BLACK] = 0;
     std::memset(derived.pieceBits, 0, sizeof derived.pieceBits);
     derived.placement[WHITE] = derived.placement[BLACK] = PlacementValue{};
@@ -119,7 +122,6 @@ void Board::Refresh() {
         if (p < PAWN || p > KING) continue;
         derived.pieceBits[p] |= std::uint64_t{1} << sq;
         derived.placement[c] += PLACEMENT[c][p][sq];
-        if (p == KING) derived.kingSquare[c] = sq;
     }
 }
 
@@ -134,10 +136,6 @@ bool Board::IsConsistent() const {
         for (int sq = 0; sq < 64; ++sq)
             if (colour[sq] == c) bits |= std::uint64_t{1} << sq;
         if (bits != derived.occupancy[c]) return false;
-        int first = NO_SQUARE;
-        for (int sq = 0; sq < 64 && first == NO_SQUARE; ++sq)
-            if (piece[sq] == KING && colour[sq] == c) first = sq;
-        if (derived.kingSquare[c] != first) return false;
     }
     PlacementValue sums[2];
     std::uint64_t pieces[6] = {};

@@ -72,8 +72,8 @@ class Board {
     // Whether the game is over; result: the winner's colour, or 2 for a draw or no result.
     bool IsGameOver(int& result) const;
 
-    // Square of each king, kept up to date by every change of the position made through
-    // these operations (NO_SQUARE when a side has none). Redundant with `piece`/`colour`.
+    // Square of a colour's king, the first one counting from square 0 (NO_SQUARE when it has
+    // none), read from the bit sets.
     int KingSquare(int colour) const;
     // The squares of one colour's men, bit s for square s. Redundant with `colour`.
     std::uint64_t Occupancy(int c) const { return derived.occupancy[c]; }
@@ -84,8 +84,8 @@ class Board {
     const PlacementValue& Placement(int c) const { return derived.placement[c]; }
     // Recomputes the redundant data from colour[] and piece[] and compares.
     bool IsConsistent() const;
-    // Recomputes the redundant data (king squares, the cached check state of the current ply)
-    // after colour[], piece[] or side were written directly.
+    // Recomputes the redundant data (bit sets, sums, the cached check state of the current
+    // ply) after colour[], piece[] or side were written directly.
     void Refresh();
 
     // Field-for-field comparison, lists and records included.
@@ -105,7 +105,6 @@ class Board {
         std::uint64_t pieceBits[6] = {};
         // Material and piece-square sums per colour.
         PlacementValue placement[2];
-        int kingSquare[2] = {NO_SQUARE, NO_SQUARE};
     };
     Derived derived;
     // One saved Derived per record of undoStack.

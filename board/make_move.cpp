@@ -159,7 +159,6 @@ bool Board::MakeMove(Move move) {
     piece[from] = EMPTY;
     colour[to] = us;
     piece[to] = placed;
-    if (moving == KING) derived.kingSquare[us] = to;
     if ((move.bits & EN_PASSANT) && colour[taken] != NO_COLOUR) Lift(taken);
 
     side = Other(us);
