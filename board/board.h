@@ -54,11 +54,15 @@ class Board {
     // promotions of the side to move, best ordering score first.
     void GenerateMoves();
     void GenerateCaptures();
-    // The same lists in generation order (men by square, each man's moves by destination
-    // square, then castling, then en passant), for callers that visit every move anyway or
-    // sort lazily with MoveList::PickNext.
+    // The same lists in generation order (men by square, each man's captures then its other
+    // moves by destination square, then castling, then en passant), for callers that visit
+    // every move anyway or sort lazily with MoveList::PickNext.
     void GenerateMovesUnsorted();
     void GenerateCapturesUnsorted();
+    // Appends to the current ply's list, after GenerateCapturesUnsorted, the moves it leaves
+    // out: those that neither capture nor promote. The list then holds every pseudo-legal
+    // move, each with the ordering score it would have got from GenerateMovesUnsorted now.
+    void AddQuietMoves();
 
     // Plays a move; false (board unchanged) when it is illegal.
     bool MakeMove(Move move);
@@ -113,8 +117,8 @@ class Board {
     // redundant datum in step.
     void Place(int square, int c, int p);
     void Lift(int square);
-    // Which moves a generator pass lists: all, or the captures and promotions.
-    enum class Kinds { ALL, CAPTURES };
+    // Which moves a generator pass lists: all, the captures and promotions, or the rest.
+    enum class Kinds { ALL, CAPTURES, QUIETS };
     void Generate(Kinds kinds);
     // Scores a generated move and appends it to `list` (four promotions for a pawn reaching
     // the last rank).

@@ -13,6 +13,11 @@ namespace vardo {
 // Room for every pseudo-legal move of any position SetFromFen accepts (at most 16 men a side).
 constexpr int MAX_MOVES = 512;
 
+// Ordering score of every promotion, and the least a capture scores. A quiet move scores its
+// history count, which ranks it below every capture and promotion as long as the count stays
+// below this.
+constexpr int PROMOTION_SCORE = 1000000;
+
 // The moves of one position, filled by the generators. Holds its entries inline, so
 // generating never allocates.
 class MoveList {

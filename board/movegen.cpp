@@ -10,7 +10,8 @@ namespace vardo {
 
 namespace {
 constexpr int CAPTURE_BASE = 100000;
-constexpr int PROMOTION_SCORE = 1000000;
+static_assert(10 * (captureValue[PAWN] + CAPTURE_BASE) - captureValue[QUEEN] >= PROMOTION_SCORE,
+              "every capture scores at least as much as a promotion");
 
 // Ordering score of a capture, by victim and attacker: ten times the victim's value plus a
 // base that puts every capture above every promotion, less the attacker's value. An
@@ -52,9 +53,8 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 }
 }  // namespace
 
-// The moves of a knight, bishop, rook, queen or king on s: every square it attacks that does
-// not hold a man of its own side (only those holding one of theirs when only captures are
-// wanted), lowest square first.
+// The moves of a knight, bishop, rook, queen or king on s: its captures, then its moves to
+// empty squares, each lowest square first (only one of the two when `kinds` asks for it).
 void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
     const std::uint64_t theirs = derived.occupancy[Other(side)];
     const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
@@ -79,13 +79,18 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
             return;
     }
     // No pawn moves here, so no promotions: each move is scored and stored directly.
-    targets &= kinds == Kinds::ALL ? ~derived.occupancy[side] : theirs;
-    for (; targets; targets &= targets - 1) {
-        const int n = std::countr_zero(targets);
-        if (theirs >> n & 1)
+    const std::uint64_t ours = derived.occupancy[side];
+    if (kinds != Kinds::QUIETS) {
+        for (std::uint64_t hits = targets & theirs; hits; hits &= hits - 1) {
+            const int n = std::countr_zero(hits);
             list.push_back({MakeMoveRecord(s, n, CAPTURE), CAPTURE_SCORES[piece[n]][p]});
-        else
+        }
+    }
+    if (kinds != Kinds::CAPTURES) {
+        for (std::uint64_t steps = targets & ~(ours | theirs); steps; steps &= steps - 1) {
+            const int n = std::countr_zero(steps);
             list.push_back({MakeMoveRecord(s, n, 0), historyTable[s][n]});
+        }
     }
 }
 
@@ -107,34 +112,39 @@ void Board::AddEnPassant(MoveList& list) {
     }
 }
 
-// A pawn's captures, its advance and its double step; of the advances, CAPTURES lists only
-// the one that promotes.
+// A pawn's captures, its advance and its double step. CAPTURES lists the captures and the
+// advance that promotes; QUIETS the advance that does not promote and the double step.
 void Board::GeneratePawnMoves(MoveList& list, int s, Kinds kinds) {
     const bool white = side == WHITE;
     if (white ? s < 8 : s >= 56) return;  // a pawn on its last rank (set up by FEN) has no move
     const int them = Other(side);
     const int file = s & 7;
-    const int towardsA = white ? s - 9 : s + 7;
-    const int towardsH = white ? s - 7 : s + 9;
-    if (file != 0 && colour[towardsA] == them)
-        AddTo(list, MakeMoveRecord(s, towardsA, PAWN_MOVE | CAPTURE));
-    if (file != 7 && colour[towardsH] == them)
-        AddTo(list, MakeMoveRecord(s, towardsH, PAWN_MOVE | CAPTURE));
+    if (kinds != Kinds::QUIETS) {
+        const int towardsA = white ? s - 9 : s + 7;
+        const int towardsH = white ? s - 7 : s + 9;
+        if (file != 0 && colour[towardsA] == them)
+            AddTo(list, MakeMoveRecord(s, towardsA, PAWN_MOVE | CAPTURE));
+        if (file != 7 && colour[towardsH] == them)
+            AddTo(list, MakeMoveRecord(s, towardsH, PAWN_MOVE | CAPTURE));
+    }
     const int ahead = white ? s - 8 : s + 8;
     if (colour[ahead] != NO_COLOUR) return;
-    if (kinds == Kinds::CAPTURES) {
-        if (white ? s <= 15 : s >= 48) AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
+    const bool promotes = white ? s <= 15 : s >= 48;
+    if (promotes) {
+        if (kinds != Kinds::QUIETS) AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
         return;
     }
+    if (kinds == Kinds::CAPTURES) return;
     AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
     const int twoAhead = white ? s - 16 : s + 16;
     if ((white ? s >= 48 : s <= 15) && colour[twoAhead] == NO_COLOUR)
         AddTo(list, MakeMoveRecord(s, twoAhead, PAWN_MOVE | DOUBLE_PUSH));
 }
 
+// Appends the moves of `kinds` to the current ply's list: men by square, then castling,
+// then en passant.
 void Board::Generate(Kinds kinds) {
     MoveList& list = CurrentMoves();
-    list.clear();
     // Squares in increasing order, as the occupancy bits come lowest first.
     for (std::uint64_t men = derived.occupancy[side]; men != 0; men &= men - 1) {
         const int s = std::countr_zero(men);
@@ -145,32 +155,38 @@ void Board::Generate(Kinds kinds) {
     }
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
-    if (kinds == Kinds::ALL) {
+    if (kinds != Kinds::CAPTURES) {
         for (const bool queenSide : {false, true}) {
             const CastleRule& rule = CastleRuleFor(side, queenSide);
             if (castle & rule.right) AddTo(list, CastleMove(rule));
         }
     }
 
-    AddEnPassant(list);
+    if (kinds != Kinds::QUIETS) AddEnPassant(list);
 }
 
 void Board::GenerateMoves() {
-    Generate(Kinds::ALL);
+    GenerateMovesUnsorted();
     CurrentMoves().SortFrom(0);
 }
 
 void Board::GenerateCaptures() {
-    Generate(Kinds::CAPTURES);
+    GenerateCapturesUnsorted();
     CurrentMoves().SortFrom(0);
 }
 
 void Board::GenerateMovesUnsorted() {
+    CurrentMoves().clear();
     Generate(Kinds::ALL);
 }
 
 void Board::GenerateCapturesUnsorted() {
+    CurrentMoves().clear();
     Generate(Kinds::CAPTURES);
+}
+
+void Board::AddQuietMoves() {
+    Generate(Kinds::QUIETS);
 }
 
 }  // namespace vardo

@@ -33,6 +33,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
         for (int depth = 1; depth <= lastDepth; ++depth) {
             rootLine.clear();
             linePlies = 0;
+            MeasureHistoryPeak();
             const int score = AlphaBetaAt(-MATE_SCORE, MATE_SCORE, depth, 0, rootLine);
             honourStop = true;
 

@@ -22,13 +22,16 @@ struct TieBreaks {
     const std::uint16_t (*successes)[64] = nullptr;
 };
 
-// Sort keys for one node's list, parallel to its entries.
+// Sort keys for one node's list, parallel to its entries. A node may order its list in
+// ranges, one after the other: each range is prepared, then picked from its first index on.
 class MoveOrder {
    public:
-    // Gives every entry of `moves` its key: its ordering score in the high half, the tie-break
-    // in the low half.
-    void Prepare(const MoveList& moves, const TieBreaks& ties) {
-        for (int i = 0; i < moves.size(); ++i) {
+    // Gives the entries first..end-1 of `moves` their keys: the ordering score in the high
+    // half, the tie-break in the low half.
+    void Prepare(const MoveList& moves, const TieBreaks& ties, int first, int end) {
+        rangeFirst = first;
+        rangeEnd = end;
+        for (int i = first; i < end; ++i) {
             const Move move = moves[i].move;
             std::uint32_t tie = ties.successes[move.from][move.to];
             if (move == ties.killers[1]) tie += KILLER_BONUS;
@@ -38,22 +41,21 @@ class MoveOrder {
         }
     }
 
-    // Puts at index i the entry with the highest key among those from i on. The first pick
-    // selects; the second sorts the rest at once, since a node that did not cut off after its
-    // first move usually tries them all.
+    // Puts at index i the entry with the highest key among those of the prepared range from
+    // i on. The range's first pick selects; its second sorts the rest at once, since a node
+    // that did not cut off after its first move usually tries them all.
     void PickNext(MoveList& moves, int i) {
-        const int count = moves.size();
-        if (i == 0) {
-            int best = 0;
-            for (int j = 1; j < count; ++j)
+        if (i == rangeFirst) {
+            int best = i;
+            for (int j = i + 1; j < rangeEnd; ++j)
                 if (keys[j] > keys[best]) best = j;
-            Swap(moves, 0, best);
-        } else if (i == 1) {
-            for (int j = 2; j < count; ++j) {
+            Swap(moves, i, best);
+        } else if (i == rangeFirst + 1) {
+            for (int j = i + 1; j < rangeEnd; ++j) {
                 const std::int64_t key = keys[j];
                 const MoveEntry entry = moves[j];
                 int k = j;
-                while (k > 1 && keys[k - 1] < key) {
+                while (k > i && keys[k - 1] < key) {
                     keys[k] = keys[k - 1];
                     moves[k] = moves[k - 1];
                     --k;
@@ -80,6 +82,8 @@ class MoveOrder {
         keys[b] = key;
     }
 
+    int rangeFirst = 0;
+    int rangeEnd = 0;
     std::int64_t keys[MAX_MOVES];
 };
 

@@ -36,6 +36,12 @@ void Searcher::RewardQuietMove(Move move, int ply, int depth) {
         std::min(counts[move.from][move.to] + reward, SUCCESS_COUNT_LIMIT));
 }
 
+void Searcher::MeasureHistoryPeak() {
+    historyPeak = 0;
+    for (const auto& row : board->historyTable)
+        for (const std::int32_t count : row) historyPeak = std::max(historyPeak, count);
+}
+
 void Searcher::CountNode() {
     ++nodes;
     if (honourStop && stopFlag.load(std::memory_order_relaxed)) [[unlikely]]
@@ -58,20 +64,42 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // It is put in order one move at a time, as the moves are tried: best ordering score
     // first, and among equal scores the previous iteration's move here, the killers, and the
     // moves that caused most successes.
-    b.GenerateMovesUnsorted();
+    //
+    // While every history count is below the promotion score, every capture and promotion
+    // ranks above every quiet move, so the captures and promotions are ordered and tried
+    // first, and the quiet moves only when none of them cuts off. One node in two cuts off
+    // before. One ply above the horizon the quiet moves are not even generated until then:
+    // the captures' replies are searched by quiescence alone, which never changes the history
+    // counts, so the quiet moves get the scores they would have got at once.
+    b.GenerateCapturesUnsorted();
     MoveList& moves = b.CurrentMoves();
+    const bool capturesFirst = historyPeak < PROMOTION_SCORE;
+    bool quietsToAdd = capturesFirst && depth == 1;
+    const int captureCount = moves.size();
+    if (!quietsToAdd) b.AddQuietMoves();
     TieBreaks ties;
     if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
     ties.killers[0] = killers[ply][0];
     ties.killers[1] = killers[ply][1];
     ties.successes = successes[b.side];
     MoveOrder& order = orders[ply];
-    order.Prepare(moves, ties);
+    int rangeEnd = capturesFirst ? captureCount : moves.size();
+    order.Prepare(moves, ties, 0, rangeEnd);
 
     // Step 5. Search every legal move in that order.
     Line childLine;
     bool hasLegalMove = false;
-    for (int i = 0; i < moves.size(); ++i) {
+    for (int i = 0;; ++i) {
+        if (i == rangeEnd) {
+            // The captures and promotions are done: on to the quiet moves.
+            if (quietsToAdd) {
+                b.AddQuietMoves();
+                quietsToAdd = false;
+            }
+            if (i == moves.size()) break;
+            rangeEnd = moves.size();
+            order.Prepare(moves, ties, i, rangeEnd);
+        }
         order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
         if (!b.MakeMove(entry.move)) continue;
@@ -87,7 +115,9 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         // The move raises alpha: it heads the line, and it is rewarded for ordering, more the
         // deeper it stands.
         line.Assign(entry, childLine);
-        b.historyTable[entry.move.from][entry.move.to] += static_cast<int>(b.plyMoves.size());
+        std::int32_t& history = b.historyTable[entry.move.from][entry.move.to];
+        history += static_cast<int>(b.plyMoves.size());
+        historyPeak = std::max(historyPeak, history);
         if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
         if (score >= beta) return beta;
         alpha = score;

@@ -61,6 +61,7 @@ class Searcher {
     // call starts from is a root: draw tests are made only at the nodes below it.
     // Throws StopSignal when stopFlag is raised.
     int AlphaBeta(int alpha, int beta, int depth, Line& line) {
+        MeasureHistoryPeak();
         return AlphaBetaAt(alpha, beta, depth, 0, line);
     }
     // Capture-only search ending in the static evaluation; fail-hard; no draw or mate
@@ -84,6 +85,8 @@ class Searcher {
 
    private:
     int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
+    // Sets historyPeak from the board's history table, before a search from a root.
+    void MeasureHistoryPeak();
     // Counts a node and throws StopSignal when the stop flag is raised and honoured.
     void CountNode();
 
@@ -100,6 +103,9 @@ class Searcher {
     std::uint16_t successes[2][64][64] = {};   // by side, from, to; kept until cleared
     Line previousLine;                         // the last completed iteration's line
     int linePlies = 0;  // how many plies from the root the current path follows that line
+    // At least the highest count in the board's history table: counts only grow during a
+    // search, and each raise also raises this.
+    std::int32_t historyPeak = 0;
 };
 
 }  // namespace vardo

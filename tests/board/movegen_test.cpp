@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <random>
 #include <span>
 #include <vector>
@@ -180,7 +181,9 @@ std::vector<Move> PieceMovesFollowingOffsets(const Board& b, bool capturesOnly) 
     return moves;
 }
 
-TEST(Generation, PieceMovesFollowTheRulesAndSortLazilyToTheSameList) {
+// Every way of listing a position's moves gives the same moves with the same scores: all at
+// once, sorted or sorted lazily, or the captures first with the quiet moves added after.
+TEST(Generation, PieceMovesFollowTheRulesAndEveryWayOfListingAgrees) {
     std::mt19937 rng(11);
     test::WalkRandomGames(11, 30, [&](Board& board, const std::string& fen, int ply) {
         // Few distinct history values, so that many quiet moves tie.
@@ -200,6 +203,18 @@ TEST(Generation, PieceMovesFollowTheRulesAndSortLazilyToTheSameList) {
             capturesOnly ? board.GenerateCaptures() : board.GenerateMoves();
             ASSERT_EQ(lazy, board.CurrentMoves()) << fen << " ply " << ply;
         }
+        const auto entries = [&] {
+            std::vector<std::pair<std::uint32_t, int>> list;
+            for (const MoveEntry& entry : board.CurrentMoves())
+                list.emplace_back(std::bit_cast<std::uint32_t>(entry.move), entry.score);
+            std::sort(list.begin(), list.end());
+            return list;
+        };
+        board.GenerateCapturesUnsorted();
+        board.AddQuietMoves();
+        const auto staged = entries();
+        board.GenerateMovesUnsorted();
+        ASSERT_EQ(staged, entries()) << fen << " ply " << ply;
     });
 }
 

@@ -276,7 +276,7 @@ TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
     ties.killers[1] = moves[4].move;   // scored 0
     ties.lineMove = moves[37].move;    // scored 0
     MoveOrder order;
-    order.Prepare(moves, ties);
+    order.Prepare(moves, ties, 0, moves.size());
     for (int i = 0; i < moves.size(); ++i) order.PickNext(moves, i);
     for (int i = 1; i < moves.size(); ++i) EXPECT_GE(moves[i - 1].score, moves[i].score) << i;
     // 13 moves score 1, then 13 score 0: the line's move first, then the killer, though the
