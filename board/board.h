@@ -54,9 +54,9 @@ class Board {
     // promotions of the side to move, best ordering score first.
     void GenerateMoves();
     void GenerateCaptures();
-    // The same lists in generation order (men by square, each man's captures then its other
-    // moves by destination square, then castling, then en passant), for callers that visit
-    // every move anyway or sort lazily with MoveList::PickNext.
+    // The same lists in generation order (the pawns' moves, each piece's by kind and square,
+    // then castling, then en passant), for callers that visit every move anyway or sort
+    // lazily with MoveList::PickNext.
     void GenerateMovesUnsorted();
     void GenerateCapturesUnsorted();
     // Appends to the current ply's list, after GenerateCapturesUnsorted, the moves it leaves
@@ -123,7 +123,8 @@ class Board {
     // Scores a generated move and appends it to `list` (four promotions for a pawn reaching
     // the last rank).
     void AddTo(MoveList& list, Move move);
-    void GeneratePawnMoves(MoveList& list, int s, Kinds kinds);
+    void GeneratePawnMoves(MoveList& list, Kinds kinds);
+    void AddPromotions(MoveList& list, int from, int to, int bits);
     void GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds);
 };
 

@@ -53,11 +53,30 @@ inline Move MakeMoveRecord(int from, int to, int bits) {
 }
 }  // namespace
 
+namespace {
+constexpr std::uint64_t FILE_A = 0x0101010101010101;
+constexpr std::uint64_t FILE_H = 0x8080808080808080;
+// Rows of squares 0-7 (the eighth rank, White's last) and 56-63 (the first, Black's last).
+constexpr std::uint64_t RANK_8 = 0x00000000000000FF;
+constexpr std::uint64_t RANK_1 = 0xFF00000000000000;
+
+// The squares of `from` moved by `step` squares (negative: towards square 0).
+constexpr std::uint64_t Shifted(std::uint64_t from, int step) {
+    return step > 0 ? from << step : from >> -step;
+}
+}  // namespace
+
 // The moves of a knight, bishop, rook, queen or king on s: its captures, then its moves to
 // empty squares, each lowest square first (only one of the two when `kinds` asks for it).
 void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
     const std::uint64_t theirs = derived.occupancy[Other(side)];
     const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
+    // Captures only: a slider with none of theirs on its lines, even on an empty board, has
+    // none, and its attacks need not be worked out.
+    const bool capturesOnly = kinds == Kinds::CAPTURES;
+    const std::uint64_t rank = (RANK_8 << (s & 56)) & ~(std::uint64_t{1} << s);
+    const std::uint64_t straightLines = GEOMETRY.fileLine[s] | rank;
+    const std::uint64_t diagonalLines = GEOMETRY.diagonal[s] | GEOMETRY.antiDiagonal[s];
     std::uint64_t targets;
     switch (p) {
         case KNIGHT:
@@ -67,12 +86,15 @@ void Board::GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds) {
             targets = GEOMETRY.king[s];
             break;
         case BISHOP:
+            if (capturesOnly && !(diagonalLines & theirs)) return;
             targets = GEOMETRY.BishopAttacks(s, all);
             break;
         case ROOK:
+            if (capturesOnly && !(straightLines & theirs)) return;
             targets = GEOMETRY.RookAttacks(s, all);
             break;
         case QUEEN:
+            if (capturesOnly && !((straightLines | diagonalLines) & theirs)) return;
             targets = GEOMETRY.BishopAttacks(s, all) | GEOMETRY.RookAttacks(s, all);
             break;
         default:
@@ -112,47 +134,74 @@ void Board::AddEnPassant(MoveList& list) {
     }
 }
 
-// A pawn's captures, its advance and its double step. CAPTURES lists the captures and the
-// advance that promotes; QUIETS the advance that does not promote and the double step.
-void Board::GeneratePawnMoves(MoveList& list, int s, Kinds kinds) {
-    const bool white = side == WHITE;
-    if (white ? s < 8 : s >= 56) return;  // a pawn on its last rank (set up by FEN) has no move
-    const int them = Other(side);
-    const int file = s & 7;
-    if (kinds != Kinds::QUIETS) {
-        const int towardsA = white ? s - 9 : s + 7;
-        const int towardsH = white ? s - 7 : s + 9;
-        if (file != 0 && colour[towardsA] == them)
-            AddTo(list, MakeMoveRecord(s, towardsA, PAWN_MOVE | CAPTURE));
-        if (file != 7 && colour[towardsH] == them)
-            AddTo(list, MakeMoveRecord(s, towardsH, PAWN_MOVE | CAPTURE));
-    }
-    const int ahead = white ? s - 8 : s + 8;
-    if (colour[ahead] != NO_COLOUR) return;
-    const bool promotes = white ? s <= 15 : s >= 48;
-    if (promotes) {
-        if (kinds != Kinds::QUIETS) AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
-        return;
-    }
-    if (kinds == Kinds::CAPTURES) return;
-    AddTo(list, MakeMoveRecord(s, ahead, PAWN_MOVE));
-    const int twoAhead = white ? s - 16 : s + 16;
-    if ((white ? s >= 48 : s <= 15) && colour[twoAhead] == NO_COLOUR)
-        AddTo(list, MakeMoveRecord(s, twoAhead, PAWN_MOVE | DOUBLE_PUSH));
+// The four promotions of a pawn move to its last rank, knight first, all scored alike.
+inline void Board::AddPromotions(MoveList& list, int from, int to, int bits) {
+    for (int promote = KNIGHT; promote <= QUEEN; ++promote)
+        list.push_back(
+            {Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to),
+                  static_cast<std::uint8_t>(promote), static_cast<std::uint8_t>(bits | PROMOTION)},
+             PROMOTION_SCORE});
 }
 
-// Appends the moves of `kinds` to the current ply's list: men by square, then castling,
-// then en passant.
+// The pawns' moves, all pawns at once. CAPTURES lists their captures and the advances that
+// promote; QUIETS the advances that do not promote and the double steps.
+void Board::GeneratePawnMoves(MoveList& list, Kinds kinds) {
+    const bool white = side == WHITE;
+    const std::uint64_t lastRank = white ? RANK_8 : RANK_1;
+    // A pawn on its last rank (set up by FEN) has no move.
+    const std::uint64_t pawns = derived.pieceBits[PAWN] & derived.occupancy[side] & ~lastRank;
+    const std::uint64_t empty = ~(derived.occupancy[WHITE] | derived.occupancy[BLACK]);
+    const int forward = white ? -8 : 8;
+    const std::uint64_t advances = Shifted(pawns, forward) & empty;
+
+    if (kinds != Kinds::QUIETS) {
+        const std::uint64_t theirs = derived.occupancy[Other(side)];
+        // Towards the a-file and towards the h-file.
+        for (const int step : {forward - 1, forward + 1}) {
+            const std::uint64_t movers = pawns & ~(step == forward - 1 ? FILE_A : FILE_H);
+            const std::uint64_t hits = Shifted(movers, step) & theirs;
+            for (std::uint64_t to = hits & ~lastRank; to; to &= to - 1) {
+                const int n = std::countr_zero(to);
+                list.push_back({MakeMoveRecord(n - step, n, PAWN_MOVE | CAPTURE),
+                                CAPTURE_SCORES[piece[n]][PAWN]});
+            }
+            for (std::uint64_t to = hits & lastRank; to; to &= to - 1) {
+                const int n = std::countr_zero(to);
+                AddPromotions(list, n - step, n, PAWN_MOVE | CAPTURE);
+            }
+        }
+        for (std::uint64_t to = advances & lastRank; to; to &= to - 1) {
+            const int n = std::countr_zero(to);
+            AddPromotions(list, n - forward, n, PAWN_MOVE);
+        }
+    }
+
+    if (kinds != Kinds::CAPTURES) {
+        for (std::uint64_t to = advances & ~lastRank; to; to &= to - 1) {
+            const int n = std::countr_zero(to);
+            list.push_back(
+                {MakeMoveRecord(n - forward, n, PAWN_MOVE), historyTable[n - forward][n]});
+        }
+        // A double step from the pawn's first rank, both squares ahead empty.
+        const std::uint64_t thirdRank = white ? RANK_1 >> 16 : RANK_8 << 16;
+        for (std::uint64_t to = Shifted(advances & thirdRank, forward) & empty; to; to &= to - 1) {
+            const int n = std::countr_zero(to);
+            const int from = n - 2 * forward;
+            list.push_back(
+                {MakeMoveRecord(from, n, PAWN_MOVE | DOUBLE_PUSH), historyTable[from][n]});
+        }
+    }
+}
+
+// Appends the moves of `kinds` to the current ply's list: the pawns', then each piece's by
+// kind and square, then castling, then en passant.
 void Board::Generate(Kinds kinds) {
     MoveList& list = CurrentMoves();
-    // Squares in increasing order, as the occupancy bits come lowest first.
-    for (std::uint64_t men = derived.occupancy[side]; men != 0; men &= men - 1) {
-        const int s = std::countr_zero(men);
-        if (piece[s] == PAWN)
-            GeneratePawnMoves(list, s, kinds);
-        else
-            GeneratePieceMoves(list, s, piece[s], kinds);
-    }
+    GeneratePawnMoves(list, kinds);
+    const std::uint64_t ours = derived.occupancy[side];
+    for (int p = KNIGHT; p <= KING; ++p)
+        for (std::uint64_t men = ours & derived.pieceBits[p]; men != 0; men &= men - 1)
+            GeneratePieceMoves(list, std::countr_zero(men), p, kinds);
 
     // Castling is listed on the rights alone; MakeMove decides whether it can be made.
     if (kinds != Kinds::CAPTURES) {
