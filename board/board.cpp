@@ -97,13 +97,7 @@ std::uint64_t Board::HashKey() const {
     return key;
 }
 
-int Board::KingSquare(int c) const {
-    const std::uint64_t kings = derived.pieceBits[KING] & derived.occupancy[c];
-    if (kings != 0) {
-        const int sq = std::countr_zero(kings);
-        if (piece[sq] == KING && colour[sq] == c) return sq;
-    }
-    // The bit sets are stale only when the arrays were written directly; fall back to a scan.
+int Board::KingSquareByScan(int c) const {
     for (int sq = 0; sq < 64; ++sq)
         if (piece[sq] == KING && colour[sq] == c) return sq;
     return NO_SQUARE;

@@ -2,6 +2,7 @@
 // that act on it: generation, make and take back, legality queries and game end.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -78,7 +79,14 @@ class Board {
 
     // Square of a colour's king, the first one counting from square 0 (NO_SQUARE when it has
     // none), read from the bit sets.
-    int KingSquare(int colour) const;
+    int KingSquare(int c) const {
+        const std::uint64_t kings = derived.pieceBits[KING] & derived.occupancy[c];
+        if (kings != 0) {
+            const int sq = std::countr_zero(kings);
+            if (piece[sq] == KING && colour[sq] == c) return sq;
+        }
+        return KingSquareByScan(c);
+    }
     // The squares of one colour's men, bit s for square s. Redundant with `colour`.
     std::uint64_t Occupancy(int c) const { return derived.occupancy[c]; }
     // The squares of the men of one piece code, both colours. Redundant with `piece`.
@@ -97,6 +105,8 @@ class Board {
 
    private:
     bool PositionInCheck();
+    // KingSquare when the bit sets are stale (the arrays were written directly): a scan.
+    int KingSquareByScan(int c) const;
     bool ExposesKing(int king, int from) const;
     void AddEnPassant(MoveList& list);
     bool CastleAllowed(int to) const;

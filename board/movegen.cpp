@@ -134,9 +134,10 @@ void Board::AddEnPassant(MoveList& list) {
     }
 }
 
-// The four promotions of a pawn move to its last rank, knight first, all scored alike.
+// The four promotions of a pawn move to its last rank, all scored alike; the queen first, so
+// that the likeliest best of them is tried first among equals.
 inline void Board::AddPromotions(MoveList& list, int from, int to, int bits) {
-    for (int promote = KNIGHT; promote <= QUEEN; ++promote)
+    for (int promote = QUEEN; promote >= KNIGHT; --promote)
         list.push_back(
             {Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to),
                   static_cast<std::uint8_t>(promote), static_cast<std::uint8_t>(bits | PROMOTION)},
