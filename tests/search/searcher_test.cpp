@@ -236,6 +236,29 @@ TEST_F(SearchTest, SearchesAreDeterministicAndLeaveTheGameBoardAlone) {
     EXPECT_TRUE(game == before);
 }
 
+// While the history counts stay low, captures are tried before the quiet moves are even
+// listed; counts that rank quiet moves above captures (a long search can get there) make every
+// node list all its moves at once. Either way every move is searched and the scores agree.
+TEST_F(SearchTest, HistoryCountsAbovePromotionsChangeNoScore) {
+    // Quiet moves ranked first order the search badly, so the depths stay small.
+    const std::pair<const char*, int> cases[] = {{KIWIPETE, 2},
+                                                 {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", 3},
+                                                 {"8/P7/8/8/8/8/p7/K1k5 w - - 0 1", 4}};
+    for (const auto& [fen, maxDepth] : cases) {
+        Board board = FromFen(fen);
+        for (int depth = 1; depth <= maxDepth; ++depth) {
+            Line line;
+            board.ClearPlyState();
+            const int plain = AlphaBeta(board, -MATE_SCORE, MATE_SCORE, depth, line);
+            for (int from = 0; from < 64; ++from)
+                for (int to = 0; to < 64; ++to)
+                    board.historyTable[from][to] = 2 * PROMOTION_SCORE + (from * 7 + to) % 13;
+            EXPECT_EQ(AlphaBeta(board, -MATE_SCORE, MATE_SCORE, depth, line), plain)
+                << fen << " depth " << depth;
+        }
+    }
+}
+
 // What the search remembers from earlier searches (success counts, killers, the previous
 // iteration's line) only reorders moves of equal ordering score: every iteration scores the
 // same with a fresh memory and with one left by searches of other positions.
