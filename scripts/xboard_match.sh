@@ -12,7 +12,8 @@
 #   --engine PATH      the Vardo binary (build/vardo); its book is taken from beside it
 #   --book PATH        the book to give it (vardo.bk beside the binary, else the repository's)
 #   --opponent CMD     the opponent's command line (/usr/games/fairymax)
-#   --opponent-name N  the opponent's name in the games (needed when it is another Vardo)
+#   --opponent-name N  the opponent's name in the games (needed when it is another Vardo;
+#                      any name but "Vardo", which is this engine's)
 #   --load-game PGN    start every game from the end of the first game of this PGN file
 #   --out DIR          keep every file of the run in DIR (default: a temporary folder,
 #                      removed afterwards unless the match fails)
@@ -72,6 +73,8 @@ xboard_bin=$(command -v xboard || echo /usr/games/xboard)
 command -v xvfb-run > /dev/null || die "xvfb-run is not installed (apt-get install xvfb)"
 command -v python3 > /dev/null || die "python3 is needed to read the results"
 [[ -x $engine ]] || die "no engine binary at $engine (build it, or give --engine)"
+# The report tells Vardo's games from the PGN's player names, and Vardo is named "Vardo".
+[[ ${opponent_name,,} != vardo ]] || die "--opponent-name must differ from Vardo"
 engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
 if [[ -z $book ]]; then
     book="$(dirname "$engine")/vardo.bk"

@@ -21,6 +21,12 @@ DEBUG_LINE = re.compile(r"^(\d+) ([<>])(first|second)\s*: ?(.*)$")
 LOG_LINE = re.compile(r"^\d\d/\d\d/\d{4} \d\d:\d\d:\d\d;(Event|Warning|Error)\s*;.*$")
 
 
+def is_vardo(name):
+    """Whether a player's name in the PGN is Vardo's: the match names it exactly so, and an
+    opponent that is another Vardo gets another name (which may begin with it)."""
+    return name.strip() == ENGINE
+
+
 def read(path):
     try:
         return Path(path).read_text(errors="replace")
@@ -60,8 +66,7 @@ def classify(game):
     if any(word in ending for word in ("exit", "crash", "error writing", "error reading",
                                        "chess program")):
         # xboard names the engine as its "first" (Vardo) or "second" program.
-        white = game["tags"].get("White", "")
-        vardo = "White" if white.lower().startswith(ENGINE.lower()) else "Black"
+        vardo = "White" if is_vardo(game["tags"].get("White", "")) else "Black"
         other = "Black" if vardo == "White" else "White"
         who = vardo if "first" in ending else other if "second" in ending else loser
         return "engine exit", who
@@ -200,7 +205,7 @@ def main():
     for index, game in enumerate(games):
         tags = game["tags"]
         white = tags.get("White", ENGINE if index % 2 == 0 else "")
-        colour = "White" if white.lower().startswith(ENGINE.lower()) else "Black"
+        colour = "White" if is_vardo(white) else "Black"
         opponent = tags.get("Black" if colour == "White" else "White", "the opponent")
         kind, culprit = classify(game)
         segment = segments[index] if index < len(segments) else None
@@ -263,13 +268,24 @@ def main():
           f"lines lost {lost}")
     if max_think:
         print(f"longest move of Vardo: {max_think / 1000:.2f} s")
-    mean_depth = {}
+    # The mean is pulled up by positions that run to the iteration limit almost at once (bare
+    # kings, forced lines: Vardo stops at 128), so the median and the mean of the moves that
+    # stopped below depth 100 are given beside it.
+    mean_depth, median_depth, limited_depth = {}, {}, {}
     for who in ("first", "second"):
         if depths[who]:
             mean_depth[who] = sum(depths[who]) / len(depths[who])
+            ordered = sorted(depths[who])
+            middle = len(ordered) // 2
+            median_depth[who] = (ordered[middle] if len(ordered) % 2
+                                 else (ordered[middle - 1] + ordered[middle]) / 2)
+            below = [d for d in ordered if d < 100]
+            limited_depth[who] = sum(below) / len(below) if below else 0
     if mean_depth:
-        print("mean depth per searched move: " + ", ".join(
-            f"{'Vardo' if who == 'first' else 'opponent'} {d:.2f} ({len(depths[who])} moves)"
+        print("depth per searched move: " + ", ".join(
+            f"{'Vardo' if who == 'first' else 'opponent'} mean {d:.2f}, median "
+            f"{median_depth[who]:g}, mean below 100 {limited_depth[who]:.2f} "
+            f"({len(depths[who])} moves)"
             for who, d in mean_depth.items()))
     # Samples of Vardo's resident memory: (games finished by then, kB).
     rss = [tuple(map(int, line.split())) for line in read(work / "rss.txt").splitlines()
@@ -297,6 +313,10 @@ def main():
                   max_think_ms=max_think, opp_time_forfeits=opponent_faults["time forfeit"],
                   depth=f"{mean_depth.get('first', 0):.2f}",
                   opp_depth=f"{mean_depth.get('second', 0):.2f}",
+                  depth_median=f"{median_depth.get('first', 0):g}",
+                  opp_depth_median=f"{median_depth.get('second', 0):g}",
+                  depth_below_100=f"{limited_depth.get('first', 0):.2f}",
+                  opp_depth_below_100=f"{limited_depth.get('second', 0):.2f}",
                   rss_first_kb=rss[0][1] if rss else 0, rss_last_kb=rss[-1][1] if rss else 0,
                   rss_first_game_kb=rss_first_game,
                   rss_max_kb=max(kb for _, kb in rss) if rss else 0,
