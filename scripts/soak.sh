@@ -10,6 +10,8 @@
 # A soak can take several sessions: each chunk's figures are added to DIR/ledger.txt, and a
 # run with the same --out plays only the games still missing up to --games, with totals over
 # all runs (also kept in DIR/totals.txt). Stopping a run loses at most the chunk in progress.
+# Runs that play different controls (or opponents) may share DIR at the same time, one a core:
+#   scripts/soak.sh --controls 40/20s,st1 & scripts/soak.sh --controls 1+1
 # HoiChess does not play st1: it takes its whole second and a little more, so xboard flags it
 # on its first move out of book in every game.
 #
@@ -134,14 +136,26 @@ games_done() {
         $1 == c && $2 == o { for (i = 3; i <= NF; i++) if ($i ~ /^games=/) n += substr($i, 7) }
         END { print n + 0 }' "$ledger"
 }
-# The next chunk's number: after every chunk folder already there, finished or not.
-next_chunk=1
-for folder in "$out"/chunk[0-9]*; do
-    [[ -e $folder ]] || continue
-    number=${folder##*/chunk}
-    number=$((10#${number%%-*}))
-    ((number < next_chunk)) || next_chunk=$((number + 1))
-done
+# Claims the next chunk's folder, numbered after every chunk folder already there, finished or
+# not, and prints its name. The folder is made here (mkdir fails when it exists), so that runs
+# given different --controls or --opponents can share DIR, each on a core of its own.
+claim_chunk() {
+    local number name folder
+    while :; do
+        number=1
+        for folder in "$out"/chunk[0-9]*; do
+            [[ -e $folder ]] || continue
+            folder=${folder##*/chunk}
+            folder=$((10#${folder%%-*}))
+            ((folder < number)) || number=$((folder + 1))
+        done
+        name=$(printf 'chunk%04d-%s-%s' "$number" "$(echo "$1" | tr '/+' '__')" "$2")
+        if mkdir "$out/$name" 2> /dev/null; then
+            echo "$name"
+            return
+        fi
+    done
+}
 
 echo "soak: $games games per control (controls ${controls}, opponents ${opponents})," \
     "$chunk per chunk, files in $out"
@@ -162,8 +176,7 @@ while :; do
             missing=$((share - $(games_done "$control" "$opponent")))
             ((missing > 0)) || continue
             n=$((missing < chunk ? missing : chunk))
-            name=$(printf 'chunk%04d-%s-%s' "$next_chunk" "$(echo "$control" | tr '/+' '__')" "$opponent")
-            next_chunk=$((next_chunk + 1))
+            name=$(claim_chunk "$control" "$opponent")
             report="$out/$name.txt"
             echo "== $name: $n games, $control against $opponent"
             verdict=0
