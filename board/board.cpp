@@ -9,9 +9,6 @@
 namespace vardo {
 
 namespace {
-// Room for the records of a search below the game position, so that a search copy never
-// reallocates its undo stack.
-constexpr std::size_t SEARCH_RECORD_ROOM = 256;
 constexpr std::size_t GAME_RECORD_ROOM = 60;
 }  // namespace
 
@@ -44,6 +41,11 @@ Board::Board() {
     Reset();
 }
 
+void Board::ReserveRecords(std::size_t more) {
+    undoStack.reserve(undoStack.size() + more);
+    savedDerived.reserve(savedDerived.size() + more);
+}
+
 Board::Board(const Board& other) {
     *this = other;
 }
@@ -53,7 +55,7 @@ Board& Board::operator=(const Board& other) {
     std::memcpy(historyTable, other.historyTable, sizeof historyTable);
     plyMoves = other.plyMoves;
     undoStack.clear();
-    undoStack.reserve(other.undoStack.size() + SEARCH_RECORD_ROOM);
+    undoStack.reserve(other.undoStack.size());
     undoStack.insert(undoStack.end(), other.undoStack.begin(), other.undoStack.end());
     side = other.side;
     std::memcpy(colour, other.colour, sizeof colour);
@@ -63,7 +65,7 @@ Board& Board::operator=(const Board& other) {
     fifty = other.fifty;
     derived = other.derived;
     savedDerived.clear();
-    savedDerived.reserve(other.savedDerived.size() + SEARCH_RECORD_ROOM);
+    savedDerived.reserve(other.savedDerived.size());
     savedDerived.insert(savedDerived.end(), other.savedDerived.begin(), other.savedDerived.end());
     return *this;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,10 @@ class Board {
     bool MakeMove(Move move);
     // Undoes the newest move; nothing when no move has been made.
     void TakeBack();
+    // Makes room for `more` records beyond those held, so that making that many moves
+    // allocates nothing (a search reserves for the deepest line it can reach). A copy gets
+    // only the room its records need.
+    void ReserveRecords(std::size_t more);
 
     // Whether a move with the same four bytes is generated for the position.
     bool IsListed(Move move);

@@ -7,6 +7,10 @@ namespace vardo {
 
 namespace {
 
+// Records the deepest line can need: MAX_DEPTH full-width plies, then quiescence, whose
+// captures and promotions number fewer than the men on the board.
+constexpr std::size_t SEARCH_RECORD_ROOM = 2 * MAX_DEPTH;
+
 // Discards the searcher's board copy when the driver leaves, however it leaves.
 struct CopyGuard {
     Searcher& searcher;
@@ -20,6 +24,8 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     nodes = 0;
     BestMove best;
     board = std::make_unique<Board>(game);
+    // Room for every record of the deepest line: a search never allocates.
+    board->ReserveRecords(SEARCH_RECORD_ROOM);
     CopyGuard guard{*this};
     Line rootLine;
     const auto start = std::chrono::steady_clock::now();
