@@ -8,8 +8,9 @@ namespace vardo {
 // Looks outward from the target square for each kind of attacker: the answer is the same as
 // following every attacking piece's own moves, at a fraction of the cost. A slider attacks the
 // target when the target, moving like it, would reach it.
-bool Board::Attacked(int square, int byColour) const {
-    const std::uint64_t theirs = derived.occupancy[byColour];
+bool Board::AttackedThrough(int square, int byColour, std::uint64_t occupied,
+                            std::uint64_t ignored) const {
+    const std::uint64_t theirs = derived.occupancy[byColour] & ~ignored;
     const std::uint64_t* pieces = derived.pieceBits;
 
     // Pawns: a white pawn attacks up the board, so it stands below the target.
@@ -24,12 +25,16 @@ bool Board::Attacked(int square, int byColour) const {
     if (GEOMETRY.knight[square] & pieces[KNIGHT] & theirs) return true;
     if (GEOMETRY.king[square] & pieces[KING] & theirs) return true;
 
-    const std::uint64_t all = derived.occupancy[WHITE] | derived.occupancy[BLACK];
     const std::uint64_t queens = pieces[QUEEN] & theirs;
     const std::uint64_t diagonal = (pieces[BISHOP] & theirs) | queens;
-    if (diagonal && (GEOMETRY.BishopAttacks(square, all) & diagonal)) return true;
+    if (diagonal && (GEOMETRY.BishopAttacks(square, occupied) & diagonal)) return true;
     const std::uint64_t straight = (pieces[ROOK] & theirs) | queens;
-    return straight && (GEOMETRY.RookAttacks(square, all) & straight);
+    return straight && (GEOMETRY.RookAttacks(square, occupied) & straight);
+}
+
+bool Board::Attacked(int square, int byColour) const {
+    return AttackedThrough(square, byColour, derived.occupancy[WHITE] | derived.occupancy[BLACK],
+                           0);
 }
 
 bool Board::InCheck(int c) const {

@@ -68,6 +68,9 @@ class Board {
 
     // Plays a move; false (board unchanged) when it is illegal.
     bool MakeMove(Move move);
+    // Whether MakeMove would play the move, found without playing it except for castling and
+    // en passant.
+    bool IsLegal(Move move);
     // Undoes the newest move; nothing when no move has been made.
     void TakeBack();
     // Makes room for `more` records beyond those held, so that making that many moves
@@ -112,7 +115,18 @@ class Board {
     bool PositionInCheck();
     // KingSquare when the bit sets are stale (the arrays were written directly): a scan.
     int KingSquareByScan(int c) const;
-    bool ExposesKing(int king, int from) const;
+    bool ExposesKing(int king, int from, int to) const;
+    // Whether a man of `byColour`, other than any on the squares `ignored`, attacks `square`
+    // when the squares `occupied` are the occupied ones: a position after a move, seen before
+    // it is made.
+    bool AttackedThrough(int square, int byColour, std::uint64_t occupied,
+                         std::uint64_t ignored) const;
+    // Whether a record is one MakeMove may try: on the board, a man of the side to move that
+    // does not land on its own side, a promotion piece, an en-passant victim's square.
+    bool IsWellFormed(Move move) const;
+    // Whether the side to move's king is safe after an ordinary move (not castling, not en
+    // passant) with a well-formed record, worked out without making it.
+    bool KeepsKingSafe(Move move);
     void AddEnPassant(MoveList& list);
     bool CastleAllowed(int to) const;
     // What the position's arrays imply, kept up to date so it is never recomputed. MakeMove

@@ -44,15 +44,56 @@ constexpr bool IsDiagonal(int d) {
 
 }  // namespace
 
-// After a move by a piece other than the king, made while the king was not in check, the king
-// can only be attacked along the line through the square the piece left.
-bool Board::ExposesKing(int king, int from) const {
+// After a move by a piece other than the king from `from` to `to`, made while the king was not
+// in check, the king can only be attacked along the line through the square the piece left:
+// by the first man on that line beyond it, unless that is the piece itself, now on `to`.
+bool Board::ExposesKing(int king, int from, int to) const {
     const int d = LINE_DIRECTIONS.direction[king][from];
     if (d < 0) return false;
-    const int sq =
-        GEOMETRY.FirstOnRay(king, d, derived.occupancy[WHITE] | derived.occupancy[BLACK]);
-    if (sq == NO_SQUARE || colour[sq] == colour[king]) return false;
+    const std::uint64_t occupied =
+        ((derived.occupancy[WHITE] | derived.occupancy[BLACK]) & ~Bit(from)) | Bit(to);
+    const int sq = GEOMETRY.FirstOnRay(king, d, occupied);
+    if (sq == NO_SQUARE || sq == to || colour[sq] == colour[king]) return false;
     return piece[sq] == QUEEN || piece[sq] == (IsDiagonal(d) ? BISHOP : ROOK);
+}
+
+bool Board::KeepsKingSafe(Move move) {
+    const int from = move.from;
+    const int to = move.to;
+    const int them = Other(side);
+    const std::uint64_t after =
+        ((derived.occupancy[WHITE] | derived.occupancy[BLACK]) & ~Bit(from)) | Bit(to);
+    // The king itself moves: its new square must not be attacked, with the man it takes gone.
+    if (piece[from] == KING) return !AttackedThrough(to, them, after, Bit(to));
+    const int king = KingSquare(side);
+    if (king == NO_SQUARE) return false;  // a side without a king counts as in check
+    // Out of check the line through the square left is all there is to look at; in check,
+    // every attacker of the king is, but the man taken.
+    if (!PositionInCheck()) return !ExposesKing(king, from, to);
+    return !AttackedThrough(king, them, after, Bit(to));
+}
+
+bool Board::IsWellFormed(Move move) const {
+    const int from = move.from;
+    const int to = move.to;
+    if (from == 0 && to == 0) return false;
+    if (from < 0 || from > 63 || to < 0 || to > 63 || from == to) return false;
+    // Only the side to move's own men move, and never onto another of its own men.
+    if (piece[from] == EMPTY || colour[from] != side || colour[to] == side) return false;
+    // Records that no generator makes are refused rather than written off the board.
+    if ((move.bits & PROMOTION) && (move.promote < KNIGHT || move.promote > QUEEN)) return false;
+    const int taken = side == WHITE ? to + 8 : to - 8;  // the pawn an en-passant capture takes
+    return !(move.bits & EN_PASSANT) || (taken >= 0 && taken <= 63);
+}
+
+bool Board::IsLegal(Move move) {
+    if (!IsWellFormed(move)) return false;
+    if (move.bits & (CASTLE | EN_PASSANT)) {
+        if (!MakeMove(move)) return false;
+        TakeBack();
+        return true;
+    }
+    return KeepsKingSafe(move);
 }
 
 // Whether the castling move to `to` may be made: not out of check, king and rook on their
@@ -94,30 +135,22 @@ inline void Board::Lift(int square) {
 }
 
 bool Board::MakeMove(Move move) {
+    if (!IsWellFormed(move)) return false;
     const int from = move.from;
     const int to = move.to;
-    if (from == 0 && to == 0) return false;
-    if (from < 0 || from > 63 || to < 0 || to > 63 || from == to) return false;
     const int us = side;
-    // Only the side to move's own men move, and never onto another of its own men.
-    if (piece[from] == EMPTY || colour[from] != us || colour[to] == us) return false;
-
-    // Records that no generator makes are refused rather than written off the board.
-    if ((move.bits & PROMOTION) && (move.promote < KNIGHT || move.promote > QUEEN)) return false;
     const int taken = us == WHITE ? to + 8 : to - 8;  // the pawn an en-passant capture takes
-    if ((move.bits & EN_PASSANT) && (taken < 0 || taken > 63)) return false;
-
     const int moving = piece[from];
-    // A piece other than the king, moving while its king is not in check, can only expose the
-    // king along the line through the square it leaves. Whether the king is in check is worked
-    // out once per position and kept with the position's move list.
-    const bool lineTestSuffices =
-        moving != KING && !(move.bits & (EN_PASSANT | CASTLE)) && !PositionInCheck();
 
+    // An ordinary move is tested before it is made, so an illegal one changes nothing; castling
+    // is tested square by square before, and en passant, which clears two squares of a rank,
+    // after.
     const CastleRule* rule = nullptr;
     if (move.bits & CASTLE) {
         rule = FindCastleRule(to);
         if (rule == nullptr || from != rule->king || !CastleAllowed(to)) return false;
+    } else if (!(move.bits & EN_PASSANT) && !KeepsKingSafe(move)) {
+        return false;
     }
 
     undoStack.push_back({piece[to], castle, enPassant, fifty, move});
@@ -164,8 +197,7 @@ bool Board::MakeMove(Move move) {
     side = Other(us);
     plyMoves.push_back();
 
-    const bool illegal = lineTestSuffices ? ExposesKing(KingSquare(us), from) : InCheck(us);
-    if (illegal) {
+    if ((move.bits & (CASTLE | EN_PASSANT)) && InCheck(us)) {
         TakeBack();
         return false;
     }
