@@ -47,7 +47,7 @@ constexpr bool IsDiagonal(int d) {
 // After a move by a piece other than the king from `from` to `to`, made while the king was not
 // in check, the king can only be attacked along the line through the square the piece left:
 // by the first man on that line beyond it, unless that is the piece itself, now on `to`.
-bool Board::ExposesKing(int king, int from, int to) const {
+inline bool Board::ExposesKing(int king, int from, int to) const {
     const int d = LINE_DIRECTIONS.direction[king][from];
     if (d < 0) return false;
     const std::uint64_t occupied =
@@ -57,7 +57,7 @@ bool Board::ExposesKing(int king, int from, int to) const {
     return piece[sq] == QUEEN || piece[sq] == (IsDiagonal(d) ? BISHOP : ROOK);
 }
 
-bool Board::KeepsKingSafe(Move move) {
+inline bool Board::KeepsKingSafe(Move move) {
     const int from = move.from;
     const int to = move.to;
     const int them = Other(side);
@@ -73,7 +73,7 @@ bool Board::KeepsKingSafe(Move move) {
     return !AttackedThrough(king, them, after, Bit(to));
 }
 
-bool Board::IsWellFormed(Move move) const {
+inline bool Board::IsWellFormed(Move move) const {
     const int from = move.from;
     const int to = move.to;
     if (from == 0 && to == 0) return false;
