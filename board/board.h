@@ -115,7 +115,7 @@ class Board {
     bool PositionInCheck();
     // KingSquare when the bit sets are stale (the arrays were written directly): a scan.
     int KingSquareByScan(int c) const;
-    bool ExposesKing(int king, int from, int to) const;
+    bool ExposesKing(int king, int from, int to, std::uint64_t occupied) const;
     // Whether a man of `byColour`, other than any on the squares `ignored`, attacks `square`
     // when the squares `occupied` are the occupied ones: a position after a move, seen before
     // it is made.

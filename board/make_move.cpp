@@ -47,11 +47,10 @@ constexpr bool IsDiagonal(int d) {
 // After a move by a piece other than the king from `from` to `to`, made while the king was not
 // in check, the king can only be attacked along the line through the square the piece left:
 // by the first man on that line beyond it, unless that is the piece itself, now on `to`.
-inline bool Board::ExposesKing(int king, int from, int to) const {
+// `occupied`: the occupied squares after the move.
+inline bool Board::ExposesKing(int king, int from, int to, std::uint64_t occupied) const {
     const int d = LINE_DIRECTIONS.direction[king][from];
     if (d < 0) return false;
-    const std::uint64_t occupied =
-        ((derived.occupancy[WHITE] | derived.occupancy[BLACK]) & ~Bit(from)) | Bit(to);
     const int sq = GEOMETRY.FirstOnRay(king, d, occupied);
     if (sq == NO_SQUARE || sq == to || colour[sq] == colour[king]) return false;
     return piece[sq] == QUEEN || piece[sq] == (IsDiagonal(d) ? BISHOP : ROOK);
@@ -69,7 +68,7 @@ inline bool Board::KeepsKingSafe(Move move) {
     if (king == NO_SQUARE) return false;  // a side without a king counts as in check
     // Out of check the line through the square left is all there is to look at; in check,
     // every attacker of the king is, but the man taken.
-    if (!PositionInCheck()) return !ExposesKing(king, from, to);
+    if (!PositionInCheck()) return !ExposesKing(king, from, to, after);
     return !AttackedThrough(king, them, after, Bit(to));
 }
 

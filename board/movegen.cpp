@@ -33,12 +33,7 @@ inline void Board::AddTo(MoveList& list, Move move) {
     const int from = move.from;
     const int to = move.to;
     if ((move.bits & PAWN_MOVE) && (side == WHITE ? to < 8 : to >= 56)) {
-        for (int promote = KNIGHT; promote <= QUEEN; ++promote) {
-            Move promotion = move;
-            promotion.promote = static_cast<std::uint8_t>(promote);
-            promotion.bits = static_cast<std::uint8_t>(move.bits | PROMOTION);
-            list.push_back({promotion, PROMOTION_SCORE});
-        }
+        AddPromotions(list, from, to, move.bits);
         return;
     }
     const int score =
