@@ -53,8 +53,8 @@ if [ $minimise = yes ]; then
 fi
 # Longest input tried, where the default (4096 bytes) makes a target slow for nothing: a
 # book of 1024 bytes already holds a dozen lines of moves, and 256 bytes of console input
-# some twenty commands. Every line of code and branch reached with longer inputs is reached
-# with these too (measured), at 1.7 to 3 times the executions a second.
+# some twenty commands. In long runs of both targets these caps reached every edge that
+# uncapped inputs had reached, at 1.7 to 3 times the executions a second.
 longest_input() {
     case $1 in
         fuzz_book) echo 1024 ;;
@@ -82,8 +82,8 @@ for target in "${targets[@]}"; do
     fi
     # Every run's executions and findings are kept, so that runs over several sessions add up.
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "build-fuzz/$target.err")
-    echo "$(date -u +%FT%TZ) seconds=$seconds executions=${runs:-0} findings=$found${max_len:+ longest_input=$max_len}" \
-        >>"build-fuzz/tally-$target.txt"
+    record="$(date -u +%FT%TZ) seconds=$seconds executions=${runs:-0} findings=$found"
+    echo "$record${max_len:+ longest_input=$max_len}" >>"build-fuzz/tally-$target.txt"
     awk -v t="$target" '{ for (i = 2; i <= NF; i++) { split($i, f, "="); sum[f[1]] += f[2] } }
         END { printf "%s over all runs in build-fuzz: %d executions, %d findings, %d s\n", t,
               sum["executions"], sum["findings"], sum["seconds"] }' "build-fuzz/tally-$target.txt"
