@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int DEFAULT_DEPTH = 6;
-// Each ply multiplies the time by about five; depth 8 already takes a minute or two here, and
-// a deeper one would seem to run for ever.
+// Each ply multiplies the time by five to seven; depth 8 already takes over half a minute here,
+// and a deeper one would seem to run for ever.
 constexpr int MAX_BENCH_DEPTH = 8;
 static_assert(MAX_BENCH_DEPTH <= vardo::MAX_DEPTH);
 
