@@ -110,6 +110,7 @@ void Board::Refresh() {
     derived.occupancy[WHITE] = derived.occupancy[BLACK] = 0;
     std::memset(derived.pieceBits, 0, sizeof derived.pieceBits);
     derived.placement[WHITE] = derived.placement[BLACK] = PlacementValue{};
+    derived.placementKey = 0;
     for (int sq = 63; sq >= 0; --sq) {
         const int c = colour[sq];
         const int p = piece[sq];
@@ -118,6 +119,7 @@ void Board::Refresh() {
         if (p < PAWN || p > KING) continue;
         derived.pieceBits[p] |= std::uint64_t{1} << sq;
         derived.placement[c] += PLACEMENT[c][p][sq];
+        derived.placementKey ^= zobristKeys[(c * 6 + p) * 64 + sq];
     }
 }
 
@@ -143,6 +145,7 @@ bool Board::IsConsistent() const {
     if (std::memcmp(pieces, derived.pieceBits, sizeof pieces) != 0) return false;
     if (!(sums[WHITE] == derived.placement[WHITE]) || !(sums[BLACK] == derived.placement[BLACK]))
         return false;
+    if (HashKey() != derived.placementKey) return false;
     if (!plyMoves.empty()) {
         const auto state = plyMoves.back().checkState;
         if (state != MoveList::UNKNOWN && (state == MoveList::IN_CHECK) != InCheck(side))

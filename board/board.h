@@ -10,6 +10,7 @@
 
 #include "board/move_list.h"
 #include "board/piece_square.h"
+#include "board/tables.h"
 #include "board/types.h"
 
 namespace vardo {
@@ -42,8 +43,15 @@ class Board {
     // more than 16 men a side, the side not to move in check) is refused: the answer is false
     // and the board is left exactly as it was. Lists and records are never touched.
     bool SetFromFen(std::string_view fen);
-    // Key of the piece placement only.
+    // Key of the piece placement only (the book's key), computed from the arrays.
     std::uint64_t HashKey() const;
+    // The search's key: the placement, kept up to date by every move and take-back, with the
+    // side to move, the castling rights and the en-passant square. Positions with equal keys
+    // have the same moves and the same evaluation.
+    std::uint64_t PositionKey() const {
+        return derived.placementKey ^ (side == BLACK ? blackToMoveKey : 0) ^
+               castlingKeys[castle & 15] ^ (enPassant >= 0 ? enPassantKeys[enPassant & 63] : 0);
+    }
 
     MoveList& CurrentMoves() { return plyMoves.back(); }
 
@@ -138,6 +146,8 @@ class Board {
         std::uint64_t pieceBits[6] = {};
         // Material and piece-square sums per colour.
         PlacementValue placement[2];
+        // HashKey of the placement.
+        std::uint64_t placementKey = 0;
     };
     Derived derived;
     // One saved Derived per record of undoStack.

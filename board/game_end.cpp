@@ -3,10 +3,6 @@
 
 namespace vardo {
 
-namespace {
-constexpr int MIN_REPETITION_PLIES = 6;
-}  // namespace
-
 bool Board::IsListed(Move move) {
     ClearPlyState();
     GenerateMoves();

@@ -117,6 +117,7 @@ inline void Board::Place(int square, int c, int p) {
     derived.occupancy[c] |= bit;
     derived.pieceBits[p] |= bit;
     derived.placement[c] += PLACEMENT[c][p][square];
+    derived.placementKey ^= zobristKeys[(c * 6 + p) * 64 + square];
     colour[square] = c;
     piece[square] = p;
 }
@@ -129,6 +130,7 @@ inline void Board::Lift(int square) {
     derived.occupancy[c] &= ~bit;
     derived.pieceBits[p] &= ~bit;
     derived.placement[c] -= PLACEMENT[c][p][square];
+    derived.placementKey ^= zobristKeys[(c * 6 + p) * 64 + square];
     colour[square] = NO_COLOUR;
     piece[square] = EMPTY;
 }
@@ -179,6 +181,7 @@ bool Board::MakeMove(Move move) {
         derived.occupancy[them] ^= toBit;
         derived.pieceBits[victim] ^= toBit;
         derived.placement[them] -= PLACEMENT[them][victim][to];
+        derived.placementKey ^= zobristKeys[(them * 6 + victim) * 64 + to];
         colour[to] = NO_COLOUR;
     }
     derived.occupancy[us] ^= fromBit | toBit;
@@ -187,6 +190,8 @@ bool Board::MakeMove(Move move) {
     PlacementValue change = PLACEMENT[us][placed][to];
     change -= PLACEMENT[us][moving][from];
     derived.placement[us] += change;
+    derived.placementKey ^=
+        zobristKeys[(us * 6 + moving) * 64 + from] ^ zobristKeys[(us * 6 + placed) * 64 + to];
     colour[from] = NO_COLOUR;
     piece[from] = EMPTY;
     colour[to] = us;

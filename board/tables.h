@@ -18,4 +18,10 @@ extern const int initialPiece[64];
 // square s contributes zobristKeys[(c * 6 + p) * 64 + s].
 extern const std::array<std::uint64_t, 768> zobristKeys;
 
+// The rest of the search's position key: Black to move, each set of castling rights (by its
+// four bits) and each en-passant square contribute these.
+extern const std::uint64_t blackToMoveKey;
+extern const std::array<std::uint64_t, 16> castlingKeys;
+extern const std::array<std::uint64_t, 64> enPassantKeys;
+
 }  // namespace vardo

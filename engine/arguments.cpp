@@ -1,5 +1,7 @@
 #include "engine/arguments.h"
 
+#include <charconv>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -9,10 +11,16 @@ namespace vardo {
 
 namespace {
 
-constexpr const char* USAGE = "Usage: vardo [--help | --version]";
+constexpr const char* USAGE = "Usage: vardo [--hash MB] | --help | --version";
 
 // Exit status of a command used the wrong way, as the shell's own tools use it.
 constexpr int MISUSE_STATUS = 2;
+
+// Ends a line saying what is wrong with the usage line.
+int Misuse(std::ostream& err) {
+    err << '\n' << USAGE << '\n' << std::flush;
+    return MISUSE_STATUS;
+}
 
 }  // namespace
 
@@ -20,28 +28,55 @@ std::string VersionLine() {
     return std::string("Vardo ") + VERSION;
 }
 
+bool ParseHashMegabytes(const char* text, std::size_t& megabytes) {
+    const char* end = text + std::strlen(text);
+    std::size_t value = 0;
+    const auto [ptr, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || ptr != end || end == text || value > MAX_HASH_MEGABYTES)
+        return false;
+    megabytes = value;
+    return true;
+}
+
 std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostream& out,
-                                   std::ostream& err) {
-    if (argc <= 1) return std::nullopt;
-    const std::string_view first = argv[1];
-    if (argc == 2 && first == "--version") {
+                                   std::ostream& err, EngineOptions& options) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
         out << VersionLine() << '\n' << std::flush;
         return 0;
     }
-    if (argc == 2 && first == "--help") {
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
         out << USAGE << "\n"
             << "Vardo plays chess against a person typing moves at the console, or under an\n"
             << "xboard interface (xboard -fcp vardo -firstScoreAbs true).\n"
             << "Without arguments it reads moves and commands from standard input: type \"new\",\n"
             << "then \"st 5\" to give it five seconds a move. \"help\" lists some commands, and\n"
             << "vardo(6) all of them.\n"
+            << "  --hash MB  size of the transposition table in megabytes (default "
+            << TranspositionTable::DEFAULT_MEGABYTES << ")\n"
             << "  --help     show this text and exit\n"
             << "  --version  show the version and exit\n"
             << std::flush;
         return 0;
     }
-    err << USAGE << '\n' << std::flush;
-    return MISUSE_STATUS;
+    EngineOptions read;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--hash") {
+            if (i + 1 == argc || !ParseHashMegabytes(argv[i + 1], read.hashMegabytes)) {
+                err << "vardo: --hash needs a size in megabytes from 0 to " << MAX_HASH_MEGABYTES;
+                return Misuse(err);
+            }
+            ++i;
+        } else if (argument == "--help" || argument == "--version") {
+            err << "vardo: '" << argument << "' stands alone";
+            return Misuse(err);
+        } else {
+            err << "vardo: unknown option '" << argument << "'";
+            return Misuse(err);
+        }
+    }
+    options = read;
+    return std::nullopt;
 }
 
 }  // namespace vardo

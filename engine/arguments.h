@@ -1,21 +1,39 @@
 // The program's command-line arguments. Without any it plays; --version and --help answer on
-// the output and end the program at once, as other command-line chess engines do.
+// the output and end the program at once, as other command-line chess engines do; --hash sets
+// the size of the transposition table for the session.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <ostream>
 #include <string>
+
+#include "search/transposition_table.h"
 
 namespace vardo {
 
 // The one line that --version writes.
 std::string VersionLine();
 
-// Answers the arguments of `main` (argv[0] is the program's name and is not read). With no
-// argument: nullopt, and the engine is to start. "--version" or "--help" alone: the version
-// line or the usage text on `out`, exit status 0. Anything else: a usage line on `err`, exit
-// status 2. Nothing is written when the engine is to start.
+// What the arguments set for the session.
+struct EngineOptions {
+    std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES;
+};
+
+// The largest table --hash takes, in megabytes; a size the machine cannot give is reduced
+// when the table is allocated.
+inline constexpr std::size_t MAX_HASH_MEGABYTES = std::size_t{1} << 20;
+
+// Reads a table size in megabytes, 0 to MAX_HASH_MEGABYTES, as --hash takes it; false for
+// anything else.
+bool ParseHashMegabytes(const char* text, std::size_t& megabytes);
+
+// Answers the arguments of `main` (argv[0] is the program's name and is not read). With none,
+// or only "--hash MB": nullopt, the options in `options`, and the engine is to start.
+// "--version" or "--help" alone: the version line or the usage text on `out`, exit status 0.
+// Anything else: what is wrong and a usage line on `err`, exit status 2. Nothing is written
+// when the engine is to start.
 std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostream& out,
-                                   std::ostream& err);
+                                   std::ostream& err, EngineOptions& options);
 
 }  // namespace vardo

@@ -16,8 +16,11 @@ SessionLog::~SessionLog() {
 // it), then the board, the book (still empty), the searcher playing Black, the console reader
 // (its thread starts with the command loop) and the default time control.
 Engine::Engine(std::istream& input, std::ostream& output, const std::string& bookFile,
-               const std::string& logFile)
-    : sessionLog(logFile), console(input, output) {
+               const std::string& logFile, const EngineOptions& options)
+    : sessionLog(logFile), searcher(options.hashMegabytes), console(input, output) {
+    if (HashMegabytes() != options.hashMegabytes)
+        LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
+                   " MB asked, " + std::to_string(HashMegabytes()) + " MB allocated");
     if (!book.Load(bookFile)) {
         console.WriteLine("Couldn't read opening book: " + bookFile);
         LogError("(Main) Couldn't read opening book;" + bookFile);

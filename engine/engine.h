@@ -11,6 +11,7 @@
 
 #include "board/board.h"
 #include "book/book.h"
+#include "engine/arguments.h"
 #include "engine/console_reader.h"
 #include "engine/version.h"
 #include "search/search_listener.h"
@@ -57,12 +58,17 @@ class Engine : public Thread, public SearchListener {
    public:
     // Opens the log, starts the console thread on `input`, loads the book and writes the
     // banner to `output`. The program uses standard input and output and the fixed file
-    // names; tests pass their own streams and files.
+    // names; tests pass their own streams and files. A transposition table smaller than the
+    // options ask for (all the machine could give) is logged as a warning.
     explicit Engine(std::istream& input = std::cin, std::ostream& output = std::cout,
                     const std::string& bookFile = BOOK_FILE,
-                    const std::string& logFile = LogFileName());
+                    const std::string& logFile = LogFileName(),
+                    const EngineOptions& options = EngineOptions());
     // Stops a search in progress and waits for every thread before the log is closed.
     ~Engine() override;
+
+    // The size of the search's transposition table.
+    std::size_t HashMegabytes() const { return searcher.table.Megabytes(); }
 
     // Reads and acts on commands until "quit" (or the end of input); returns 0.
     int CommandLoop();

@@ -7,13 +7,18 @@
 #include "engine/engine.h"
 
 int main(int argc, char** argv) {
-    if (const auto status = vardo::AnswerArguments(argc, argv, std::cout, std::cerr))
+    vardo::EngineOptions options;
+    if (const auto status = vardo::AnswerArguments(argc, argv, std::cout, std::cerr, options))
         return *status;
 #ifdef SIGPIPE
     // An interface that closes our output must not kill us mid-line: writes then fail quietly,
     // and the end of input that follows ends the session as "quit" would.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    vardo::Engine engine;
+    vardo::Engine engine(std::cin, std::cout, vardo::BOOK_FILE, vardo::LogFileName(), options);
+    if (engine.HashMegabytes() != options.hashMegabytes)
+        std::cerr << "vardo: a hash table of " << options.hashMegabytes
+                  << " MB is more than this machine can give; using " << engine.HashMegabytes()
+                  << " MB\n";
     return engine.CommandLoop();
 }

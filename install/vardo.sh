@@ -2,20 +2,29 @@
 # Starts the installed Vardo engine in the user's own folder, $VARDO_HOME or else ~/.vardo,
 # created on first use, with the book taken from the installation when the user has none.
 # The engine reads its book and writes its log in its working directory, so it never writes
-# into the caller's folder or a system folder. Arguments (--version, --help) go to the engine
-# unchanged; with any, it only answers, so no folder is set up for it.
+# into the caller's folder or a system folder. Arguments go to the engine unchanged; those that
+# only answer (--version, --help) or are refused get no folder set up: only "--hash MB" starts
+# a session.
 set -e
 here=$(dirname "$(readlink -f "$0")")
 prefix=$(dirname "$here")
 engine="$prefix/@VARDO_ENGINE_DIR@/vardo-engine"
 book="$prefix/@VARDO_BOOK_DIR@/vardo.bk"
-if [ $# -gt 0 ]; then
-    exec "$engine" "$@"
-fi
+size_next=false
+for arg in "$@"; do
+    if $size_next; then
+        size_next=false
+        continue
+    fi
+    case $arg in
+    --hash) size_next=true ;;
+    *) exec "$engine" "$@" ;;
+    esac
+done
 home=${VARDO_HOME:-${HOME:?HOME is not set}/.vardo}
 mkdir -p "$home"
 if [ ! -f "$home/vardo.bk" ] && [ -f "$book" ]; then
     cp "$book" "$home/vardo.bk"
 fi
 cd "$home"
-exec "$engine"
+exec "$engine" "$@"

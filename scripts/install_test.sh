@@ -41,6 +41,9 @@ check_prefix() {
     HOME=$bare "$prefix/$bin/vardo" --bogus 2>/dev/null </dev/null || status=$?
     [ "$status" -eq 2 ] || fail "an unknown argument gave exit status $status, not 2"
     [ ! -e "$bare" ] || fail "answering an argument set up a folder"
+    out=$(cd "$cwd" && printf 'quit\n' | HOME=/nonexistent VARDO_HOME=$own timeout 20 \
+        "$prefix/$bin/vardo" --hash 1)
+    echo "$out" | grep -q '^Vardo v0.72 (VARDO)$' || fail "no banner with --hash 1"
     echo "install test: $prefix ok"
 }
 

@@ -33,6 +33,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
 
     // Step 2. Deepen one ply at a time; the first iteration ignores the stop flag.
     honourStop = false;
+    table.NewSearch();
     previousLine.clear();
     for (auto& pair : killers) pair = {};
     try {

@@ -10,12 +10,23 @@ namespace vardo {
 namespace {
 // Highest success count; MoveOrder ranks a killer above any count.
 constexpr int SUCCESS_COUNT_LIMIT = 60000;
+
+// The index of `move` in `moves` from `first` on; -1 when it is not there.
+int FindMove(const MoveList& moves, Move move, int first) {
+    for (int i = first; i < moves.size(); ++i)
+        if (moves[i].move == move) return i;
+    return -1;
+}
+
 }  // namespace
 
-Searcher::Searcher() : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {}
+Searcher::Searcher(std::size_t hashMegabytes) : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {
+    table.Resize(hashMegabytes);
+}
 
 void Searcher::ClearOrderingMemory() {
     std::memset(successes, 0, sizeof successes);
+    table.Clear();
 }
 
 // Killers are the two latest quiet moves of a ply that raised alpha. Success counts grow with
@@ -60,35 +71,81 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // Step 3. Count the node; stop if asked.
     CountNode();
 
-    // Step 4. Generate; the list of this ply stays in place while deeper plies are searched.
-    // It is put in order one move at a time, as the moves are tried: best ordering score
-    // first, and among equal scores the previous iteration's move here, the killers, and the
-    // moves that caused most successes.
+    // Step 4. The table, below the root only (the root keeps its own order). Its move is
+    // tried first. Its score ends the node only where it is certain to be the score this
+    // search would return:
+    // - at exactly this depth: a deeper search scores another tree;
+    // - where the score cannot depend on the path, here and where it was stored (IsPathFree);
+    // - in a null window: a node with a wider window lies on the line the search reports,
+    //   which is collected move by move down to the horizon, as without a table.
+    // A fail-hard search returns its window's bound when the value lies beyond it, so a lower
+    // bound at or above beta gives beta, an upper bound at or below alpha gives alpha, and an
+    // exact score, which in a null window lies on one side or the other, gives one of them.
+    const std::uint64_t key = b.PositionKey();
+    const bool pathFree = IsPathFree(b.fifty, depth);
+    Move tableMove;
+    if (ply > 0) {
+        TableEntry stored;
+        if (table.Probe(key, stored)) {
+            tableMove = stored.move;
+            if (beta - alpha == 1 && pathFree && stored.pathFree && stored.depth == depth) {
+                const auto bound = static_cast<unsigned>(stored.bound);
+                if ((bound & static_cast<unsigned>(Bound::LOWER)) && stored.score >= beta)
+                    return beta;
+                if ((bound & static_cast<unsigned>(Bound::UPPER)) && stored.score <= alpha)
+                    return alpha;
+            }
+        }
+    }
+
+    // Step 5. Generate; the list of this ply stays in place while deeper plies are searched.
+    // The table's move comes first when it is among the generated moves. The rest is put in
+    // order one move at a time, as the moves are tried: best ordering score first, and among
+    // equal scores the previous iteration's move here, the killers, and the moves that caused
+    // most successes.
     //
     // While every history count is below the promotion score, every capture and promotion
     // ranks above every quiet move, so the captures and promotions are ordered and tried
     // first, and the quiet moves only when none of them cuts off. One node in two cuts off
-    // before. One ply above the horizon the quiet moves are not even generated until then:
-    // the captures' replies are searched by quiescence alone, which never changes the history
-    // counts, so the quiet moves get the scores they would have got at once.
+    // before. One ply above the horizon the quiet moves are not even generated until then.
     b.GenerateCapturesUnsorted();
     MoveList& moves = b.CurrentMoves();
     const bool capturesFirst = historyPeak < PROMOTION_SCORE;
     bool quietsToAdd = capturesFirst && depth == 1;
-    const int captureCount = moves.size();
+    int captureEnd = moves.size();
     if (!quietsToAdd) b.AddQuietMoves();
+    int first = 0;  // the first index the ordering picks for
+    if (!tableMove.IsNull()) {
+        int found = FindMove(moves, tableMove, 0);
+        if (found < 0 && quietsToAdd && !(tableMove.bits & (CAPTURE | PROMOTION))) {
+            b.AddQuietMoves();
+            quietsToAdd = false;
+            found = FindMove(moves, tableMove, captureEnd);
+        }
+        if (found >= 0) {
+            const MoveEntry entry = moves[found];
+            for (int j = found; j > 0; --j) moves[j] = moves[j - 1];
+            moves[0] = entry;
+            first = 1;
+            if (found >= captureEnd) ++captureEnd;  // a quiet move moved ahead of the captures
+        }
+    }
     TieBreaks ties;
     if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
     ties.killers[0] = killers[ply][0];
     ties.killers[1] = killers[ply][1];
     ties.successes = successes[b.side];
     MoveOrder& order = orders[ply];
-    int rangeEnd = capturesFirst ? captureCount : moves.size();
-    order.Prepare(moves, ties, 0, rangeEnd);
+    int rangeEnd = capturesFirst ? captureEnd : moves.size();
+    order.Prepare(moves, ties, first, rangeEnd);
 
-    // Step 5. Search every legal move in that order.
+    // Step 6. Search every legal move in that order: the first with the whole window, the
+    // others with a null window at alpha, which tells whether they raise it; one that does
+    // is searched again with the whole window for its score and line (principal variation
+    // search). Each returns the score the whole window would give wherever that matters.
     Line childLine;
     bool hasLegalMove = false;
+    Move bestMove;
     for (int i = 0;; ++i) {
         if (i == rangeEnd) {
             // The captures and promotions are done: on to the quiet moves.
@@ -100,14 +157,23 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
             rangeEnd = moves.size();
             order.Prepare(moves, ties, i, rangeEnd);
         }
-        order.PickNext(moves, i);
+        if (i >= first) order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
         if (!b.MakeMove(entry.move)) continue;
-        hasLegalMove = true;
         childLine.clear();  // a child's line never carries moves from a sibling's search
         const bool followsLine = entry.move == ties.lineMove;
         if (followsLine) linePlies = ply + 1;
-        const int score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
+        int score;
+        if (!hasLegalMove || beta - alpha == 1) {
+            score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
+        } else {
+            score = -AlphaBetaAt(-alpha - 1, -alpha, depth - 1, ply + 1, childLine);
+            if (score > alpha) {
+                childLine.clear();
+                score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
+            }
+        }
+        hasLegalMove = true;
         if (followsLine) linePlies = ply;
         b.TakeBack();
         if (score <= alpha) continue;
@@ -119,13 +185,19 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         history += static_cast<int>(b.plyMoves.size());
         historyPeak = std::max(historyPeak, history);
         if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
-        if (score >= beta) return beta;
+        if (score >= beta) {
+            table.Store(key, entry.move, beta, depth, Bound::LOWER, pathFree);
+            return beta;
+        }
         alpha = score;
+        bestMove = entry.move;
     }
 
-    // Step 6. No legal move: checkmate (quicker mates score further from zero) or stalemate.
-    if (hasLegalMove) return alpha;
-    return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
+    // Step 7. No legal move: checkmate (quicker mates score further from zero) or stalemate.
+    if (!hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
+    table.Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT,
+                pathFree);
+    return alpha;
 }
 
 int Searcher::Quiesce(int alpha, int beta) {

@@ -14,6 +14,7 @@
 #include "search/line.h"
 #include "search/move_order.h"
 #include "search/search_listener.h"
+#include "search/transposition_table.h"
 
 namespace vardo {
 
@@ -35,9 +36,33 @@ struct BestMove {
     int score = 0;
 };
 
+// Whether the score of a search of `depth` plies from a node whose fifty-move counter is
+// `fifty` is the same whatever path led to the node, so that a table entry may give it.
+//
+// Below the root, a node is scored as a draw when its counter reaches FIFTY_MOVE_LIMIT or its
+// placement occurred twice before within the last `fifty` plies (IsRepetition, which never
+// fires below MIN_REPETITION_PLIES). Those are the only tests that read anything but the
+// position, which the key carries whole (placement, side, castling rights, en-passant
+// square); generation, evaluation and the mate scores by remaining depth read nothing else.
+// Along any line below the node the counter grows by at most one a ply, so no node of the
+// subtree has a counter above fifty + depth. Then:
+// - fifty + depth < MIN_REPETITION_PLIES: neither test can fire anywhere in the subtree, on
+//   any path; the subtree is the same tree, with the same score, wherever it is met.
+// - fifty == 0 (the node was reached by a capture or a pawn move, or starts the game record)
+//   and depth < FIFTY_MOVE_LIMIT: no fifty-move draw can fire, and every repetition test in
+//   the subtree looks back only over moves made below the node, never above it. The tests
+//   that fire are the same wherever the node is met.
+// In both cases the subtree's draws are those of the position alone; where depth is below
+// MIN_REPETITION_PLIES the two cases agree (no test fires), so an entry stored under one may
+// serve the other. Both the node that stores a score and the one that takes it must pass.
+constexpr bool IsPathFree(int fifty, int depth) {
+    return fifty + depth < MIN_REPETITION_PLIES || (fifty == 0 && depth < FIFTY_MOVE_LIMIT);
+}
+
 class Searcher {
    public:
-    Searcher();
+    // A searcher with a transposition table of `hashMegabytes` (0: none).
+    explicit Searcher(std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES);
     virtual ~Searcher() = default;
     Searcher(const Searcher&) = delete;
     Searcher& operator=(const Searcher&) = delete;
@@ -68,11 +93,13 @@ class Searcher {
     // detection. Throws StopSignal when stopFlag is raised.
     int Quiesce(int alpha, int beta);
 
-    // Forgets the successes counted in earlier searches, so that the next search orders its
-    // moves as it would in a new game.
+    // Forgets the successes counted in earlier searches and every table entry, so that the
+    // next search runs as it would in a new game.
     void ClearOrderingMemory();
 
     Evaluator evaluator;
+    // Shared by the iterations and turns of a game; cleared with the ordering memory.
+    TranspositionTable table;
     // The private copy searched; set by Search for its duration, null otherwise. Tests may
     // set it to call AlphaBeta and Quiesce directly.
     std::unique_ptr<Board> board;

@@ -1,6 +1,8 @@
-// vardo-bench [DEPTH]: searches a fixed set of positions to a fixed depth and prints, per
-// position, "<index> <best move> <score> <nodes>", then "bench nodes <N> time_ms <T> nps <R>".
-// The total node count is the bench signature: it changes only when the search's play does.
+// vardo-bench [--hash MB] [DEPTH]: searches a fixed set of positions to a fixed depth with a
+// transposition table of MB megabytes (default 32), and prints, per position, "<index> <best
+// move> <score> <nodes>", then "bench nodes <N> time_ms <T> nps <R>". The total node count is
+// the bench signature: it changes only when the search's play does. Every position starts from
+// an empty table, so the signature does not depend on their order.
 
 #include <charconv>
 #include <chrono>
@@ -10,6 +12,7 @@
 
 #include "board/board.h"
 #include "board/notation.h"
+#include "engine/arguments.h"
 #include "search/searcher.h"
 #include "search/stop_flag.h"
 
@@ -75,13 +78,28 @@ bool ParseDepth(std::string_view text, int& depth) {
 
 int main(int argc, char** argv) {
     int depth = DEFAULT_DEPTH;
-    if (argc > 2 || (argc == 2 && !ParseDepth(argv[1], depth))) {
+    std::size_t hashMegabytes = vardo::TranspositionTable::DEFAULT_MEGABYTES;
+    int first = 1;
+    if (argc > 1 && std::string_view(argv[1]) == "--hash") {
+        if (argc == 2 || !vardo::ParseHashMegabytes(argv[2], hashMegabytes)) {
+            std::fprintf(stderr, "vardo-bench: --hash needs a size in megabytes from 0 to %zu\n",
+                         vardo::MAX_HASH_MEGABYTES);
+            return 2;
+        }
+        first = 3;
+    }
+    if (argc > first + 1 || (argc == first + 1 && !ParseDepth(argv[first], depth))) {
         std::fprintf(stderr, "vardo-bench: DEPTH must be a whole number from 1 to %d\n",
                      MAX_BENCH_DEPTH);
         return 2;
     }
 
-    vardo::Searcher searcher;
+    vardo::Searcher searcher(hashMegabytes);
+    if (searcher.table.Megabytes() != hashMegabytes)
+        std::fprintf(stderr,
+                     "vardo-bench: a hash table of %zu MB is more than this machine can "
+                     "give; using %zu MB\n",
+                     hashMegabytes, searcher.table.Megabytes());
     vardo::stopFlag = false;  // no timer: nothing raises it
     std::uint64_t total = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -94,7 +112,7 @@ int main(int argc, char** argv) {
                          static_cast<int>(fen.size()), fen.data());
             return 1;
         }
-        searcher.ClearOrderingMemory();  // each position searched as in a new game
+        searcher.ClearOrderingMemory();  // each position searched as in a new game, table empty
         const vardo::BestMove best = searcher.Search(board, nullptr, depth);
         total += searcher.nodes;
         std::printf("%d %s %d %u\n", index, vardo::CoordinateText(best.move).c_str(), best.score,

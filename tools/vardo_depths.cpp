@@ -1,9 +1,14 @@
-// vardo-depths FILE MAX_DEPTH: searches every position of FILE (one FEN or EPD line each; blank
-// lines and lines starting with '#' are skipped) from a fresh searcher up to MAX_DEPTH and
-// prints one line per completed depth: "<index> <depth> <score> <nodes> <ms>", the index
-// counting positions from 1, the score from White's point of view, nodes and milliseconds
-// counted from the start of that position's search. scripts/compare_search.sh builds it
-// against an older commit too, so it uses only what the searcher has long offered.
+// vardo-depths [--hash MB] FILE MAX_DEPTH: searches every position of FILE (one FEN or EPD line
+// each; blank lines and lines starting with '#' are skipped) from a fresh searcher up to
+// MAX_DEPTH and prints one line per completed depth: "<index> <depth> <score> <nodes> <ms>", the
+// index counting positions from 1, the score from White's point of view, nodes and milliseconds
+// counted from the start of that position's search. A line may go on with "moves" and moves in
+// coordinate form, played from the FEN's position before the search, so that the search sees
+// them in the game's history (its repetitions). --hash sizes the transposition table (default
+// 32 MB, 0 for none).
+//
+// scripts/compare_search.sh builds it against an older commit too, so it uses only what the
+// searcher has long offered, and the table's size only where the searcher has one.
 
 #include <chrono>
 #include <cstdio>
@@ -14,8 +19,16 @@
 #include <vector>
 
 #include "board/board.h"
+#include "board/notation.h"
 #include "search/searcher.h"
 #include "search/stop_flag.h"
+
+#if __has_include("search/transposition_table.h")
+#define VARDO_DEPTHS_HAS_TABLE 1
+#include "engine/arguments.h"
+#else
+#define VARDO_DEPTHS_HAS_TABLE 0
+#endif
 
 namespace {
 
@@ -42,51 +55,84 @@ bool IsNumber(const std::string& text) {
 }
 
 // The FEN part of a FEN or EPD line: the four fields up to the en-passant square, then the
-// fifty-move counter and move number where they follow as numbers.
-std::string FenOf(const std::string& line) {
+// fifty-move counter and move number where they follow as numbers; and the moves that follow
+// "moves", up to a ';' or the end.
+std::string FenOf(const std::string& line, std::vector<std::string>& moves) {
     std::istringstream in(line);
     std::vector<std::string> fields;
     for (std::string field; in >> field;) fields.push_back(field);
     std::string fen;
-    for (std::size_t i = 0; i < fields.size() && i < 6; ++i) {
+    std::size_t i = 0;
+    for (; i < fields.size() && i < 6; ++i) {
         if (i >= 4 && !IsNumber(fields[i])) break;
         fen += (i ? " " : "") + fields[i];
     }
+    moves.clear();
+    if (i < fields.size() && fields[i] == "moves")
+        for (++i; i < fields.size() && fields[i][0] != ';'; ++i) moves.push_back(fields[i]);
     return fen;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: vardo-depths %sFILE MAX_DEPTH (MAX_DEPTH from 1 to %d)\n",
+                 VARDO_DEPTHS_HAS_TABLE ? "[--hash MB] " : "", MAX_DEPTHS_DEPTH);
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    char* end = nullptr;
-    const long maxDepth = argc == 3 ? std::strtol(argv[2], &end, 10) : 0;
-    if (argc != 3 || *argv[2] == '\0' || *end != '\0' || maxDepth < 1 ||
-        maxDepth > MAX_DEPTHS_DEPTH) {
-        std::fprintf(stderr, "usage: vardo-depths FILE MAX_DEPTH (MAX_DEPTH from 1 to %d)\n",
-                     MAX_DEPTHS_DEPTH);
-        return 2;
+    [[maybe_unused]] std::size_t hashMegabytes = 32;
+    int first = 1;
+#if VARDO_DEPTHS_HAS_TABLE
+    if (argc > 2 && std::string(argv[1]) == "--hash") {
+        if (!vardo::ParseHashMegabytes(argv[2], hashMegabytes)) return Usage();
+        first = 3;
     }
-    std::ifstream file(argv[1]);
+#endif
+    if (argc - first != 2) return Usage();
+    const char* fileName = argv[first];
+    const char* depthText = argv[first + 1];
+    char* end = nullptr;
+    const long maxDepth = std::strtol(depthText, &end, 10);
+    if (*depthText == '\0' || *end != '\0' || maxDepth < 1 || maxDepth > MAX_DEPTHS_DEPTH)
+        return Usage();
+    std::ifstream file(fileName);
     if (!file) {
-        std::fprintf(stderr, "vardo-depths: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "vardo-depths: cannot read %s\n", fileName);
         return 2;
     }
 
     vardo::stopFlag = false;  // no timer: nothing raises it
     int index = 0;
     int lineNumber = 0;
+    std::vector<std::string> moves;
     for (std::string line; std::getline(file, line);) {
         ++lineNumber;
-        const std::string fen = FenOf(line);
+        const std::string fen = FenOf(line, moves);
         if (fen.empty() || fen[0] == '#') continue;
         ++index;
         vardo::Board board;
         if (!board.SetFromFen(fen)) {
-            std::fprintf(stderr, "vardo-depths: %s:%d: position refused: %s\n", argv[1], lineNumber,
-                         fen.c_str());
+            std::fprintf(stderr, "vardo-depths: %s:%d: position refused: %s\n", fileName,
+                         lineNumber, fen.c_str());
             return 1;
         }
-        vardo::Searcher searcher;  // fresh, so every position is searched as in a new game
+        for (const std::string& text : moves) {
+            const vardo::MoveEntry entry = vardo::ParseMove(text, board);
+            if (entry.move.IsNull() || !board.MakeMove(entry.move)) {
+                std::fprintf(stderr, "vardo-depths: %s:%d: move refused: %s\n", fileName,
+                             lineNumber, text.c_str());
+                return 1;
+            }
+        }
+        board.ClearPlyState();
+        // Fresh, so every position is searched as in a new game.
+#if VARDO_DEPTHS_HAS_TABLE
+        vardo::Searcher searcher(hashMegabytes);
+#else
+        vardo::Searcher searcher;
+#endif
         DepthPrinter printer(index, std::chrono::steady_clock::now());
         searcher.Search(board, &printer, static_cast<int>(maxDepth));
         std::fflush(stdout);

@@ -1,5 +1,5 @@
-// The program's arguments: --version and --help answer and exit, anything else is misuse, and
-// without arguments the engine starts.
+// The program's arguments: --version and --help answer and exit, --hash sizes the table, anything
+// else is misuse, and without arguments the engine starts.
 #include "engine/arguments.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +19,25 @@ struct Answer {
     std::optional<int> status;
     std::string out;
     std::string err;
+    EngineOptions options;
 };
 
 Answer Answered(std::vector<const char*> args) {
     args.insert(args.begin(), "vardo");
     std::ostringstream out, err;
     Answer answer;
-    answer.status = AnswerArguments(static_cast<int>(args.size()), args.data(), out, err);
+    answer.status =
+        AnswerArguments(static_cast<int>(args.size()), args.data(), out, err, answer.options);
     answer.out = out.str();
     answer.err = err.str();
     return answer;
 }
 
-TEST(Arguments, VersionHelpAndMisuse) {
+TEST(Arguments, VersionHelpHashAndMisuse) {
     const Answer none = Answered({});
     EXPECT_EQ(none.status, std::nullopt);
     EXPECT_EQ(none.out + none.err, "");
+    EXPECT_EQ(none.options.hashMegabytes, TranspositionTable::DEFAULT_MEGABYTES);
 
     const Answer version = Answered({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -43,21 +46,38 @@ TEST(Arguments, VersionHelpAndMisuse) {
 
     const Answer help = Answered({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: vardo [--help | --version]\n")) << help.out;
-    EXPECT_NE(help.out.find("--version"), std::string::npos);
+    EXPECT_TRUE(help.out.starts_with("Usage: vardo [--hash MB] | --help | --version\n"))
+        << help.out;
+    EXPECT_NE(help.out.find("--hash MB"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
-    for (const std::vector<const char*>& misuse :
-         std::vector<std::vector<const char*>>{{"-v"},
-                                               {"--versions"},
-                                               {""},
-                                               {"xboard"},
-                                               {"--help", "--version"},
-                                               {"--version", "x"}}) {
-        const Answer answer = Answered(misuse);
-        EXPECT_EQ(answer.status, 2) << misuse[0];
-        EXPECT_EQ(answer.out, "") << misuse[0];
-        EXPECT_EQ(answer.err, "Usage: vardo [--help | --version]\n") << misuse[0];
+    for (const char* size : {"0", "1", "1024", "1048576"}) {
+        const Answer hash = Answered({"--hash", size});
+        EXPECT_EQ(hash.status, std::nullopt) << size;
+        EXPECT_EQ(hash.out + hash.err, "") << size;
+        EXPECT_EQ(hash.options.hashMegabytes, std::stoul(size));
+    }
+
+    const std::string usage = "Usage: vardo [--hash MB] | --help | --version\n";
+    const std::string hashUsage = "vardo: --hash needs a size in megabytes from 0 to 1048576\n";
+    for (const auto& [args, message] :
+         std::vector<std::pair<std::vector<const char*>, std::string>>{
+             {{"-v"}, "vardo: unknown option '-v'\n"},
+             {{"--versions"}, "vardo: unknown option '--versions'\n"},
+             {{""}, "vardo: unknown option ''\n"},
+             {{"xboard"}, "vardo: unknown option 'xboard'\n"},
+             {{"--help", "--version"}, "vardo: '--help' stands alone\n"},
+             {{"--hash", "8", "--version"}, "vardo: '--version' stands alone\n"},
+             {{"--hash"}, hashUsage},
+             {{"--hash", "-1"}, hashUsage},
+             {{"--hash", "12MB"}, hashUsage},
+             {{"--hash", "1048577"}, hashUsage},
+             {{"--hash", "99999999999999999999999"}, hashUsage}}) {
+        const Answer answer = Answered(args);
+        EXPECT_EQ(answer.status, 2) << args[0];
+        EXPECT_EQ(answer.out, "") << args[0];
+        EXPECT_EQ(answer.err, message + usage) << args[0];
+        EXPECT_EQ(answer.options.hashMegabytes, TranspositionTable::DEFAULT_MEGABYTES);
     }
 }
 
@@ -74,11 +94,13 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
     EXPECT_EQ(run("--version"), 0);
     EXPECT_EQ(testing::FileLines(dir / "out.txt"), std::vector<std::string>{"Vardo 0.72"});
     EXPECT_EQ(run("--help"), 0);
-    EXPECT_EQ(testing::FileLines(dir / "out.txt").front(), "Usage: vardo [--help | --version]");
+    EXPECT_EQ(testing::FileLines(dir / "out.txt").front(),
+              "Usage: vardo [--hash MB] | --help | --version");
     EXPECT_EQ(run("--bogus"), 2);
     EXPECT_TRUE(testing::FileLines(dir / "out.txt").empty());
     EXPECT_EQ(testing::FileLines(dir / "err.txt"),
-              std::vector<std::string>{"Usage: vardo [--help | --version]"});
+              (std::vector<std::string>{"vardo: unknown option '--bogus'",
+                                        "Usage: vardo [--hash MB] | --help | --version"}));
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
 }
 

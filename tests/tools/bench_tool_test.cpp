@@ -51,6 +51,38 @@ TEST(BenchTool, RefusesDepthsBeyondItsLimitAndRunsSmallOnes) {
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("\nbench nodes "), std::string::npos) << run.out;
     EXPECT_EQ(run.err, "");
+
+    const std::string hashUsage =
+        "vardo-bench: --hash needs a size in megabytes from 0 to 1048576\n";
+    for (const char* args : {"--hash", "--hash x 3", "--hash -1", "--hash 1048577 3"}) {
+        const Outcome refused = Bench(args);
+        EXPECT_EQ(refused.status, 2) << args;
+        EXPECT_EQ(refused.err, hashUsage) << args;
+    }
+}
+
+// The score of every position, one a line, from the bench's output.
+std::string Scores(const std::string& out) {
+    std::istringstream in(out);
+    std::string scores;
+    for (std::string index, move, score, nodes; in >> index >> move >> score >> nodes;)
+        if (index != "bench") scores += index + " " + score + "\n";
+    return scores;
+}
+
+// The table saves nodes and changes no score, whatever its size: none, one so small that
+// entries are overwritten all the time, or the default.
+TEST(BenchTool, TheTableChangesNoScore) {
+    const Outcome none = Bench("--hash 0 5");
+    const Outcome tiny = Bench("--hash 1 5");
+    const Outcome standard = Bench("5");
+    ASSERT_EQ(none.status, 0) << none.err;
+    ASSERT_EQ(tiny.status, 0) << tiny.err;
+    ASSERT_EQ(standard.status, 0) << standard.err;
+    EXPECT_EQ(Scores(none.out).size() > 100, true);
+    EXPECT_EQ(Scores(tiny.out), Scores(none.out));
+    EXPECT_EQ(Scores(standard.out), Scores(none.out));
+    EXPECT_NE(tiny.out, none.out);  // the table is used: the node counts differ
 }
 
 }  // namespace

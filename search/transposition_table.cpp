@@ -1,0 +1,98 @@
+#include "search/transposition_table.h"
+
+#include <bit>
+#include <new>
+
+#include "support/memory.h"
+
+namespace vardo {
+
+std::size_t TranspositionTable::Resize(std::size_t megabytes) {
+    buckets.reset();
+    bucketCount = 0;
+    // A table that fills more than half the machine's memory would leave the system swapping
+    // or end with the engine killed when its pages are first touched.
+    const std::size_t physical = PhysicalMemoryBytes() >> 20;
+    if (physical > 0 && megabytes > physical / 2) megabytes = std::bit_floor(physical / 2);
+    for (; megabytes > 0; megabytes /= 2) {
+        const std::size_t count = (megabytes << 20) / sizeof(Bucket);
+        // Every slot starts empty: a zero word pair holds no bound.
+        buckets.reset(new (std::nothrow) Bucket[count]);
+        if (buckets) {
+            bucketCount = count;
+            break;
+        }
+    }
+    generation = 0;
+    return Megabytes();
+}
+
+void TranspositionTable::Clear() {
+    for (std::size_t i = 0; i < bucketCount; ++i)
+        for (Slot& slot : buckets[i].slots) {
+            slot.check.store(0, std::memory_order_relaxed);
+            slot.data.store(0, std::memory_order_relaxed);
+        }
+    generation = 0;
+}
+
+std::uint64_t TranspositionTable::Pack(Move move, int score, int depth, Bound bound, bool pathFree,
+                                       unsigned generation) {
+    return std::uint64_t{std::bit_cast<std::uint32_t>(move)} |
+           std::uint64_t(static_cast<std::uint16_t>(score + 32768)) << 32 |
+           std::uint64_t(static_cast<std::uint8_t>(depth)) << 48 |
+           std::uint64_t(static_cast<unsigned>(bound)) << 56 | std::uint64_t{pathFree} << 58 |
+           std::uint64_t{generation} << 59;
+}
+
+TableEntry TranspositionTable::Unpack(std::uint64_t data) {
+    TableEntry entry;
+    entry.move = std::bit_cast<Move>(static_cast<std::uint32_t>(data));
+    entry.score = static_cast<int>(data >> 32 & 0xFFFF) - 32768;
+    entry.depth = DepthOf(data);
+    entry.bound = static_cast<Bound>(data >> 56 & 3);
+    entry.pathFree = (data >> 58 & 1) != 0;
+    return entry;
+}
+
+bool TranspositionTable::Probe(std::uint64_t key, TableEntry& entry) const {
+    if (bucketCount == 0) return false;
+    for (const Slot& slot : BucketOf(key).slots) {
+        const std::uint64_t data = slot.data.load(std::memory_order_relaxed);
+        const std::uint64_t check = slot.check.load(std::memory_order_relaxed);
+        if ((check ^ data) != key || data == 0) continue;
+        entry = Unpack(data);
+        return entry.bound != Bound::NONE;
+    }
+    return false;
+}
+
+void TranspositionTable::Store(std::uint64_t key, Move move, int score, int depth, Bound bound,
+                               bool pathFree) {
+    if (bucketCount == 0) return;
+    Slot* slots = BucketOf(key).slots;
+    // The slot of the same key if there is one; else the emptiest or least useful: entries of
+    // earlier searches before those of this one, shallower before deeper.
+    Slot* target = nullptr;
+    int worst = 0;
+    for (int i = 0; i < SLOTS; ++i) {
+        Slot& slot = slots[i];
+        const std::uint64_t data = slot.data.load(std::memory_order_relaxed);
+        if ((slot.check.load(std::memory_order_relaxed) ^ data) == key && data != 0) {
+            if (move.IsNull()) move = Unpack(data).move;
+            target = &slot;
+            break;
+        }
+        const int value =
+            data == 0 ? -1 : DepthOf(data) + (GenerationOf(data) == generation ? 256 : 0);
+        if (target == nullptr || value < worst) {
+            target = &slot;
+            worst = value;
+        }
+    }
+    const std::uint64_t data = Pack(move, score, depth, bound, pathFree, generation);
+    target->data.store(data, std::memory_order_relaxed);
+    target->check.store(key ^ data, std::memory_order_relaxed);
+}
+
+}  // namespace vardo

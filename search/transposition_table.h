@@ -1,0 +1,97 @@
+// The transposition table: what searches have found about positions, by the board's position
+// key, so that a position met again (by another order of moves, in a later iteration or turn)
+// is searched with its best move first, and where its score is certain, not searched again.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "board/types.h"
+
+namespace vardo {
+
+// What a stored score says about the position's value with that remaining depth.
+enum class Bound : std::uint8_t {
+    NONE = 0,
+    UPPER = 1,  // the value is at most the score (no move raised alpha)
+    LOWER = 2,  // the value is at least the score (a move reached beta)
+    EXACT = 3,  // the value is the score: both bounds
+};
+
+// One stored search result, unpacked.
+struct TableEntry {
+    Move move;  // the best move or refutation; the null move when none raised alpha
+    int score = 0;
+    int depth = 0;  // remaining depth of the search that stored it
+    Bound bound = Bound::NONE;
+    // Whether the score is the same whatever path led to the position (see the searcher).
+    bool pathFree = false;
+};
+
+class TranspositionTable {
+   public:
+    static constexpr std::size_t DEFAULT_MEGABYTES = 32;
+
+    // An empty table: every probe misses and nothing is stored until Resize.
+    TranspositionTable() = default;
+    TranspositionTable(const TranspositionTable&) = delete;
+    TranspositionTable& operator=(const TranspositionTable&) = delete;
+
+    // Replaces the table with an empty one of at most `megabytes` (0: none at all), never more
+    // than half the machine's memory. When that much cannot be had, the size is halved until
+    // an allocation succeeds. Returns the megabytes obtained, which the caller reports when
+    // they fall short of the request.
+    std::size_t Resize(std::size_t megabytes);
+    std::size_t Megabytes() const { return bucketCount * sizeof(Bucket) >> 20; }
+
+    // Forgets every entry.
+    void Clear();
+    // Starts a new search: entries of earlier searches are replaced first.
+    void NewSearch() { generation = (generation + 1) & GENERATION_MASK; }
+
+    // The entry stored for `key`, if any.
+    bool Probe(std::uint64_t key, TableEntry& entry) const;
+    // Stores a result for `key`, over an older one of the same key or else the least useful
+    // entry of its bucket. A null `move` keeps the move stored before for the same key.
+    void Store(std::uint64_t key, Move move, int score, int depth, Bound bound, bool pathFree);
+
+   private:
+    // An entry is two words: the data, and the key XORed with the data. A reader that sees the
+    // halves of two different writes (threads that share the table) finds the key check fails,
+    // so a torn entry never passes for a stored one.
+    struct Slot {
+        std::atomic<std::uint64_t> check{0};
+        std::atomic<std::uint64_t> data{0};
+    };
+    static constexpr int SLOTS = 4;
+    // One cache line of slots.
+    struct alignas(64) Bucket {
+        Slot slots[SLOTS];
+    };
+    static_assert(sizeof(Bucket) == 64);
+
+    static constexpr unsigned GENERATION_MASK = 31;
+
+    // Data word: move (bits 0-31), score + 32768 (32-47), depth (48-55), bound (56-57),
+    // path-free (58), generation (59-63).
+    static std::uint64_t Pack(Move move, int score, int depth, Bound bound, bool pathFree,
+                              unsigned generation);
+    static TableEntry Unpack(std::uint64_t data);
+    static unsigned GenerationOf(std::uint64_t data) { return unsigned(data >> 59); }
+    static int DepthOf(std::uint64_t data) { return int(data >> 48 & 0xFF); }
+
+    Bucket& BucketOf(std::uint64_t key) const {
+        // The key's high bits scaled to the bucket count: any count works, not only powers of
+        // two.
+        __extension__ using Wide = unsigned __int128;
+        return buckets[static_cast<std::size_t>((Wide{key} * bucketCount) >> 64)];
+    }
+
+    std::unique_ptr<Bucket[]> buckets;
+    std::size_t bucketCount = 0;
+    unsigned generation = 0;
+};
+
+}  // namespace vardo
