@@ -160,6 +160,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         if (i >= first) order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
         if (!b.MakeMove(entry.move)) continue;
+        if (depth > 1) table.Prefetch(b.PositionKey());
         childLine.clear();  // a child's line never carries moves from a sibling's search
         const bool followsLine = entry.move == ties.lineMove;
         if (followsLine) linePlies = ply + 1;

@@ -1,14 +1,19 @@
 #include "search/transposition_table.h"
 
 #include <bit>
-#include <new>
+#include <cstring>
 
 #include "support/memory.h"
 
 namespace vardo {
 
+TranspositionTable::~TranspositionTable() {
+    FreeLarge(buckets);
+}
+
 std::size_t TranspositionTable::Resize(std::size_t megabytes) {
-    buckets.reset();
+    FreeLarge(buckets);
+    buckets = nullptr;
     bucketCount = 0;
     // A table that fills more than half the machine's memory would leave the system swapping
     // or end with the engine killed when its pages are first touched.
@@ -17,8 +22,8 @@ std::size_t TranspositionTable::Resize(std::size_t megabytes) {
     for (; megabytes > 0; megabytes /= 2) {
         const std::size_t count = (megabytes << 20) / sizeof(Bucket);
         // Every slot starts empty: a zero word pair holds no bound.
-        buckets.reset(new (std::nothrow) Bucket[count]);
-        if (buckets) {
+        buckets = static_cast<Bucket*>(AllocateLarge(count * sizeof(Bucket)));
+        if (buckets != nullptr) {
             bucketCount = count;
             break;
         }
@@ -28,11 +33,7 @@ std::size_t TranspositionTable::Resize(std::size_t megabytes) {
 }
 
 void TranspositionTable::Clear() {
-    for (std::size_t i = 0; i < bucketCount; ++i)
-        for (Slot& slot : buckets[i].slots) {
-            slot.check.store(0, std::memory_order_relaxed);
-            slot.data.store(0, std::memory_order_relaxed);
-        }
+    if (bucketCount != 0) std::memset(static_cast<void*>(buckets), 0, bucketCount * sizeof(Bucket));
     generation = 0;
 }
 
@@ -57,9 +58,9 @@ TableEntry TranspositionTable::Unpack(std::uint64_t data) {
 
 bool TranspositionTable::Probe(std::uint64_t key, TableEntry& entry) const {
     if (bucketCount == 0) return false;
-    for (const Slot& slot : BucketOf(key).slots) {
-        const std::uint64_t data = slot.data.load(std::memory_order_relaxed);
-        const std::uint64_t check = slot.check.load(std::memory_order_relaxed);
+    for (Slot& slot : BucketOf(key).slots) {
+        const std::uint64_t data = Read(slot.data);
+        const std::uint64_t check = Read(slot.check);
         if ((check ^ data) != key || data == 0) continue;
         entry = Unpack(data);
         return entry.bound != Bound::NONE;
@@ -77,8 +78,8 @@ void TranspositionTable::Store(std::uint64_t key, Move move, int score, int dept
     int worst = 0;
     for (int i = 0; i < SLOTS; ++i) {
         Slot& slot = slots[i];
-        const std::uint64_t data = slot.data.load(std::memory_order_relaxed);
-        if ((slot.check.load(std::memory_order_relaxed) ^ data) == key && data != 0) {
+        const std::uint64_t data = Read(slot.data);
+        if ((Read(slot.check) ^ data) == key && data != 0) {
             if (move.IsNull()) move = Unpack(data).move;
             target = &slot;
             break;
@@ -91,8 +92,8 @@ void TranspositionTable::Store(std::uint64_t key, Move move, int score, int dept
         }
     }
     const std::uint64_t data = Pack(move, score, depth, bound, pathFree, generation);
-    target->data.store(data, std::memory_order_relaxed);
-    target->check.store(key ^ data, std::memory_order_relaxed);
+    Write(target->data, data);
+    Write(target->check, key ^ data);
 }
 
 }  // namespace vardo

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "board/types.h"
 
@@ -36,6 +35,7 @@ class TranspositionTable {
 
     // An empty table: every probe misses and nothing is stored until Resize.
     TranspositionTable() = default;
+    ~TranspositionTable();
     TranspositionTable(const TranspositionTable&) = delete;
     TranspositionTable& operator=(const TranspositionTable&) = delete;
 
@@ -51,6 +51,10 @@ class TranspositionTable {
     // Starts a new search: entries of earlier searches are replaced first.
     void NewSearch() { generation = (generation + 1) & GENERATION_MASK; }
 
+    // Asks for the bucket of `key` to be brought into the cache, ahead of its probe.
+    void Prefetch(std::uint64_t key) const {
+        if (bucketCount != 0) __builtin_prefetch(&BucketOf(key));
+    }
     // The entry stored for `key`, if any.
     bool Probe(std::uint64_t key, TableEntry& entry) const;
     // Stores a result for `key`, over an older one of the same key or else the least useful
@@ -60,11 +64,18 @@ class TranspositionTable {
    private:
     // An entry is two words: the data, and the key XORed with the data. A reader that sees the
     // halves of two different writes (threads that share the table) finds the key check fails,
-    // so a torn entry never passes for a stored one.
+    // so a torn entry never passes for a stored one. Each word is read and written whole, as
+    // an atomic; the table is cleared only while no search runs.
     struct Slot {
-        std::atomic<std::uint64_t> check{0};
-        std::atomic<std::uint64_t> data{0};
+        std::uint64_t check;
+        std::uint64_t data;
     };
+    static std::uint64_t Read(std::uint64_t& word) {
+        return std::atomic_ref<std::uint64_t>(word).load(std::memory_order_relaxed);
+    }
+    static void Write(std::uint64_t& word, std::uint64_t value) {
+        std::atomic_ref<std::uint64_t>(word).store(value, std::memory_order_relaxed);
+    }
     static constexpr int SLOTS = 4;
     // One cache line of slots.
     struct alignas(64) Bucket {
@@ -89,7 +100,7 @@ class TranspositionTable {
         return buckets[static_cast<std::size_t>((Wide{key} * bucketCount) >> 64)];
     }
 
-    std::unique_ptr<Bucket[]> buckets;
+    Bucket* buckets = nullptr;  // from AllocateLarge
     std::size_t bucketCount = 0;
     unsigned generation = 0;
 };

@@ -1,4 +1,5 @@
-// How much memory the machine has, so that a table asked for is never larger than it can give.
+// Memory for large tables: how much the machine has, and blocks that the system may back with
+// huge pages, so that a table probed at random costs fewer address-translation misses.
 #pragma once
 
 #include <cstddef>
@@ -7,5 +8,10 @@ namespace vardo {
 
 // Bytes of physical memory; 0 when the system does not say.
 std::size_t PhysicalMemoryBytes();
+
+// A zeroed block of at least `bytes`, aligned to a cache line (to a huge page where the block
+// spans one); null when the system cannot give it. Free it with FreeLarge.
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* block);
 
 }  // namespace vardo
