@@ -43,6 +43,10 @@ class Board {
     // more than 16 men a side, the side not to move in check) is refused: the answer is false
     // and the board is left exactly as it was. Lists and records are never touched.
     bool SetFromFen(std::string_view fen);
+    // The PositionKey that MakeMove(move) would leave, worked out without making it, for a
+    // well-formed move of the side to move (a generated one): a search asks for the table
+    // entry of the position ahead while it makes the move.
+    std::uint64_t KeyAfter(Move move) const;
     // Key of the piece placement only (the book's key), computed from the arrays.
     std::uint64_t HashKey() const;
     // The search's key: the placement, kept up to date by every move and take-back, with the
@@ -73,6 +77,11 @@ class Board {
     // out: those that neither capture nor promote. The list then holds every pseudo-legal
     // move, each with the ordering score it would have got from GenerateMovesUnsorted now.
     void AddQuietMoves();
+
+    // Whether the generators list `move` in this position, found without generating every
+    // move; `found` then gets the listed entry, ordering score included. Uses the current
+    // ply's list as scratch and leaves it empty.
+    bool FindGenerated(Move move, MoveEntry& found);
 
     // Plays a move; false (board unchanged) when it is illegal.
     bool MakeMove(Move move);
@@ -136,6 +145,7 @@ class Board {
     // passant) with a well-formed record, worked out without making it.
     bool KeepsKingSafe(Move move);
     void AddEnPassant(MoveList& list);
+    void AddCastling(MoveList& list);
     bool CastleAllowed(int to) const;
     // What the position's arrays imply, kept up to date so it is never recomputed. MakeMove
     // saves it and TakeBack restores it whole.

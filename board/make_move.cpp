@@ -135,6 +135,30 @@ inline void Board::Lift(int square) {
     piece[square] = EMPTY;
 }
 
+std::uint64_t Board::KeyAfter(Move move) const {
+    const int from = move.from;
+    const int to = move.to;
+    const int us = side;
+    const int them = Other(us);
+    const int taken = us == WHITE ? to + 8 : to - 8;  // the pawn an en-passant capture takes
+    const int moving = piece[from];
+    const int placed = (move.bits & PROMOTION) ? move.promote : moving;
+    auto man = [](int c, int p, int square) { return zobristKeys[(c * 6 + p) * 64 + square]; };
+    std::uint64_t key = PositionKey() ^ blackToMoveKey;
+    key ^= man(us, moving, from) ^ man(us, placed, to);
+    if (piece[to] != EMPTY) key ^= man(them, piece[to], to);
+    if ((move.bits & EN_PASSANT) && colour[taken] != NO_COLOUR)
+        key ^= man(colour[taken], piece[taken], taken);
+    if (move.bits & CASTLE)
+        if (const CastleRule* rule = FindCastleRule(to))
+            key ^= man(us, ROOK, rule->rookFrom) ^ man(us, ROOK, rule->rookTo);
+    key ^=
+        castlingKeys[castle & 15] ^ castlingKeys[castle & CASTLE_MASK[from] & CASTLE_MASK[to] & 15];
+    if (enPassant >= 0) key ^= enPassantKeys[enPassant & 63];
+    if (move.bits & DOUBLE_PUSH) key ^= enPassantKeys[taken & 63];
+    return key;
+}
+
 bool Board::MakeMove(Move move) {
     if (!IsWellFormed(move)) return false;
     const int from = move.from;

@@ -199,15 +199,42 @@ void Board::Generate(Kinds kinds) {
         for (std::uint64_t men = ours & derived.pieceBits[p]; men != 0; men &= men - 1)
             GeneratePieceMoves(list, std::countr_zero(men), p, kinds);
 
-    // Castling is listed on the rights alone; MakeMove decides whether it can be made.
-    if (kinds != Kinds::CAPTURES) {
-        for (const bool queenSide : {false, true}) {
-            const CastleRule& rule = CastleRuleFor(side, queenSide);
-            if (castle & rule.right) AddTo(list, CastleMove(rule));
-        }
-    }
-
+    if (kinds != Kinds::CAPTURES) AddCastling(list);
     if (kinds != Kinds::QUIETS) AddEnPassant(list);
+}
+
+// Castling is listed on the rights alone; MakeMove decides whether it can be made.
+void Board::AddCastling(MoveList& list) {
+    for (const bool queenSide : {false, true}) {
+        const CastleRule& rule = CastleRuleFor(side, queenSide);
+        if (castle & rule.right) AddTo(list, CastleMove(rule));
+    }
+}
+
+// Generates the moves of the man on the move's origin square alone (all the pawns' for a
+// pawn), into the current ply's list, which is left empty.
+bool Board::FindGenerated(Move move, MoveEntry& found) {
+    const int from = move.from;
+    if (from < 0 || from > 63 || colour[from] != side) return false;
+    MoveList& list = CurrentMoves();
+    list.clear();
+    const int p = piece[from];
+    if (p == PAWN) {
+        GeneratePawnMoves(list, Kinds::ALL);
+        AddEnPassant(list);
+    } else {
+        GeneratePieceMoves(list, from, p, Kinds::ALL);
+        if (p == KING) AddCastling(list);
+    }
+    bool listed = false;
+    for (const MoveEntry& entry : list)
+        if (entry.move == move) {
+            found = entry;
+            listed = true;
+            break;
+        }
+    list.clear();
+    return listed;
 }
 
 void Board::GenerateMoves() {

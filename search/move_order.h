@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+#include "board/board.h"
 #include "board/move_list.h"
+#include "board/tables.h"
 #include "board/types.h"
 
 namespace vardo {
@@ -41,6 +43,35 @@ class MoveOrder {
         }
     }
 
+    // The order of a node below the root that is not one ply above the horizon, where every
+    // order gives the same score and the search's own is used: captures and promotions first,
+    // best ordering score first, except captures by a man worth more than its victim onto a
+    // square the other side attacks, which likely lose material and come last; then the
+    // killers; then the other quiet moves by their successes.
+    void PrepareOwn(const Board& board, const MoveList& moves, const TieBreaks& ties, int first,
+                    int end) {
+        rangeFirst = first;
+        rangeEnd = end;
+        const int them = Other(board.side);
+        for (int i = first; i < end; ++i) {
+            const Move move = moves[i].move;
+            const std::int64_t score = moves[i].score;
+            std::int64_t key;
+            if (move.bits & (CAPTURE | PROMOTION)) {
+                const bool losing =
+                    (move.bits & CAPTURE) && !(move.bits & EN_PASSANT) &&
+                    captureValue[board.piece[move.from]] > captureValue[board.piece[move.to]] &&
+                    board.Attacked(move.to, them);
+                key = (losing ? 0 : 3 * CLASS) + score;
+            } else if (move == ties.killers[0] || move == ties.killers[1]) {
+                key = 2 * CLASS + (move == ties.killers[0]);
+            } else {
+                key = CLASS + ties.successes[move.from][move.to];
+            }
+            keys[i] = key;
+        }
+    }
+
     // Puts at index i the entry with the highest key among those of the prepared range from
     // i on. The range's first pick selects; its second sorts the rest at once, since a node
     // that did not cut off after its first move usually tries them all.
@@ -71,6 +102,8 @@ class MoveOrder {
     // outranks both killers.
     static constexpr std::uint32_t KILLER_BONUS = 1u << 16;
     static constexpr std::uint32_t LINE_BONUS = 1u << 18;
+    // PrepareOwn's classes: losing captures, quiet moves, killers, other captures.
+    static constexpr std::int64_t CLASS = std::int64_t{1} << 56;
 
     void Swap(MoveList& moves, int a, int b) {
         if (a == b) return;

@@ -10,14 +10,6 @@ namespace vardo {
 namespace {
 // Highest success count; MoveOrder ranks a killer above any count.
 constexpr int SUCCESS_COUNT_LIMIT = 60000;
-
-// The index of `move` in `moves` from `first` on; -1 when it is not there.
-int FindMove(const MoveList& moves, Move move, int first) {
-    for (int i = first; i < moves.size(); ++i)
-        if (moves[i].move == move) return i;
-    return -1;
-}
-
 }  // namespace
 
 Searcher::Searcher(std::size_t hashMegabytes) : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {
@@ -98,73 +90,26 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         }
     }
 
-    // Step 5. Generate; the list of this ply stays in place while deeper plies are searched.
-    // The table's move comes first when it is among the generated moves. The rest is put in
-    // order one move at a time, as the moves are tried: best ordering score first, and among
-    // equal scores the previous iteration's move here, the killers, and the moves that caused
-    // most successes.
-    //
-    // While every history count is below the promotion score, every capture and promotion
-    // ranks above every quiet move, so the captures and promotions are ordered and tried
-    // first, and the quiet moves only when none of them cuts off. One node in two cuts off
-    // before. One ply above the horizon the quiet moves are not even generated until then.
-    b.GenerateCapturesUnsorted();
-    MoveList& moves = b.CurrentMoves();
-    const bool capturesFirst = historyPeak < PROMOTION_SCORE;
-    bool quietsToAdd = capturesFirst && depth == 1;
-    int captureEnd = moves.size();
-    if (!quietsToAdd) b.AddQuietMoves();
-    int first = 0;  // the first index the ordering picks for
-    if (!tableMove.IsNull()) {
-        int found = FindMove(moves, tableMove, 0);
-        if (found < 0 && quietsToAdd && !(tableMove.bits & (CAPTURE | PROMOTION))) {
-            b.AddQuietMoves();
-            quietsToAdd = false;
-            found = FindMove(moves, tableMove, captureEnd);
-        }
-        if (found >= 0) {
-            const MoveEntry entry = moves[found];
-            for (int j = found; j > 0; --j) moves[j] = moves[j - 1];
-            moves[0] = entry;
-            first = 1;
-            if (found >= captureEnd) ++captureEnd;  // a quiet move moved ahead of the captures
-        }
-    }
+    // Step 5. What breaks ties between moves of equal ordering score: the previous
+    // iteration's move here, the killers, and the moves that caused most successes.
     TieBreaks ties;
     if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
     ties.killers[0] = killers[ply][0];
     ties.killers[1] = killers[ply][1];
     ties.successes = successes[b.side];
-    MoveOrder& order = orders[ply];
-    int rangeEnd = capturesFirst ? captureEnd : moves.size();
-    order.Prepare(moves, ties, first, rangeEnd);
 
-    // Step 6. Search every legal move in that order: the first with the whole window, the
-    // others with a null window at alpha, which tells whether they raise it; one that does
-    // is searched again with the whole window for its score and line (principal variation
-    // search). Each returns the score the whole window would give wherever that matters.
+    // Searching a move: the first legal one with the whole window, the others with a null
+    // window at alpha, which tells whether they raise it; one that does is searched again
+    // with the whole window for its score and line (principal variation search). Each returns
+    // the score the whole window would give wherever that matters. False for an illegal move.
     Line childLine;
     bool hasLegalMove = false;
-    Move bestMove;
-    for (int i = 0;; ++i) {
-        if (i == rangeEnd) {
-            // The captures and promotions are done: on to the quiet moves.
-            if (quietsToAdd) {
-                b.AddQuietMoves();
-                quietsToAdd = false;
-            }
-            if (i == moves.size()) break;
-            rangeEnd = moves.size();
-            order.Prepare(moves, ties, i, rangeEnd);
-        }
-        if (i >= first) order.PickNext(moves, i);
-        const MoveEntry entry = moves[i];
-        if (!b.MakeMove(entry.move)) continue;
-        if (depth > 1) table.Prefetch(b.PositionKey());
+    auto searchMove = [&](const MoveEntry& entry, int& score) {
+        if (depth > 1) table.Prefetch(b.KeyAfter(entry.move));
+        if (!b.MakeMove(entry.move)) return false;
         childLine.clear();  // a child's line never carries moves from a sibling's search
         const bool followsLine = entry.move == ties.lineMove;
         if (followsLine) linePlies = ply + 1;
-        int score;
         if (!hasLegalMove || beta - alpha == 1) {
             score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
         } else {
@@ -177,10 +122,12 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         hasLegalMove = true;
         if (followsLine) linePlies = ply;
         b.TakeBack();
-        if (score <= alpha) continue;
-
-        // The move raises alpha: it heads the line, and it is rewarded for ordering, more the
-        // deeper it stands.
+        return true;
+    };
+    // A move that raises alpha heads the line, and it is rewarded for ordering, more the
+    // deeper it stands. True when it reaches beta: the node is done.
+    Move bestMove;
+    auto raisesToBeta = [&](const MoveEntry& entry, int score) {
         line.Assign(entry, childLine);
         std::int32_t& history = b.historyTable[entry.move.from][entry.move.to];
         history += static_cast<int>(b.plyMoves.size());
@@ -188,13 +135,67 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
         if (score >= beta) {
             table.Store(key, entry.move, beta, depth, Bound::LOWER, pathFree);
-            return beta;
+            return true;
         }
         alpha = score;
         bestMove = entry.move;
+        return false;
+    };
+
+    // Step 6. The table's move first, when the generators list it, before the other moves
+    // are generated: it cuts off often enough that they are then never needed.
+    MoveEntry tableEntry;
+    const bool tableFirst = !tableMove.IsNull() && b.FindGenerated(tableMove, tableEntry);
+    if (tableFirst) {
+        int score;
+        if (searchMove(tableEntry, score) && score > alpha && raisesToBeta(tableEntry, score))
+            return beta;
     }
 
-    // Step 7. No legal move: checkmate (quicker mates score further from zero) or stalemate.
+    // Step 7. Generate; the list of this ply stays in place while deeper plies are searched.
+    // It is put in order one move at a time, as the moves are tried: best ordering score
+    // first, then by the tie-breaks. Below the root, where every order gives the same score,
+    // MoveOrder::PrepareOwn's order instead.
+    //
+    // While every history count is below the promotion score, every capture and promotion
+    // ranks above every quiet move, so the captures and promotions are ordered and tried
+    // first, and the quiet moves only when none of them cuts off. One node in two cuts off
+    // before. One ply above the horizon the quiet moves are not even generated until then,
+    // and those nodes order as the root does.
+    b.GenerateCapturesUnsorted();
+    MoveList& moves = b.CurrentMoves();
+    const bool capturesFirst = historyPeak < PROMOTION_SCORE;
+    bool quietsToAdd = capturesFirst && depth == 1;
+    const int captureEnd = moves.size();
+    if (!quietsToAdd) b.AddQuietMoves();
+    MoveOrder& order = orders[ply];
+    const bool ownOrder = ply > 0 && !quietsToAdd;
+    int rangeEnd = capturesFirst && !ownOrder ? captureEnd : moves.size();
+    if (ownOrder)
+        order.PrepareOwn(b, moves, ties, 0, rangeEnd);
+    else
+        order.Prepare(moves, ties, 0, rangeEnd);
+
+    // Step 8. Search every other legal move in that order.
+    for (int i = 0;; ++i) {
+        if (i == rangeEnd) {
+            // The captures and promotions are done: on to the quiet moves.
+            if (quietsToAdd) {
+                b.AddQuietMoves();
+                quietsToAdd = false;
+            }
+            if (i == moves.size()) break;
+            rangeEnd = moves.size();
+            order.Prepare(moves, ties, i, rangeEnd);
+        }
+        order.PickNext(moves, i);
+        const MoveEntry entry = moves[i];
+        if (tableFirst && entry.move == tableEntry.move) continue;
+        int score;
+        if (searchMove(entry, score) && score > alpha && raisesToBeta(entry, score)) return beta;
+    }
+
+    // Step 9. No legal move: checkmate (quicker mates score further from zero) or stalemate.
     if (!hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
     table.Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT,
                 pathFree);

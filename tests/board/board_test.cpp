@@ -1,6 +1,8 @@
 // The Board as a value: reset, reading FEN text, the position key and copies.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <map>
 #include <random>
 #include <string>
 
@@ -12,6 +14,7 @@ namespace {
 
 using test::FromFen;
 using test::Sq;
+using test::WalkRandomGames;
 
 TEST(BoardState, ResetGivesTheInitialPositionWithEmptyHistory) {
     Board board;
@@ -215,6 +218,78 @@ TEST(Characters, PieceLettersRoundTrip) {
     EXPECT_EQ(PieceLetter(EMPTY), ' ');
     EXPECT_EQ(LetterPiece('x'), EMPTY);
     EXPECT_EQ(LetterPiece('O'), EMPTY);
+}
+
+// The search's key: the same for the same position however it was reached, different when the
+// side to move, the castling rights or the en-passant square differ; kept by make and take
+// back and foreseen by KeyAfter for every generated move.
+TEST(PositionKey, FollowsThePositionThroughMovesAndTakeBacks) {
+    Board byKnights;
+    for (const char* move : {"Nf3", "Nf6", "Nc3", "Nc6"})
+        byKnights.MakeMove(ParseMove(move, byKnights).move);
+    Board otherOrder;
+    for (const char* move : {"Nc3", "Nc6", "Nf3", "Nf6"})
+        otherOrder.MakeMove(ParseMove(move, otherOrder).move);
+    EXPECT_EQ(byKnights.PositionKey(), otherOrder.PositionKey());
+    const std::string placement = "r1bqkb1r/pppppppp/2n2n2/8/8/2N2N2/PPPPPPPP/R1BQKB1R";
+    EXPECT_EQ(FromFen(placement + " w KQkq - 4 3").PositionKey(), byKnights.PositionKey());
+    for (const char* other : {" b KQkq - 4 3", " w Kkq - 4 3"})
+        EXPECT_NE(FromFen(placement + other).PositionKey(), byKnights.PositionKey()) << other;
+    EXPECT_NE(
+        FromFen("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3").PositionKey(),
+        FromFen("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq - 0 3").PositionKey());
+
+    WalkRandomGames(7, 40, [](Board& board, const std::string& fen, int ply) {
+        const std::uint64_t key = board.PositionKey();
+        board.GenerateMovesUnsorted();
+        const MoveList moves = board.CurrentMoves();
+        for (const MoveEntry& entry : moves) {
+            const std::uint64_t foreseen = board.KeyAfter(entry.move);
+            if (!board.MakeMove(entry.move)) continue;
+            Board fresh(board);
+            fresh.Refresh();
+            ASSERT_EQ(board.PositionKey(), foreseen) << fen << " ply " << ply;
+            ASSERT_EQ(fresh.PositionKey(), foreseen) << fen << " ply " << ply;
+            board.TakeBack();
+            ASSERT_EQ(board.PositionKey(), key) << fen << " ply " << ply;
+        }
+    });
+}
+
+// FindGenerated answers exactly as a search of the whole generated list would, for every
+// record the generators could make in the position (any squares, flags and promotion piece).
+TEST(FindGenerated, AgreesWithTheWholeList) {
+    const int flagSets[] = {0,
+                            CAPTURE,
+                            CASTLE,
+                            PAWN_MOVE,
+                            PAWN_MOVE | CAPTURE,
+                            PAWN_MOVE | DOUBLE_PUSH,
+                            PAWN_MOVE | EN_PASSANT | CAPTURE,
+                            PAWN_MOVE | PROMOTION,
+                            PAWN_MOVE | CAPTURE | PROMOTION};
+    WalkRandomGames(11, 8, [&](Board& board, const std::string& fen, int ply) {
+        board.GenerateMovesUnsorted();
+        std::map<std::uint32_t, MoveEntry> listed;
+        for (const MoveEntry& entry : board.CurrentMoves())
+            listed[std::bit_cast<std::uint32_t>(entry.move)] = entry;
+        for (int from = 0; from < 64; ++from)
+            for (int to = 0; to < 64; ++to)
+                for (const int bits : flagSets)
+                    for (int promote = 0; promote <= QUEEN; ++promote) {
+                        if ((promote != 0) != ((bits & PROMOTION) != 0)) continue;
+                        const Move move{
+                            static_cast<std::int8_t>(from), static_cast<std::int8_t>(to),
+                            static_cast<std::uint8_t>(promote), static_cast<std::uint8_t>(bits)};
+                        const auto it = listed.find(std::bit_cast<std::uint32_t>(move));
+                        MoveEntry found;
+                        ASSERT_EQ(board.FindGenerated(move, found), it != listed.end())
+                            << fen << " ply " << ply << " " << from << "-" << to << " " << bits;
+                        if (it != listed.end()) {
+                            ASSERT_EQ(found, it->second);
+                        }
+                    }
+    });
 }
 
 }  // namespace
