@@ -6,7 +6,8 @@
 # Builds OLD_COMMIT's engine library in a temporary worktree (removed on exit), links this
 # tree's tools/vardo_depths.cpp against it, builds this tree's vardo-depths in build/, and
 # searches each position with both, one after the other: the bench's positions (read from
-# tools/vardo_bench.cpp) and tests/data/search-positions.epd. Every completed depth must have
+# tools/vardo_bench.cpp), tests/data/search-positions.epd and tests/data/draw-positions.epd
+# (where the fifty-move rule and repetitions decide, some with a game history of moves). Every completed depth must have
 # the same score in both; each difference is printed and the script exits 1. Then it prints,
 # per position, the nodes and milliseconds each needed to complete its deepest depth
 # (MAX_DEPTH, or less where a mate ended the search), and the totals.
@@ -50,22 +51,25 @@ cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$work/old/build/CMakeCache.txt"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2 --target vardo-depths >/dev/null
 
-# The positions, one a line, with a name each: b1.. for the bench's, s1.. for the others.
+# The positions, one a line, with a name each: b1.. for the bench's, s1.. for the others, d1..
+# for those where draws decide.
 sed -n '/POSITIONS\[\] = {/,/^};/s/^ *"\(.*\)",$/\1/p' tools/vardo_bench.cpp >"$work/bench.epd"
 grep -Ev '^[[:space:]]*(#|$)' tests/data/search-positions.epd >"$work/search.epd"
+grep -Ev '^[[:space:]]*(#|$)' tests/data/draw-positions.epd >"$work/draw.epd"
 bench_count=$(wc -l <"$work/bench.epd")
 search_count=$(wc -l <"$work/search.epd")
+draw_count=$(wc -l <"$work/draw.epd")
 if [ "$bench_count" -eq 0 ]; then
     echo "compare_search: no positions found in tools/vardo_bench.cpp" >&2
     exit 2
 fi
-echo "positions: $bench_count bench + $search_count others, depths 1 to $depth"
+echo "positions: $bench_count bench + $search_count others + $draw_count with draws, depths 1 to $depth"
 
 # Each position is searched by the old and then the new build before the next one, so that a
 # change in the machine's load falls on both alike. Lines: name depth score nodes ms.
 : >"$work/old.txt"
 : >"$work/new.txt"
-for set in bench search; do
+for set in bench search draw; do
     n=0
     while IFS= read -r fen; do
         n=$((n + 1))

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -284,6 +285,87 @@ TEST_F(SearchTest, RememberedOrderingChangesNoIterationScore) {
 
 // Keys order by ordering score first whatever the tie-breaks say; ties go to the killers and
 // the line's move.
+// The table keeps its entries from one search to the next, and a position met again may carry
+// another history. Each pair here is one position with two histories whose draws differ,
+// searched one after the other to the same depth with the same table: the second search meets
+// the first one's entries at exactly their depths, and a table that took their scores would
+// carry a score across the histories.
+// - A mate a few moves ahead, with a fresh halfmove clock and with a clock of 97, where the
+//   fifty-move draw comes first (either way round).
+// - A position Black can repeat once more for a draw after shuffling a bishop and a knight out
+//   and back, and the same position set up with the same clock but no history, where the
+//   repetition test has nothing to count.
+TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
+    constexpr const char* MATE = "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - ";
+    const Board fresh = FromFen(std::string(MATE) + "0 1");
+    const Board late = FromFen(std::string(MATE) + "97 90");
+    constexpr const char* SHUFFLE = "3q1rk1/p4pp1/2pb3p/3p4/6Pr/1PNQ4/P1PB1PP1/4RRK1 b - - ";
+    Board shuffled = FromFen(std::string(SHUFFLE) + "0 1");
+    for (const char* move : {"d6b8", "c3b5", "b8d6", "b5c3"}) Play(shuffled, move);
+    shuffled.ClearPlyState();
+    const Board setUp = FromFen(std::string(SHUFFLE) + "4 3");
+
+    auto untabled = [](const Board& board, int depth) {
+        Searcher reference(0);
+        reference.board = std::make_unique<Board>(board);
+        Line line;
+        return reference.AlphaBeta(-MATE_SCORE, MATE_SCORE, depth, line);
+    };
+    EXPECT_EQ(untabled(fresh, 4), MATE_SCORE);
+    EXPECT_EQ(untabled(late, 4), 0);
+    EXPECT_EQ(untabled(shuffled, 5), 0);
+    EXPECT_LT(untabled(setUp, 5), -100);
+
+    struct Pair {
+        const Board* first;
+        const Board* second;
+        int depth;
+    };
+    for (const Pair& pair : {Pair{&fresh, &late, 4}, Pair{&late, &fresh, 4},
+                             Pair{&setUp, &shuffled, 5}, Pair{&shuffled, &setUp, 5}}) {
+        Searcher tabled(1);
+        Line line;
+        for (const Board* board : {pair.first, pair.second}) {
+            tabled.board = std::make_unique<Board>(*board);
+            EXPECT_EQ(tabled.AlphaBeta(-MATE_SCORE, MATE_SCORE, pair.depth, line),
+                      untabled(*board, pair.depth));
+        }
+    }
+}
+
+// A table entry's score is another tree's unless it was stored at exactly the remaining depth
+// of the node that reads it: here an entry of a deeper search of the same position, met at a
+// shallower depth in the same iteration, would change the score at depth 6.
+TEST_F(SearchTest, OnlyEntriesOfTheSameDepthEndANode) {
+    const Board board = FromFen("7k/p7/1R5K/6r1/6p1/6P1/8/8 w - - 0 1");
+    Recorder withTable, withoutTable;
+    Searcher(1).Search(board, &withTable, 6);
+    Searcher(0).Search(board, &withoutTable, 6);
+    ASSERT_EQ(withTable.reports.size(), 6u);
+    ASSERT_EQ(withoutTable.reports.size(), 6u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(withTable.reports[i].score, withoutTable.reports[i].score) << "depth " << i + 1;
+}
+
+// The line runs down to the horizon even where the table holds the scores of its positions at
+// exactly their depths, as it does for the next turn when the game has followed the line: a
+// node with a window wider than one point never ends on an entry.
+TEST_F(SearchTest, LinesReachTheHorizonThroughStoredPositions) {
+    for (const char* fen :
+         {KIWIPETE, "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10"}) {
+        Board board = FromFen(fen);
+        Line expected;
+        AlphaBeta(board, -MATE_SCORE, MATE_SCORE, 5, expected);
+        ASSERT_EQ(expected.size(), 5) << fen;
+        for (int ply = 1; ply <= 2; ++ply) {
+            ASSERT_TRUE(board.MakeMove(expected[ply - 1].move));
+            Line line;
+            AlphaBeta(board, -MATE_SCORE, MATE_SCORE, 5 - ply, line);
+            EXPECT_EQ(line.size(), 5 - ply) << fen << " after " << ply;
+        }
+    }
+}
+
 TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
     MoveList moves;
     for (int i = 0; i < 40; ++i)
