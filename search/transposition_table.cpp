@@ -8,11 +8,11 @@
 namespace vardo {
 
 TranspositionTable::~TranspositionTable() {
-    FreeLarge(buckets);
+    FreeLarge(buckets, bucketCount * sizeof(Bucket));
 }
 
 std::size_t TranspositionTable::Resize(std::size_t megabytes) {
-    FreeLarge(buckets);
+    FreeLarge(buckets, bucketCount * sizeof(Bucket));
     buckets = nullptr;
     bucketCount = 0;
     // A table that fills more than half the machine's memory would leave the system swapping
@@ -29,12 +29,15 @@ std::size_t TranspositionTable::Resize(std::size_t megabytes) {
         }
     }
     generation = 0;
+    used.store(false, std::memory_order_relaxed);
     return Megabytes();
 }
 
 void TranspositionTable::Clear() {
-    if (bucketCount != 0) std::memset(static_cast<void*>(buckets), 0, bucketCount * sizeof(Bucket));
+    if (used.load(std::memory_order_relaxed))
+        std::memset(static_cast<void*>(buckets), 0, bucketCount * sizeof(Bucket));
     generation = 0;
+    used.store(false, std::memory_order_relaxed);
 }
 
 std::uint64_t TranspositionTable::Pack(Move move, int score, int depth, Bound bound, bool pathFree,
@@ -92,6 +95,7 @@ void TranspositionTable::Store(std::uint64_t key, Move move, int score, int dept
         }
     }
     const std::uint64_t data = Pack(move, score, depth, bound, pathFree, generation);
+    if (!used.load(std::memory_order_relaxed)) used.store(true, std::memory_order_relaxed);
     Write(target->data, data);
     Write(target->check, key ^ data);
 }

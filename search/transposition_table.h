@@ -103,6 +103,9 @@ class TranspositionTable {
     Bucket* buckets = nullptr;  // from AllocateLarge
     std::size_t bucketCount = 0;
     unsigned generation = 0;
+    // Whether an entry has been stored since the table was allocated or cleared: a table that
+    // holds none need not be cleared, so its pages stay untouched until a search uses them.
+    std::atomic<bool> used{false};
 };
 
 }  // namespace vardo

@@ -3,14 +3,16 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 
 namespace vardo {
 
 namespace {
 constexpr std::size_t HUGE_PAGE_BYTES = std::size_t{2} << 20;
-constexpr std::size_t CACHE_LINE_BYTES = 64;
+
+std::size_t Rounded(std::size_t bytes) {
+    return (bytes + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES;
+}
 }  // namespace
 
 std::size_t PhysicalMemoryBytes() {
@@ -21,22 +23,28 @@ std::size_t PhysicalMemoryBytes() {
 }
 
 void* AllocateLarge(std::size_t bytes) {
-    if (bytes == 0) return nullptr;
-    const std::size_t alignment = bytes >= HUGE_PAGE_BYTES ? HUGE_PAGE_BYTES : CACHE_LINE_BYTES;
-    const std::size_t rounded = (bytes + alignment - 1) / alignment * alignment;
-    void* block = std::aligned_alloc(alignment, rounded);
-    if (block == nullptr) return nullptr;
+    if (bytes == 0 || bytes > SIZE_MAX - 2 * HUGE_PAGE_BYTES) return nullptr;
+    const std::size_t size = Rounded(bytes);
+    // An anonymous mapping comes zeroed. One huge page more than needed is mapped, so that an
+    // aligned block can be cut from it; the ends left over are given back.
+    const std::size_t mapped = size + HUGE_PAGE_BYTES;
+    void* area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(area);
+    const std::uintptr_t aligned = (start + HUGE_PAGE_BYTES - 1) & ~(HUGE_PAGE_BYTES - 1);
+    if (aligned > start) munmap(area, aligned - start);
+    const std::size_t tail = start + mapped - (aligned + size);
+    if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
+    void* block = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
     // Only advice: where huge pages are not to be had, ordinary pages serve the same.
-    if (alignment == HUGE_PAGE_BYTES) madvise(block, rounded, MADV_HUGEPAGE);
+    madvise(block, size, MADV_HUGEPAGE);
 #endif
-    // Zeroing touches every page now, so the pages are in place before the first search.
-    std::memset(block, 0, rounded);
     return block;
 }
 
-void FreeLarge(void* block) {
-    std::free(block);
+void FreeLarge(void* block, std::size_t bytes) {
+    if (block != nullptr) munmap(block, Rounded(bytes));
 }
 
 }  // namespace vardo
