@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -102,6 +103,34 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
               (std::vector<std::string>{"vardo: unknown option '--bogus'",
                                         "Usage: vardo [--hash MB] | --help | --version"}));
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
+}
+
+// A table larger than the machine can give is reduced, and the program says so on standard
+// error and in the log, then plays as usual.
+TEST(Arguments, AnOversizedTableIsReducedWithAMessage) {
+    testing::ScratchDir dir;
+    const std::string program = std::string(VARDO_BINARY_DIR) + "/vardo";
+    const std::string command = "cd '" + dir.Path().string() +
+                                "' && printf 'ping 1\\nquit\\n' | '" + program +
+                                "' --hash 1048576 >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    const std::vector<std::string> err = testing::FileLines(dir / "err.txt");
+    ASSERT_EQ(err.size(), 1u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(err[0], match,
+                                 std::regex("vardo: a hash table of 1048576 MB is more than this "
+                                            "machine can give; using ([0-9]+) MB")))
+        << err[0];
+    const unsigned long used = std::stoul(match[1]);
+    EXPECT_GT(used, 0u);
+    EXPECT_LT(used, 1048576u);
+    EXPECT_EQ(testing::FileLines(dir / "out.txt").back(), "pong 1");
+    bool logged = false;
+    for (const std::string& line : testing::FileLines(dir / "vardo0.72.log"))
+        logged |= line.ends_with(";Warning  ;(Main) Hash table reduced;1048576 MB asked, " +
+                                 std::string(match[1]) + " MB allocated");
+    EXPECT_TRUE(logged);
 }
 
 }  // namespace
