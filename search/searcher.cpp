@@ -195,7 +195,11 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         if (searchMove(entry, score) && score > alpha && raisesToBeta(entry, score)) return beta;
     }
 
-    // Step 9. No legal move: checkmate (quicker mates score further from zero) or stalemate.
+    // Step 9. No legal move: checkmate (quicker mates score further from zero) or stalemate,
+    // returned as they are and not stored, as they cost no more than a probe. Otherwise the
+    // node's result goes to the table: the value is at most alpha when no move raised it, and
+    // exactly alpha when one did (a move that reached beta stored a lower bound above). A
+    // stopped search throws past every store, so only completed nodes are stored.
     if (!hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
     table.Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT,
                 pathFree);

@@ -83,7 +83,8 @@ class Searcher {
     // Searches `board` to `depth` plies with the window alpha..beta, fail-hard: the result
     // lies within the window except the mate, stalemate and draw scores, returned as they are.
     // `line` receives the principal variation whenever a move raises alpha. The position the
-    // call starts from is a root: draw tests are made only at the nodes below it.
+    // call starts from is a root: draw tests are made and the table is read only at the nodes
+    // below it, and its moves are tried in the generators' order with the tie-breaks.
     // Throws StopSignal when stopFlag is raised.
     int AlphaBeta(int alpha, int beta, int depth, Line& line) {
         MeasureHistoryPeak();

@@ -305,30 +305,32 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
     shuffled.ClearPlyState();
     const Board setUp = FromFen(std::string(SHUFFLE) + "4 3");
 
+    // Each board with its depth and the score a search without a table gives it.
+    struct Case {
+        const Board* board;
+        int depth;
+        int score;
+    };
     auto untabled = [](const Board& board, int depth) {
         Searcher reference(0);
         reference.board = std::make_unique<Board>(board);
         Line line;
-        return reference.AlphaBeta(-MATE_SCORE, MATE_SCORE, depth, line);
+        return Case{&board, depth, reference.AlphaBeta(-MATE_SCORE, MATE_SCORE, depth, line)};
     };
-    EXPECT_EQ(untabled(fresh, 4), MATE_SCORE);
-    EXPECT_EQ(untabled(late, 4), 0);
-    EXPECT_EQ(untabled(shuffled, 5), 0);
-    EXPECT_LT(untabled(setUp, 5), -100);
+    const Case mate = untabled(fresh, 4), drawn = untabled(late, 4);
+    const Case repeated = untabled(shuffled, 5), lost = untabled(setUp, 5);
+    EXPECT_EQ(mate.score, MATE_SCORE);
+    EXPECT_EQ(drawn.score, 0);
+    EXPECT_EQ(repeated.score, 0);
+    EXPECT_LT(lost.score, -100);
 
-    struct Pair {
-        const Board* first;
-        const Board* second;
-        int depth;
-    };
-    for (const Pair& pair : {Pair{&fresh, &late, 4}, Pair{&late, &fresh, 4},
-                             Pair{&setUp, &shuffled, 5}, Pair{&shuffled, &setUp, 5}}) {
+    for (const auto& [first, second] : {std::pair{mate, drawn}, std::pair{drawn, mate},
+                                        std::pair{lost, repeated}, std::pair{repeated, lost}}) {
         Searcher tabled(1);
         Line line;
-        for (const Board* board : {pair.first, pair.second}) {
-            tabled.board = std::make_unique<Board>(*board);
-            EXPECT_EQ(tabled.AlphaBeta(-MATE_SCORE, MATE_SCORE, pair.depth, line),
-                      untabled(*board, pair.depth));
+        for (const Case& next : {first, second}) {
+            tabled.board = std::make_unique<Board>(*next.board);
+            EXPECT_EQ(tabled.AlphaBeta(-MATE_SCORE, MATE_SCORE, next.depth, line), next.score);
         }
     }
 }
