@@ -105,10 +105,10 @@ awk '
         for (i = 1; i <= n; ++i) {
             p = names[i]
             d = oldDepth[p] == newDepth[p] ? oldDepth[p] : oldDepth[p] "/" newDepth[p]
-            printf "%-6s %5s %12d %12d %9d %9d\n", p, d, oldNodes[p], newNodes[p], oldMs[p], newMs[p]
+            printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", p, d, oldNodes[p], newNodes[p], oldMs[p], newMs[p]
             on += oldNodes[p]; nn += newNodes[p]; ot += oldMs[p]; nt += newMs[p]
         }
-        printf "%-6s %5s %12d %12d %9d %9d\n", "total", "", on, nn, ot, nt
+        printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", "total", "", on, nn, ot, nt
         printf "nodes new/old %.3f   time old/new %.3f\n", on ? nn / on : 0, nt ? ot / nt : 0
     }' "$work/old.txt" "$work/new.txt"
 exit $status
