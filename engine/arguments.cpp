@@ -11,7 +11,7 @@ namespace vardo {
 
 namespace {
 
-constexpr const char* USAGE = "Usage: vardo [--hash MB] | --help | --version";
+constexpr const char* USAGE = "Usage: vardo [--hash MB] [--threads N] | --help | --version";
 
 // Exit status of a command used the wrong way, as the shell's own tools use it.
 constexpr int MISUSE_STATUS = 2;
@@ -38,6 +38,16 @@ bool ParseHashMegabytes(const char* text, std::size_t& megabytes) {
     return true;
 }
 
+bool ParseThreads(const char* text, int& threads) {
+    const char* end = text + std::strlen(text);
+    int value = 0;
+    const auto [ptr, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || ptr != end || end == text || value < 0 || value > MAX_THREADS)
+        return false;
+    threads = value;
+    return true;
+}
+
 std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostream& out,
                                    std::ostream& err, EngineOptions& options) {
     if (argc == 2 && std::string_view(argv[1]) == "--version") {
@@ -51,10 +61,11 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
             << "Without arguments it reads moves and commands from standard input: type \"new\",\n"
             << "then \"st 5\" to give it five seconds a move. \"help\" lists some commands, and\n"
             << "vardo(6) all of them.\n"
-            << "  --hash MB  size of the transposition table in megabytes (default "
+            << "  --hash MB    size of the transposition table in megabytes (default "
             << TranspositionTable::DEFAULT_MEGABYTES << ")\n"
-            << "  --help     show this text and exit\n"
-            << "  --version  show the version and exit\n"
+            << "  --threads N  search threads (default 1; 0: one per core)\n"
+            << "  --help       show this text and exit\n"
+            << "  --version    show the version and exit\n"
             << std::flush;
         return 0;
     }
@@ -64,6 +75,12 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
         if (argument == "--hash") {
             if (i + 1 == argc || !ParseHashMegabytes(argv[i + 1], read.hashMegabytes)) {
                 err << "vardo: --hash needs a size in megabytes from 0 to " << MAX_HASH_MEGABYTES;
+                return Misuse(err);
+            }
+            ++i;
+        } else if (argument == "--threads") {
+            if (i + 1 == argc || !ParseThreads(argv[i + 1], read.threads)) {
+                err << "vardo: --threads needs a number from 0 to " << MAX_THREADS;
                 return Misuse(err);
             }
             ++i;

@@ -1,6 +1,6 @@
 // The program's command-line arguments. Without any it plays; --version and --help answer on
 // the output and end the program at once, as other command-line chess engines do; --hash sets
-// the size of the transposition table for the session.
+// the size of the transposition table and --threads the number of search threads.
 #pragma once
 
 #include <cstddef>
@@ -18,18 +18,25 @@ std::string VersionLine();
 // What the arguments set for the session.
 struct EngineOptions {
     std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES;
+    int threads = 1;  // 0: one per core
 };
 
 // The largest table --hash takes, in megabytes; a size the machine cannot give is reduced
 // when the table is allocated.
 inline constexpr std::size_t MAX_HASH_MEGABYTES = std::size_t{1} << 20;
 
+// The most threads --threads takes.
+inline constexpr int MAX_THREADS = 256;
+
 // Reads a table size in megabytes, 0 to MAX_HASH_MEGABYTES, as --hash takes it; false for
 // anything else.
 bool ParseHashMegabytes(const char* text, std::size_t& megabytes);
+// Reads a thread count, 0 (one per core) to MAX_THREADS, as --threads takes it.
+bool ParseThreads(const char* text, int& threads);
 
 // Answers the arguments of `main` (argv[0] is the program's name and is not read). With none,
-// or only "--hash MB": nullopt, the options in `options`, and the engine is to start.
+// or only "--hash MB" and "--threads N": nullopt, the options in `options`, and the engine is
+// to start.
 // "--version" or "--help" alone: the version line or the usage text on `out`, exit status 0.
 // Anything else: what is wrong and a usage line on `err`, exit status 2. Nothing is written
 // when the engine is to start.

@@ -17,7 +17,9 @@ SessionLog::~SessionLog() {
 // (its thread starts with the command loop) and the default time control.
 Engine::Engine(std::istream& input, std::ostream& output, const std::string& bookFile,
                const std::string& logFile, const EngineOptions& options)
-    : sessionLog(logFile), searcher(options.hashMegabytes), console(input, output) {
+    : sessionLog(logFile),
+      searcher(options.hashMegabytes, options.threads),
+      console(input, output) {
     if (HashMegabytes() != options.hashMegabytes)
         LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
                    " MB asked, " + std::to_string(HashMegabytes()) + " MB allocated");

@@ -3,21 +3,21 @@
 # created on first use, with the book taken from the installation when the user has none.
 # The engine reads its book and writes its log in its working directory, so it never writes
 # into the caller's folder or a system folder. Arguments go to the engine unchanged; those that
-# only answer (--version, --help) or are refused get no folder set up: only "--hash MB" starts
-# a session.
+# only answer (--version, --help) or are refused get no folder set up: only "--hash MB" and
+# "--threads N" start a session.
 set -e
 here=$(dirname "$(readlink -f "$0")")
 prefix=$(dirname "$here")
 engine="$prefix/@VARDO_ENGINE_DIR@/vardo-engine"
 book="$prefix/@VARDO_BOOK_DIR@/vardo.bk"
-size_next=false
+value_next=false
 for arg in "$@"; do
-    if $size_next; then
-        size_next=false
+    if $value_next; then
+        value_next=false
         continue
     fi
     case $arg in
-    --hash) size_next=true ;;
+    --hash | --threads) value_next=true ;;
     *) exec "$engine" "$@" ;;
     esac
 done

@@ -27,17 +27,24 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     // Room for every record of the deepest line: a search never allocates.
     board->ReserveRecords(SEARCH_RECORD_ROOM);
     CopyGuard guard{*this};
+    // The helpers search alongside until this search ends, however it ends.
+    struct HelperGuard {
+        Searcher& searcher;
+        ~HelperGuard() { searcher.StopHelpers(); }
+    };
+    if (helperStop == nullptr) table.NewSearch();  // before any helper stores
+    StartHelpers(game);
+    HelperGuard helperGuard{*this};
     Line rootLine;
     const auto start = std::chrono::steady_clock::now();
     const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
 
-    // Step 2. Deepen one ply at a time; the first iteration ignores the stop flag.
-    honourStop = false;
-    table.NewSearch();
+    // Step 2. Deepen one ply at a time; the main thread's first iteration ignores the stop flag.
+    honourStop = helperStop != nullptr;
     previousLine.clear();
     for (auto& pair : killers) pair = {};
     try {
-        for (int depth = 1; depth <= lastDepth; ++depth) {
+        for (int depth = std::min(firstDepth, lastDepth); depth <= lastDepth; ++depth) {
             rootLine.clear();
             linePlies = 0;
             MeasureHistoryPeak();
@@ -48,7 +55,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
             if (listener) {
                 const std::chrono::duration<float> seconds =
                     std::chrono::steady_clock::now() - start;
-                listener->OnIteration(depth, nodes, seconds.count(),
+                listener->OnIteration(depth, AllNodes(), seconds.count(),
                                       board->side == BLACK ? -score : score, rootLine);
             }
 

@@ -2,41 +2,76 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
+#include "search/search_helper.h"
 #include "search/stop_flag.h"
+#include "support/log.h"
 
 namespace vardo {
 
 namespace {
 // Highest success count; MoveOrder ranks a killer above any count.
 constexpr int SUCCESS_COUNT_LIMIT = 60000;
-}  // namespace
-
-Searcher::Searcher(std::size_t hashMegabytes) : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {
-    table.Resize(hashMegabytes);
-}
-
-void Searcher::ClearOrderingMemory() {
-    std::memset(successes, 0, sizeof successes);
-    table.Clear();
-}
-
-// Killers are the two latest quiet moves of a ply that raised alpha. Success counts grow with
-// the square of the remaining depth, and are halved for the whole side when one would pass its
-// limit.
-void Searcher::RewardQuietMove(Move move, int ply, int depth) {
-    std::array<Move, 2>& pair = killers[ply];
-    if (!(pair[0] == move)) {
-        pair[1] = pair[0];
-        pair[0] = move;
-    }
-    auto& counts = successes[board->side];
+// Success counts grow with the square of the remaining depth, and are halved for the whole side
+// when one would pass its limit.
+void AddSuccess(std::uint16_t (&counts)[64][64], Move move, int depth) {
     const int reward = depth * depth;
     if (counts[move.from][move.to] + reward > SUCCESS_COUNT_LIMIT)
         for (auto& row : counts)
             for (std::uint16_t& count : row) count = static_cast<std::uint16_t>(count / 2);
     counts[move.from][move.to] = static_cast<std::uint16_t>(
         std::min(counts[move.from][move.to] + reward, SUCCESS_COUNT_LIMIT));
+}
+
+}  // namespace
+
+Searcher::Searcher(std::size_t hashMegabytes, int threads)
+    : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {
+    table.Resize(hashMegabytes);
+    if (threads == 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // Helpers start their iterations one ply apart, so that half of them are storing the
+    // entries of the next iteration while the main thread completes this one.
+    for (int k = 1; k < threads; ++k)
+        helpers.push_back(std::make_unique<SearchHelper>(*this, 1 + k % 2, helpersStop));
+}
+
+Searcher::~Searcher() = default;
+
+void Searcher::ClearOrderingMemory() {
+    std::memset(successes, 0, sizeof successes);
+    std::memset(rootSuccesses, 0, sizeof rootSuccesses);
+    table.Clear();
+    for (auto& helper : helpers) helper->ClearOrderingMemory();
+}
+
+void Searcher::StartHelpers(const Board& game) {
+    helpersStop = false;
+    for (auto& helper : helpers)
+        if (!helper->Begin(game)) LogWarning("(Main) Search helper didn't start");
+}
+
+void Searcher::StopHelpers() {
+    helpersStop = true;
+    for (auto& helper : helpers) helper->Wait();
+}
+
+std::uint32_t Searcher::AllNodes() const {
+    std::uint32_t all = nodes;
+    for (const auto& helper : helpers) all += helper->Nodes();
+    return all;
+}
+
+// Killers are the two latest quiet moves of a ply that raised alpha. The root's moves are
+// counted twice: with every other success, and on their own for the root's order.
+void Searcher::RewardQuietMove(Move move, int ply, int depth) {
+    std::array<Move, 2>& pair = killers[ply];
+    if (!(pair[0] == move)) {
+        pair[1] = pair[0];
+        pair[0] = move;
+    }
+    AddSuccess(successes[board->side], move, depth);
+    if (ply == 0) AddSuccess(rootSuccesses[board->side], move, depth);
 }
 
 void Searcher::MeasureHistoryPeak() {
@@ -47,6 +82,11 @@ void Searcher::MeasureHistoryPeak() {
 
 void Searcher::CountNode() {
     ++nodes;
+    if (helperStop != nullptr) {
+        publishedNodes.store(nodes, std::memory_order_relaxed);
+        if (helperStop->load(std::memory_order_relaxed)) [[unlikely]]
+            throw StopSignal{nodes};
+    }
     if (honourStop && stopFlag.load(std::memory_order_relaxed)) [[unlikely]]
         throw StopSignal{nodes};
 }
@@ -78,7 +118,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     Move tableMove;
     if (ply > 0) {
         TableEntry stored;
-        if (table.Probe(key, stored)) {
+        if (shared->Probe(key, stored)) {
             tableMove = stored.move;
             if (beta - alpha == 1 && pathFree && stored.pathFree && stored.depth == depth) {
                 const auto bound = static_cast<unsigned>(stored.bound);
@@ -96,7 +136,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
     ties.killers[0] = killers[ply][0];
     ties.killers[1] = killers[ply][1];
-    ties.successes = successes[b.side];
+    ties.successes = (ply == 0 ? rootSuccesses : successes)[b.side];
 
     // Searching a move: the first legal one with the whole window, the others with a null
     // window at alpha, which tells whether they raise it; one that does is searched again
@@ -105,7 +145,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     Line childLine;
     bool hasLegalMove = false;
     auto searchMove = [&](const MoveEntry& entry, int& score) {
-        if (depth > 1) table.Prefetch(b.KeyAfter(entry.move));
+        if (depth > 1) shared->Prefetch(b.KeyAfter(entry.move));
         if (!b.MakeMove(entry.move)) return false;
         childLine.clear();  // a child's line never carries moves from a sibling's search
         const bool followsLine = entry.move == ties.lineMove;
@@ -134,7 +174,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         historyPeak = std::max(historyPeak, history);
         if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
         if (score >= beta) {
-            table.Store(key, entry.move, beta, depth, Bound::LOWER, pathFree);
+            shared->Store(key, entry.move, beta, depth, Bound::LOWER, pathFree);
             return true;
         }
         alpha = score;
@@ -201,8 +241,8 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // exactly alpha when one did (a move that reached beta stored a lower bound above). A
     // stopped search throws past every store, so only completed nodes are stored.
     if (!hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
-    table.Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT,
-                pathFree);
+    shared->Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT,
+                  pathFree);
     return alpha;
 }
 

@@ -59,11 +59,16 @@ constexpr bool IsPathFree(int fifty, int depth) {
     return fifty + depth < MIN_REPETITION_PLIES || (fifty == 0 && depth < FIFTY_MOVE_LIMIT);
 }
 
+class SearchHelper;
+
 class Searcher {
    public:
-    // A searcher with a transposition table of `hashMegabytes` (0: none).
-    explicit Searcher(std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES);
-    virtual ~Searcher() = default;
+    // A searcher with a transposition table of `hashMegabytes` (0: none), searching on
+    // `threads` threads (0: one per core the machine has), this one included: the others are
+    // helpers that share the table.
+    explicit Searcher(std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES,
+                      int threads = 1);
+    virtual ~Searcher();
     Searcher(const Searcher&) = delete;
     Searcher& operator=(const Searcher&) = delete;
 
@@ -95,8 +100,12 @@ class Searcher {
     int Quiesce(int alpha, int beta);
 
     // Forgets the successes counted in earlier searches and every table entry, so that the
-    // next search runs as it would in a new game.
+    // next search runs as it would in a new game. Only while no search runs.
     void ClearOrderingMemory();
+    // How many threads search, this one included.
+    int Threads() const { return 1 + static_cast<int>(helpers.size()); }
+    // The nodes of every thread of the current or last search.
+    std::uint32_t AllNodes() const;
 
     Evaluator evaluator;
     // Shared by the iterations and turns of a game; cleared with the ordering memory.
@@ -105,13 +114,16 @@ class Searcher {
     // set it to call AlphaBeta and Quiesce directly.
     std::unique_ptr<Board> board;
     // Nodes of the current or last search: AlphaBeta calls that pass the draw tests and the
-    // horizon, plus Quiesce calls. Runs on across iterations.
+    // horizon, plus Quiesce calls. Runs on across iterations. The main thread's alone; the
+    // listener is given the sum over every thread.
     std::uint32_t nodes = 0;
     // The side the computer plays (WHITE, BLACK or NO_COLOUR); kept for the command loop,
     // never read by the search.
     std::atomic<int> computerSide{BLACK};
 
    private:
+    friend class SearchHelper;
+
     int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
     // Sets historyPeak from the board's history table, before a search from a root.
     void MeasureHistoryPeak();
@@ -125,11 +137,27 @@ class Searcher {
     // False while the first iteration runs: it completes whatever the stop flag says.
     bool honourStop = true;
 
+    // The table searched: this searcher's own, or for a helper, the main searcher's.
+    TranspositionTable* shared = &table;
+    // The helpers (none on one thread), and what stops them when this search ends.
+    std::vector<std::unique_ptr<SearchHelper>> helpers;
+    std::atomic<bool> helpersStop{false};
+    // For a helper: its main searcher's helpersStop, honoured from the first node; the depth
+    // its iterations start at; its node count, published for the main thread to add up.
+    const std::atomic<bool>* helperStop = nullptr;
+    int firstDepth = 1;
+    std::atomic<std::uint32_t> publishedNodes{0};
+    // Starts the helpers on `game`; stops and waits for them.
+    void StartHelpers(const Board& game);
+    void StopHelpers();
     // What orders moves of equal ordering score (see MoveOrder).
     std::vector<MoveOrder> orders;             // one per ply
     std::vector<std::array<Move, 2>> killers;  // one pair per ply, kept through one search
     std::uint16_t successes[2][64][64] = {};   // by side, from, to; kept until cleared
-    Line previousLine;                         // the last completed iteration's line
+    // The successes of the root's moves alone, which order the root: they depend on the root's
+    // scores only, which every thread count computes alike, and not on the nodes searched.
+    std::uint16_t rootSuccesses[2][64][64] = {};
+    Line previousLine;  // the last completed iteration's line
     int linePlies = 0;  // how many plies from the root the current path follows that line
     // At least the highest count in the board's history table: counts only grow during a
     // search, and each raise also raises this.

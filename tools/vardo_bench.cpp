@@ -1,8 +1,9 @@
-// vardo-bench [--hash MB] [DEPTH]: searches a fixed set of positions to a fixed depth with a
-// transposition table of MB megabytes (default 32), and prints, per position, "<index> <best
-// move> <score> <nodes>", then "bench nodes <N> time_ms <T> nps <R>". The total node count is
-// the bench signature: it changes only when the search's play does. Every position starts from
-// an empty table, so the signature does not depend on their order.
+// vardo-bench [--hash MB] [--threads N] [DEPTH]: searches a fixed set of positions to a fixed
+// depth with a transposition table of MB megabytes (default 32) on N threads (default 1), and
+// prints, per position, "<index> <best move> <score> <nodes>", then "bench nodes <N> time_ms
+// <T> nps <R>". The nodes are those of every thread. On one thread the total node count is the
+// bench signature: it changes only when the search's play does. Every position starts from an
+// empty table, so the signature does not depend on their order.
 
 #include <charconv>
 #include <chrono>
@@ -79,22 +80,33 @@ bool ParseDepth(std::string_view text, int& depth) {
 int main(int argc, char** argv) {
     int depth = DEFAULT_DEPTH;
     std::size_t hashMegabytes = vardo::TranspositionTable::DEFAULT_MEGABYTES;
-    int first = 1;
-    if (argc > 1 && std::string_view(argv[1]) == "--hash") {
-        if (argc == 2 || !vardo::ParseHashMegabytes(argv[2], hashMegabytes)) {
-            std::fprintf(stderr, "vardo-bench: --hash needs a size in megabytes from 0 to %zu\n",
-                         vardo::MAX_HASH_MEGABYTES);
+    int threads = 1;
+    bool depthGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--hash") {
+            if (i + 1 == argc || !vardo::ParseHashMegabytes(argv[++i], hashMegabytes)) {
+                std::fprintf(stderr,
+                             "vardo-bench: --hash needs a size in megabytes from 0 to %zu\n",
+                             vardo::MAX_HASH_MEGABYTES);
+                return 2;
+            }
+        } else if (argument == "--threads") {
+            if (i + 1 == argc || !vardo::ParseThreads(argv[++i], threads)) {
+                std::fprintf(stderr, "vardo-bench: --threads needs a number from 0 to %d\n",
+                             vardo::MAX_THREADS);
+                return 2;
+            }
+        } else if (depthGiven || !ParseDepth(argument, depth)) {
+            std::fprintf(stderr, "vardo-bench: DEPTH must be a whole number from 1 to %d\n",
+                         MAX_BENCH_DEPTH);
             return 2;
+        } else {
+            depthGiven = true;
         }
-        first = 3;
-    }
-    if (argc > first + 1 || (argc == first + 1 && !ParseDepth(argv[first], depth))) {
-        std::fprintf(stderr, "vardo-bench: DEPTH must be a whole number from 1 to %d\n",
-                     MAX_BENCH_DEPTH);
-        return 2;
     }
 
-    vardo::Searcher searcher(hashMegabytes);
+    vardo::Searcher searcher(hashMegabytes, threads);
     if (searcher.table.Megabytes() != hashMegabytes)
         std::fprintf(stderr,
                      "vardo-bench: a hash table of %zu MB is more than this machine can "
@@ -114,9 +126,9 @@ int main(int argc, char** argv) {
         }
         searcher.ClearOrderingMemory();  // each position searched as in a new game, table empty
         const vardo::BestMove best = searcher.Search(board, nullptr, depth);
-        total += searcher.nodes;
+        total += searcher.AllNodes();
         std::printf("%d %s %d %u\n", index, vardo::CoordinateText(best.move).c_str(), best.score,
-                    static_cast<unsigned>(searcher.nodes));
+                    static_cast<unsigned>(searcher.AllNodes()));
     }
     const auto elapsed = std::chrono::steady_clock::now() - start;
     const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();

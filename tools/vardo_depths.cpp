@@ -1,11 +1,11 @@
-// vardo-depths [--hash MB] FILE MAX_DEPTH: searches every position of FILE (one FEN or EPD line
-// each; blank lines and lines starting with '#' are skipped) from a fresh searcher up to
-// MAX_DEPTH and prints one line per completed depth: "<index> <depth> <score> <nodes> <ms>", the
+// vardo-depths [--hash MB] [--threads N] FILE MAX_DEPTH: searches every position of FILE (one FEN
+// or EPD line each; blank lines and lines starting with '#' are skipped) from a fresh searcher up
+// to MAX_DEPTH and prints one line per completed depth: "<index> <depth> <score> <nodes> <ms>", the
 // index counting positions from 1, the score from White's point of view, nodes and milliseconds
 // counted from the start of that position's search. A line may go on with "moves" and moves in
 // coordinate form, played from the FEN's position before the search, so that the search sees
 // them in the game's history (its repetitions). --hash sizes the transposition table (default
-// 32 MB, 0 for none).
+// 32 MB, 0 for none); --threads sets the search threads (default 1).
 //
 // scripts/compare_search.sh builds it against an older commit too, so it uses only what the
 // searcher has long offered, and the table's size only where the searcher has one.
@@ -28,6 +28,11 @@
 #include "engine/arguments.h"
 #else
 #define VARDO_DEPTHS_HAS_TABLE 0
+#endif
+#if __has_include("search/search_helper.h")
+#define VARDO_DEPTHS_HAS_THREADS 1
+#else
+#define VARDO_DEPTHS_HAS_THREADS 0
 #endif
 
 namespace {
@@ -74,8 +79,9 @@ std::string FenOf(const std::string& line, std::vector<std::string>& moves) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: vardo-depths %sFILE MAX_DEPTH (MAX_DEPTH from 1 to %d)\n",
-                 VARDO_DEPTHS_HAS_TABLE ? "[--hash MB] " : "", MAX_DEPTHS_DEPTH);
+    std::fprintf(stderr, "usage: vardo-depths %s%sFILE MAX_DEPTH (MAX_DEPTH from 1 to %d)\n",
+                 VARDO_DEPTHS_HAS_TABLE ? "[--hash MB] " : "",
+                 VARDO_DEPTHS_HAS_THREADS ? "[--threads N] " : "", MAX_DEPTHS_DEPTH);
     return 2;
 }
 
@@ -83,13 +89,19 @@ int Usage() {
 
 int main(int argc, char** argv) {
     [[maybe_unused]] std::size_t hashMegabytes = 32;
+    [[maybe_unused]] int threads = 1;
     int first = 1;
+    for (; first + 1 < argc && argv[first][0] == '-' && argv[first][1] == '-'; first += 2) {
+        const std::string option = argv[first];
 #if VARDO_DEPTHS_HAS_TABLE
-    if (argc > 2 && std::string(argv[1]) == "--hash") {
-        if (!vardo::ParseHashMegabytes(argv[2], hashMegabytes)) return Usage();
-        first = 3;
-    }
+        if (option == "--hash" && vardo::ParseHashMegabytes(argv[first + 1], hashMegabytes))
+            continue;
 #endif
+#if VARDO_DEPTHS_HAS_THREADS
+        if (option == "--threads" && vardo::ParseThreads(argv[first + 1], threads)) continue;
+#endif
+        return Usage();
+    }
     if (argc - first != 2) return Usage();
     const char* fileName = argv[first];
     const char* depthText = argv[first + 1];
@@ -128,7 +140,9 @@ int main(int argc, char** argv) {
         }
         board.ClearPlyState();
         // Fresh, so every position is searched as in a new game.
-#if VARDO_DEPTHS_HAS_TABLE
+#if VARDO_DEPTHS_HAS_THREADS
+        vardo::Searcher searcher(hashMegabytes, threads);
+#elif VARDO_DEPTHS_HAS_TABLE
         vardo::Searcher searcher(hashMegabytes);
 #else
         vardo::Searcher searcher;

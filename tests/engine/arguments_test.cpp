@@ -1,5 +1,6 @@
-// The program's arguments: --version and --help answer and exit, --hash sizes the table, anything
-// else is misuse, and without arguments the engine starts.
+// The program's arguments: --version and --help answer and exit, --hash sizes the table and
+// --threads sets the search threads, anything else is misuse, and without arguments the engine
+// starts.
 #include "engine/arguments.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ Answer Answered(std::vector<const char*> args) {
     return answer;
 }
 
-TEST(Arguments, VersionHelpHashAndMisuse) {
+TEST(Arguments, VersionHelpOptionsAndMisuse) {
     const Answer none = Answered({});
     EXPECT_EQ(none.status, std::nullopt);
     EXPECT_EQ(none.out + none.err, "");
@@ -47,7 +48,8 @@ TEST(Arguments, VersionHelpHashAndMisuse) {
 
     const Answer help = Answered({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: vardo [--hash MB] | --help | --version\n"))
+    EXPECT_TRUE(
+        help.out.starts_with("Usage: vardo [--hash MB] [--threads N] | --help | --version\n"))
         << help.out;
     EXPECT_NE(help.out.find("--hash MB"), std::string::npos);
     EXPECT_EQ(help.err, "");
@@ -58,9 +60,16 @@ TEST(Arguments, VersionHelpHashAndMisuse) {
         EXPECT_EQ(hash.out + hash.err, "") << size;
         EXPECT_EQ(hash.options.hashMegabytes, std::stoul(size));
     }
+    const Answer both = Answered({"--threads", "4", "--hash", "64"});
+    EXPECT_EQ(both.status, std::nullopt);
+    EXPECT_EQ(both.options.threads, 4);
+    EXPECT_EQ(both.options.hashMegabytes, 64u);
+    EXPECT_EQ(Answered({"--threads", "0"}).options.threads, 0);
+    EXPECT_EQ(Answered({}).options.threads, 1);
 
-    const std::string usage = "Usage: vardo [--hash MB] | --help | --version\n";
+    const std::string usage = "Usage: vardo [--hash MB] [--threads N] | --help | --version\n";
     const std::string hashUsage = "vardo: --hash needs a size in megabytes from 0 to 1048576\n";
+    const std::string threadsUsage = "vardo: --threads needs a number from 0 to 256\n";
     for (const auto& [args, message] :
          std::vector<std::pair<std::vector<const char*>, std::string>>{
              {{"-v"}, "vardo: unknown option '-v'\n"},
@@ -73,12 +82,17 @@ TEST(Arguments, VersionHelpHashAndMisuse) {
              {{"--hash", "-1"}, hashUsage},
              {{"--hash", "12MB"}, hashUsage},
              {{"--hash", "1048577"}, hashUsage},
-             {{"--hash", "99999999999999999999999"}, hashUsage}}) {
+             {{"--hash", "99999999999999999999999"}, hashUsage},
+             {{"--threads"}, threadsUsage},
+             {{"--threads", "-1"}, threadsUsage},
+             {{"--threads", "257"}, threadsUsage},
+             {{"--threads", "two"}, threadsUsage}}) {
         const Answer answer = Answered(args);
         EXPECT_EQ(answer.status, 2) << args[0];
         EXPECT_EQ(answer.out, "") << args[0];
         EXPECT_EQ(answer.err, message + usage) << args[0];
         EXPECT_EQ(answer.options.hashMegabytes, TranspositionTable::DEFAULT_MEGABYTES);
+        EXPECT_EQ(answer.options.threads, 1);
     }
 }
 
@@ -96,12 +110,13 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
     EXPECT_EQ(testing::FileLines(dir / "out.txt"), std::vector<std::string>{"Vardo 0.72"});
     EXPECT_EQ(run("--help"), 0);
     EXPECT_EQ(testing::FileLines(dir / "out.txt").front(),
-              "Usage: vardo [--hash MB] | --help | --version");
+              "Usage: vardo [--hash MB] [--threads N] | --help | --version");
     EXPECT_EQ(run("--bogus"), 2);
     EXPECT_TRUE(testing::FileLines(dir / "out.txt").empty());
-    EXPECT_EQ(testing::FileLines(dir / "err.txt"),
-              (std::vector<std::string>{"vardo: unknown option '--bogus'",
-                                        "Usage: vardo [--hash MB] | --help | --version"}));
+    EXPECT_EQ(
+        testing::FileLines(dir / "err.txt"),
+        (std::vector<std::string>{"vardo: unknown option '--bogus'",
+                                  "Usage: vardo [--hash MB] [--threads N] | --help | --version"}));
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
 }
 

@@ -124,7 +124,9 @@ TEST(CommandLoop, EndOfInputEndsTheSessionLikeQuit) {
 TEST(CommandLoop, FedLinesEndASessionOnlyAtQuitAndTheNextLineActsAgain) {
     std::istringstream noInput;
     std::ostringstream output;
-    Engine engine(noInput, output, "/nonexistent/vardo.bk", "/dev/null");
+    EngineOptions options;
+    options.threads = testing::TestThreads();
+    Engine engine(noInput, output, "/nonexistent/vardo.bk", "/dev/null", options);
     for (int session = 0; session < 2; ++session) {
         EXPECT_FALSE(engine.FeedLine("new"));
         EXPECT_FALSE(engine.FeedLine("quitt"));

@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -150,6 +152,11 @@ std::streamsize LineSink::xsputn(const char* s, std::streamsize n) {
     return n;
 }
 
+int TestThreads() {
+    const char* text = std::getenv("VARDO_TEST_THREADS");
+    return text != nullptr ? std::max(1, std::atoi(text)) : 1;
+}
+
 // --- EngineSession ---
 
 EngineSession::EngineSession(std::optional<std::string> bookText) {
@@ -157,8 +164,10 @@ EngineSession::EngineSession(std::optional<std::string> bookText) {
     outputStream = std::make_unique<std::ostream>(sink.get());
     const fs::path book = dir / "vardo.bk";
     if (bookText) WriteFile(book, *bookText);
-    engine =
-        std::make_unique<Engine>(inputStream, *outputStream, book.string(), LogFile().string());
+    EngineOptions options;
+    options.threads = TestThreads();
+    engine = std::make_unique<Engine>(inputStream, *outputStream, book.string(), LogFile().string(),
+                                      options);
     loop = std::thread([this] { exitCode = engine->CommandLoop(); });
 }
 
@@ -196,6 +205,7 @@ ProgramSession::ProgramSession(const fs::path& folder) {
     const std::string program = std::string(VARDO_BINARY_DIR) + "/vardo";
     const std::string errorFile = (folder / "stderr.txt").string();
     const std::string folderText = folder.string();
+    const std::string threads = std::to_string(TestThreads());
     int in[2];
     int out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
@@ -207,7 +217,8 @@ ProgramSession::ProgramSession(const fs::path& folder) {
         ::dup2(out[1], 1);
         const int err = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (err >= 0) ::dup2(err, 2);
-        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::execl(program.c_str(), program.c_str(), "--threads", threads.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(in[0]);

@@ -36,6 +36,10 @@ class ScratchDir {
 
 // The messages of a log file: each line without its 30-character timestamp and kind field.
 std::vector<std::string> LogMessages(const fs::path& file);
+
+// The search threads the engine sessions of these tests run with: VARDO_TEST_THREADS when it
+// is set (CI runs the engine's tests on 2 and 4 threads under ThreadSanitizer), else 1.
+int TestThreads();
 // The lines of a file as they stand.
 std::vector<std::string> FileLines(const fs::path& file);
 void WriteFile(const fs::path& file, const std::string& text);

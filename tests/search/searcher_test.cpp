@@ -368,6 +368,44 @@ TEST_F(SearchTest, LinesReachTheHorizonThroughStoredPositions) {
     }
 }
 
+// Helper threads share the table and change nothing the search reports but its node counts:
+// every completed depth's score and the move picked are those of one thread.
+TEST_F(SearchTest, MoreThreadsGiveTheSameScoresAndMove) {
+    for (const char* fen : {KIWIPETE, "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - 0 1",
+                            "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"}) {
+        const Board board = FromFen(fen);
+        Recorder one;
+        const BestMove alone = Searcher(1, 1).Search(board, &one, 5);
+        for (const int threads : {2, 4}) {
+            Searcher parallel(1, threads);
+            EXPECT_EQ(parallel.Threads(), threads);
+            Recorder many;
+            const BestMove together = parallel.Search(board, &many, 5);
+            EXPECT_EQ(together.move, alone.move) << fen << " on " << threads;
+            EXPECT_EQ(together.score, alone.score) << fen << " on " << threads;
+            ASSERT_EQ(many.reports.size(), one.reports.size()) << fen;
+            for (std::size_t i = 0; i < one.reports.size(); ++i)
+                EXPECT_EQ(many.reports[i].score, one.reports[i].score) << fen << " depth " << i + 1;
+            EXPECT_GE(many.reports.back().nodes, parallel.nodes);
+        }
+    }
+}
+
+// The stop flag ends every thread's search: the search returns the last completed depth's
+// move, and the searcher can search again at once and be destroyed.
+TEST_F(SearchTest, TheStopFlagEndsEveryThread) {
+    Searcher parallel(1, 4);
+    const Board board = FromFen(KIWIPETE);
+    for (int round = 0; round < 3; ++round) {
+        stopFlag = false;
+        Recorder recorder;
+        recorder.stopAtDepth = 2;
+        const BestMove best = parallel.Search(board, &recorder, MAX_DEPTH);
+        ASSERT_EQ(recorder.reports.size(), 2u);
+        EXPECT_EQ(best.move, recorder.reports.back().line.front().move);
+    }
+}
+
 TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
     MoveList moves;
     for (int i = 0; i < 40; ++i)

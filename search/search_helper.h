@@ -1,0 +1,37 @@
+// A helper thread of a parallel search: it searches the same root as the main thread on its
+// own board, with its own killers and counts, and shares the main thread's table. What it
+// stores there is all it gives: the main thread alone reports and picks the move.
+#pragma once
+
+#include <atomic>
+
+#include "board/board.h"
+#include "search/searcher.h"
+#include "support/thread.h"
+
+namespace vardo {
+
+class SearchHelper : public Thread {
+   public:
+    // A helper of `main`, starting its iterations at `firstDepth`, stopped by `stop` (or the
+    // stop flag).
+    SearchHelper(Searcher& main, int firstDepth, const std::atomic<bool>& stop);
+    ~SearchHelper() override;
+
+    // Starts searching `root`, which must stay in place until Wait has returned; false when
+    // the thread cannot be started.
+    bool Begin(const Board& root);
+    // Nodes of its current or last search; readable from any thread.
+    std::uint32_t Nodes() const { return searcher.publishedNodes.load(std::memory_order_relaxed); }
+    // Forgets the successes of earlier searches.
+    void ClearOrderingMemory() { searcher.ClearOrderingMemory(); }
+
+   protected:
+    void Run() override;
+
+   private:
+    Searcher searcher;
+    const Board* root = nullptr;
+};
+
+}  // namespace vardo
