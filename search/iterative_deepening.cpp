@@ -32,19 +32,21 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
         Searcher& searcher;
         ~HelperGuard() { searcher.StopHelpers(); }
     };
-    if (helperStop == nullptr) table.NewSearch();  // before any helper stores
+    table.NewSearch();  // before any helper stores
+    mainDepth = 1;
     StartHelpers(game);
     HelperGuard helperGuard{*this};
     Line rootLine;
     const auto start = std::chrono::steady_clock::now();
     const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
 
-    // Step 2. Deepen one ply at a time; the main thread's first iteration ignores the stop flag.
-    honourStop = helperStop != nullptr;
+    // Step 2. Deepen one ply at a time; the first iteration ignores the stop flag.
+    honourStop = false;
     previousLine.clear();
     for (auto& pair : killers) pair = {};
     try {
-        for (int depth = std::min(firstDepth, lastDepth); depth <= lastDepth; ++depth) {
+        for (int depth = 1; depth <= lastDepth; ++depth) {
+            mainDepth = depth;  // the helpers join this iteration
             rootLine.clear();
             linePlies = 0;
             MeasureHistoryPeak();
@@ -75,6 +77,34 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     }
     honourStop = true;
     return best;
+}
+
+// A helper searches the depth of the main thread's iteration, or the next one when it has
+// completed that before the main thread: what it stores is what the main thread is about to
+// look up. When the main thread moves past its depth it drops the iteration and catches up.
+void Searcher::Help(const Board& game) {
+    nodes = 0;
+    honourStop = true;
+    previousLine.clear();
+    for (auto& pair : killers) pair = {};
+    int depth = mainDepthOf->load();
+    while (depth <= MAX_DEPTH) {
+        board = std::make_unique<Board>(game);
+        board->ReserveRecords(SEARCH_RECORD_ROOM);
+        CopyGuard guard{*this};
+        helperDepth = depth;
+        try {
+            Line rootLine;
+            linePlies = 0;
+            MeasureHistoryPeak();
+            AlphaBetaAt(-MATE_SCORE, MATE_SCORE, depth, 0, rootLine);
+            previousLine = rootLine;
+            depth = std::max(depth + 1, mainDepthOf->load());
+        } catch (StopSignal) {
+            if (helperStop->load()) return;
+            depth = mainDepthOf->load();  // the main thread has moved on
+        }
+    }
 }
 
 }  // namespace vardo

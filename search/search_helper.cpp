@@ -2,11 +2,12 @@
 
 namespace vardo {
 
-SearchHelper::SearchHelper(Searcher& main, int firstDepth, const std::atomic<bool>& stop)
-    : searcher(0) {
+SearchHelper::SearchHelper(Searcher& main) : searcher(0) {
     searcher.shared = main.shared;
-    searcher.helperStop = &stop;
-    searcher.firstDepth = firstDepth;
+    searcher.busy = main.busy;
+    searcher.deferred.resize(MAX_DEPTH + 1);
+    searcher.helperStop = &main.helpersStop;
+    searcher.mainDepthOf = &main.mainDepth;
 }
 
 SearchHelper::~SearchHelper() {
@@ -20,7 +21,7 @@ bool SearchHelper::Begin(const Board& position) {
 }
 
 void SearchHelper::Run() {
-    searcher.Search(*root, nullptr, MAX_DEPTH);
+    searcher.Help(*root);
 }
 
 }  // namespace vardo

@@ -13,9 +13,9 @@ namespace vardo {
 
 class SearchHelper : public Thread {
    public:
-    // A helper of `main`, starting its iterations at `firstDepth`, stopped by `stop` (or the
-    // stop flag).
-    SearchHelper(Searcher& main, int firstDepth, const std::atomic<bool>& stop);
+    // A helper of `main`, which it follows from iteration to iteration until main's search
+    // ends (or the stop flag is raised).
+    explicit SearchHelper(Searcher& main);
     ~SearchHelper() override;
 
     // Starts searching `root`, which must stay in place until Wait has returned; false when

@@ -13,6 +13,19 @@ namespace vardo {
 namespace {
 // Highest success count; MoveOrder ranks a killer above any count.
 constexpr int SUCCESS_COUNT_LIMIT = 60000;
+// splitmix64's finaliser: every bit of the result depends on every bit of z.
+constexpr std::uint64_t Mix(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+// The window key after one more move that neither captures nor moves a pawn: its squares are
+// all the repetition test reads of it.
+constexpr std::uint64_t ExtendWindow(std::uint64_t window, Move move) {
+    return Mix(window + 0x9E3779B97F4A7C15ULL + static_cast<unsigned>(move.from * 64 + move.to));
+}
+
 // Success counts grow with the square of the remaining depth, and are halved for the whole side
 // when one would pass its limit.
 void AddSuccess(std::uint16_t (&counts)[64][64], Move move, int depth) {
@@ -30,10 +43,12 @@ Searcher::Searcher(std::size_t hashMegabytes, int threads)
     : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {
     table.Resize(hashMegabytes);
     if (threads == 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    // Helpers start their iterations one ply apart, so that half of them are storing the
-    // entries of the next iteration while the main thread completes this one.
-    for (int k = 1; k < threads; ++k)
-        helpers.push_back(std::make_unique<SearchHelper>(*this, 1 + k % 2, helpersStop));
+    if (threads > 1) {
+        ownBusy = std::make_unique<BusyTable>();
+        busy = ownBusy.get();
+        deferred.resize(MAX_DEPTH + 1);
+    }
+    for (int k = 1; k < threads; ++k) helpers.push_back(std::make_unique<SearchHelper>(*this));
 }
 
 Searcher::~Searcher() = default;
@@ -45,8 +60,19 @@ void Searcher::ClearOrderingMemory() {
     for (auto& helper : helpers) helper->ClearOrderingMemory();
 }
 
+std::uint64_t Searcher::RootWindowKey(const Board& b) {
+    const auto fifty = static_cast<std::size_t>(std::max(b.fifty, 0));
+    std::uint64_t window = Mix(0x57494E444F57ULL + fifty);
+    // A record shorter than the window: the repetition test never fires along it.
+    if (b.undoStack.size() < fifty) return Mix(window ^ 0x53484F5254ULL);
+    for (std::size_t i = b.undoStack.size() - fifty; i < b.undoStack.size(); ++i)
+        window = ExtendWindow(window, b.undoStack[i].move);
+    return window;
+}
+
 void Searcher::StartHelpers(const Board& game) {
     helpersStop = false;
+    if (busy != nullptr) busy->Clear();
     for (auto& helper : helpers)
         if (!helper->Begin(game)) LogWarning("(Main) Search helper didn't start");
 }
@@ -84,7 +110,8 @@ void Searcher::CountNode() {
     ++nodes;
     if (helperStop != nullptr) {
         publishedNodes.store(nodes, std::memory_order_relaxed);
-        if (helperStop->load(std::memory_order_relaxed)) [[unlikely]]
+        if (helperStop->load(std::memory_order_relaxed) ||
+            helperDepth < mainDepthOf->load(std::memory_order_relaxed)) [[unlikely]]
             throw StopSignal{nodes};
     }
     if (honourStop && stopFlag.load(std::memory_order_relaxed)) [[unlikely]]
@@ -106,27 +133,32 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // Step 4. The table, below the root only (the root keeps its own order). Its move is
     // tried first. Its score ends the node only where it is certain to be the score this
     // search would return:
+    // - from an entry under the node's own key, which carries whatever the draw tests below
+    //   the node read (IsPathFree, TableKey);
     // - at exactly this depth: a deeper search scores another tree;
-    // - where the score cannot depend on the path, here and where it was stored (IsPathFree);
     // - in a null window: a node with a wider window lies on the line the search reports,
     //   which is collected move by move down to the horizon, as without a table.
     // A fail-hard search returns its window's bound when the value lies beyond it, so a lower
     // bound at or above beta gives beta, an upper bound at or below alpha gives alpha, and an
     // exact score, which in a null window lies on one side or the other, gives one of them.
-    const std::uint64_t key = b.PositionKey();
+    if (ply == 0) windowKeys[0] = RootWindowKey(b);
     const bool pathFree = IsPathFree(b.fifty, depth);
+    const std::uint64_t key = TableKey(b.PositionKey(), pathFree, ply);
     Move tableMove;
     if (ply > 0) {
         TableEntry stored;
-        if (shared->Probe(key, stored)) {
+        if (shared->Probe(key, depth, stored)) {
             tableMove = stored.move;
-            if (beta - alpha == 1 && pathFree && stored.pathFree && stored.depth == depth) {
+            if (beta - alpha == 1 && stored.depth == depth) {
                 const auto bound = static_cast<unsigned>(stored.bound);
                 if ((bound & static_cast<unsigned>(Bound::LOWER)) && stored.score >= beta)
                     return beta;
                 if ((bound & static_cast<unsigned>(Bound::UPPER)) && stored.score <= alpha)
                     return alpha;
             }
+        } else if (!pathFree && shared->Probe(b.PositionKey(), depth, stored)) {
+            // Another path's entry: its move is as good a first try here.
+            tableMove = stored.move;
         }
     }
 
@@ -144,9 +176,25 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // the score the whole window would give wherever that matters. False for an illegal move.
     Line childLine;
     bool hasLegalMove = false;
+    // The table key of the position a move leads to; sets the window key of the next ply.
+    auto childKey = [&](Move move) {
+        const bool resets = move.bits & (CAPTURE | PAWN_MOVE);
+        windowKeys[ply + 1] = resets ? 0 : ExtendWindow(windowKeys[ply], move);
+        return TableKey(b.KeyAfter(move), IsPathFree(resets ? 0 : b.fifty + 1, depth - 1), ply + 1);
+    };
+    // Whether another thread is searching the position a move leads to: the move can wait.
+    const bool mayDefer = busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH && (ply > 0 || helperStop);
+    auto othersSearch = [&](Move move) {
+        if (!mayDefer || !hasLegalMove) return false;
+        const std::uint64_t child = childKey(move);
+        return busy->IsBusy(BusyKey(child, depth - 1));
+    };
     auto searchMove = [&](const MoveEntry& entry, int& score) {
-        if (depth > 1) shared->Prefetch(b.KeyAfter(entry.move));
+        const std::uint64_t child = childKey(entry.move);
+        if (depth > 1) shared->Prefetch(child);
         if (!b.MakeMove(entry.move)) return false;
+        BusyMark mark(busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH ? busy : nullptr,
+                      BusyKey(child, depth - 1));
         childLine.clear();  // a child's line never carries moves from a sibling's search
         const bool followsLine = entry.move == ties.lineMove;
         if (followsLine) linePlies = ply + 1;
@@ -174,7 +222,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         historyPeak = std::max(historyPeak, history);
         if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
         if (score >= beta) {
-            shared->Store(key, entry.move, beta, depth, Bound::LOWER, pathFree);
+            shared->Store(key, entry.move, beta, depth, Bound::LOWER);
             return true;
         }
         alpha = score;
@@ -216,7 +264,11 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     else
         order.Prepare(moves, ties, 0, rangeEnd);
 
-    // Step 8. Search every other legal move in that order.
+    // Step 8. Search every other legal move in that order. Where threads share the search, a
+    // move (but the first) into a position another thread is searching waits until the others
+    // are done, when that thread's result is likely in the table; the order changes, the
+    // score cannot. The main thread's root keeps its order.
+    int deferredCount = 0;
     for (int i = 0;; ++i) {
         if (i == rangeEnd) {
             // The captures and promotions are done: on to the quiet moves.
@@ -231,6 +283,16 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
         if (tableFirst && entry.move == tableEntry.move) continue;
+        if (deferredCount < DEFER_ROOM && othersSearch(entry.move)) {
+            deferred[ply][deferredCount++] = entry;
+            continue;
+        }
+        int score;
+        if (searchMove(entry, score) && score > alpha && raisesToBeta(entry, score)) return beta;
+    }
+    // The moves left for another thread's search: by now its result is likely in the table.
+    for (int i = 0; i < deferredCount; ++i) {
+        const MoveEntry entry = deferred[ply][i];
         int score;
         if (searchMove(entry, score) && score > alpha && raisesToBeta(entry, score)) return beta;
     }
@@ -241,8 +303,7 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // exactly alpha when one did (a move that reached beta stored a lower bound above). A
     // stopped search throws past every store, so only completed nodes are stored.
     if (!hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
-    shared->Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT,
-                  pathFree);
+    shared->Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT);
     return alpha;
 }
 

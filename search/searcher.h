@@ -37,7 +37,8 @@ struct BestMove {
 };
 
 // Whether the score of a search of `depth` plies from a node whose fifty-move counter is
-// `fifty` is the same whatever path led to the node, so that a table entry may give it.
+// `fifty` is the same whatever path led to the node, so that its table entry may be stored
+// under the position's key alone and serve every path to it.
 //
 // Below the root, a node is scored as a draw when its counter reaches FIFTY_MOVE_LIMIT or its
 // placement occurred twice before within the last `fifty` plies (IsRepetition, which never
@@ -54,12 +55,58 @@ struct BestMove {
 //   that fire are the same wherever the node is met.
 // In both cases the subtree's draws are those of the position alone; where depth is below
 // MIN_REPETITION_PLIES the two cases agree (no test fires), so an entry stored under one may
-// serve the other. Both the node that stores a score and the one that takes it must pass.
+// serve the other.
+//
+// Otherwise the tests read the moves since the last capture or pawn move (their squares and
+// number) and whether the game record holds them all: the window key, which the searcher
+// combines with the position's key (Searcher::TableKey). An entry stored under that key serves
+// only a node with the same position and window: the same tree again, as when another thread
+// or a later search reaches the node along the same moves.
 constexpr bool IsPathFree(int fifty, int depth) {
     return fifty + depth < MIN_REPETITION_PLIES || (fifty == 0 && depth < FIFTY_MOVE_LIMIT);
 }
 
 class SearchHelper;
+
+// The positions the threads of a search are in the middle of searching, by table key, so that
+// another thread can search something else meanwhile. Only a hint: a mark may be overwritten
+// by another key in its slot, or left behind by a stopped search.
+class BusyTable {
+   public:
+    bool IsBusy(std::uint64_t key) const {
+        return slots[key & MASK].load(std::memory_order_relaxed) == key;
+    }
+    void Mark(std::uint64_t key) { slots[key & MASK].store(key, std::memory_order_relaxed); }
+    void Unmark(std::uint64_t key) {
+        std::uint64_t expected = key;
+        slots[key & MASK].compare_exchange_strong(expected, 0, std::memory_order_relaxed);
+    }
+    void Clear() {
+        for (auto& slot : slots) slot.store(0, std::memory_order_relaxed);
+    }
+
+   private:
+    static constexpr std::size_t SIZE = 1 << 14;
+    static constexpr std::uint64_t MASK = SIZE - 1;
+    std::atomic<std::uint64_t> slots[SIZE] = {};
+};
+
+// Marks a position busy for the life of a scope (nothing when `table` is null).
+class BusyMark {
+   public:
+    BusyMark(BusyTable* marks, std::uint64_t marked) : table(marks), key(marked) {
+        if (table != nullptr) table->Mark(key);
+    }
+    ~BusyMark() {
+        if (table != nullptr) table->Unmark(key);
+    }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+   private:
+    BusyTable* table;
+    std::uint64_t key;
+};
 
 class Searcher {
    public:
@@ -124,6 +171,46 @@ class Searcher {
    private:
     friend class SearchHelper;
 
+    // The positions the threads of a search are in the middle of searching, by table key, so that
+    // another thread can search something else meanwhile. Only a hint: a mark may be overwritten
+    // by another key in its slot, or left behind by a stopped search.
+    class BusyTable {
+       public:
+        bool IsBusy(std::uint64_t key) const {
+            return slots[key & MASK].load(std::memory_order_relaxed) == key;
+        }
+        void Mark(std::uint64_t key) { slots[key & MASK].store(key, std::memory_order_relaxed); }
+        void Unmark(std::uint64_t key) {
+            std::uint64_t expected = key;
+            slots[key & MASK].compare_exchange_strong(expected, 0, std::memory_order_relaxed);
+        }
+        void Clear() {
+            for (auto& slot : slots) slot.store(0, std::memory_order_relaxed);
+        }
+
+       private:
+        static constexpr std::size_t SIZE = 1 << 14;
+        static constexpr std::uint64_t MASK = SIZE - 1;
+        std::atomic<std::uint64_t> slots[SIZE] = {};
+    };
+
+    // Marks a position busy for the life of a scope (nothing when `table` is null).
+    class BusyMark {
+       public:
+        BusyMark(BusyTable* marks, std::uint64_t marked) : table(marks), key(marked) {
+            if (table != nullptr) table->Mark(key);
+        }
+        ~BusyMark() {
+            if (table != nullptr) table->Unmark(key);
+        }
+        BusyMark(const BusyMark&) = delete;
+        BusyMark& operator=(const BusyMark&) = delete;
+
+       private:
+        BusyTable* table;
+        std::uint64_t key;
+    };
+
     int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
     // Sets historyPeak from the board's history table, before a search from a root.
     void MeasureHistoryPeak();
@@ -139,14 +226,39 @@ class Searcher {
 
     // The table searched: this searcher's own, or for a helper, the main searcher's.
     TranspositionTable* shared = &table;
+    // Where threads share a search: the positions being searched (none on one thread), and the
+    // moves each ply leaves for later because of them.
+    static constexpr int BUSY_MIN_DEPTH = 2;
+    static constexpr int DEFER_ROOM = 32;
+    std::unique_ptr<BusyTable> ownBusy;
+    BusyTable* busy = nullptr;
+    std::vector<std::array<MoveEntry, DEFER_ROOM>> deferred;
     // The helpers (none on one thread), and what stops them when this search ends.
     std::vector<std::unique_ptr<SearchHelper>> helpers;
     std::atomic<bool> helpersStop{false};
-    // For a helper: its main searcher's helpersStop, honoured from the first node; the depth
-    // its iterations start at; its node count, published for the main thread to add up.
+    // The depth of the main thread's current iteration, which the helpers follow.
+    std::atomic<int> mainDepth{1};
+    // For a helper: its main searcher's helpersStop and mainDepth, honoured from the first
+    // node; the depth it searches; its node count, published for the main thread to add up.
     const std::atomic<bool>* helperStop = nullptr;
-    int firstDepth = 1;
+    const std::atomic<int>* mainDepthOf = nullptr;
+    int helperDepth = 0;
     std::atomic<std::uint32_t> publishedNodes{0};
+    // A helper's search of `game`, until helperStop is raised.
+    void Help(const Board& game);
+    // A position at a depth, as the busy table knows it.
+    static std::uint64_t BusyKey(std::uint64_t key, int depth) {
+        return key ^ (static_cast<std::uint64_t>(depth) * 0x9E3779B97F4A7C15ULL);
+    }
+    // The key of the moves since the last capture or pawn move, with the fifty-move count they
+    // started from, at the root and at each ply of the current path (see TableKey).
+    static std::uint64_t RootWindowKey(const Board& board);
+    std::uint64_t windowKeys[MAX_DEPTH + 2] = {};
+    // The key a node's entry is stored under: the position's key where its score cannot
+    // depend on the path, else that key combined with the path's window key.
+    std::uint64_t TableKey(std::uint64_t positionKey, bool pathFree, int ply) const {
+        return pathFree ? positionKey : positionKey ^ windowKeys[ply];
+    }
     // Starts the helpers on `game`; stops and waits for them.
     void StartHelpers(const Board& game);
     void StopHelpers();

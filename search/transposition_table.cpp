@@ -40,13 +40,12 @@ void TranspositionTable::Clear() {
     used.store(false, std::memory_order_relaxed);
 }
 
-std::uint64_t TranspositionTable::Pack(Move move, int score, int depth, Bound bound, bool pathFree,
+std::uint64_t TranspositionTable::Pack(Move move, int score, int depth, Bound bound,
                                        unsigned generation) {
     return std::uint64_t{std::bit_cast<std::uint32_t>(move)} |
            std::uint64_t(static_cast<std::uint16_t>(score + 32768)) << 32 |
            std::uint64_t(static_cast<std::uint8_t>(depth)) << 48 |
-           std::uint64_t(static_cast<unsigned>(bound)) << 56 | std::uint64_t{pathFree} << 58 |
-           std::uint64_t{generation} << 59;
+           std::uint64_t(static_cast<unsigned>(bound)) << 56 | std::uint64_t{generation} << 59;
 }
 
 TableEntry TranspositionTable::Unpack(std::uint64_t data) {
@@ -55,38 +54,47 @@ TableEntry TranspositionTable::Unpack(std::uint64_t data) {
     entry.score = static_cast<int>(data >> 32 & 0xFFFF) - 32768;
     entry.depth = DepthOf(data);
     entry.bound = static_cast<Bound>(data >> 56 & 3);
-    entry.pathFree = (data >> 58 & 1) != 0;
     return entry;
 }
 
-bool TranspositionTable::Probe(std::uint64_t key, TableEntry& entry) const {
+bool TranspositionTable::Probe(std::uint64_t key, int depth, TableEntry& entry) const {
     if (bucketCount == 0) return false;
+    bool found = false;
     for (Slot& slot : BucketOf(key).slots) {
         const std::uint64_t data = Read(slot.data);
         const std::uint64_t check = Read(slot.check);
         if ((check ^ data) != key || data == 0) continue;
-        entry = Unpack(data);
-        return entry.bound != Bound::NONE;
+        const TableEntry stored = Unpack(data);
+        if (stored.bound == Bound::NONE) continue;
+        if (stored.depth == depth) {
+            entry = stored;
+            return true;
+        }
+        if (!found || stored.depth > entry.depth) entry = stored;
+        found = true;
     }
-    return false;
+    return found;
 }
 
-void TranspositionTable::Store(std::uint64_t key, Move move, int score, int depth, Bound bound,
-                               bool pathFree) {
+void TranspositionTable::Store(std::uint64_t key, Move move, int score, int depth, Bound bound) {
     if (bucketCount == 0) return;
     Slot* slots = BucketOf(key).slots;
-    // The slot of the same key if there is one; else the emptiest or least useful: entries of
-    // earlier searches before those of this one, shallower before deeper.
+    // The slot of the same key and depth if there is one; else the emptiest or least useful:
+    // entries of earlier searches before those of this one, shallower before deeper. Entries
+    // of one position at other depths stay, for the threads searching those depths.
     Slot* target = nullptr;
     int worst = 0;
+    Move storedMove;
     for (int i = 0; i < SLOTS; ++i) {
         Slot& slot = slots[i];
         const std::uint64_t data = Read(slot.data);
-        if ((Read(slot.check) ^ data) == key && data != 0) {
-            if (move.IsNull()) move = Unpack(data).move;
+        const bool sameKey = (Read(slot.check) ^ data) == key && data != 0;
+        if (sameKey && DepthOf(data) == depth) {
+            storedMove = Unpack(data).move;
             target = &slot;
             break;
         }
+        if (sameKey && storedMove.IsNull()) storedMove = Unpack(data).move;
         const int value =
             data == 0 ? -1 : DepthOf(data) + (GenerationOf(data) == generation ? 256 : 0);
         if (target == nullptr || value < worst) {
@@ -94,7 +102,8 @@ void TranspositionTable::Store(std::uint64_t key, Move move, int score, int dept
             worst = value;
         }
     }
-    const std::uint64_t data = Pack(move, score, depth, bound, pathFree, generation);
+    if (move.IsNull()) move = storedMove;
+    const std::uint64_t data = Pack(move, score, depth, bound, generation);
     if (!used.load(std::memory_order_relaxed)) used.store(true, std::memory_order_relaxed);
     Write(target->data, data);
     Write(target->check, key ^ data);

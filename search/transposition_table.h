@@ -25,8 +25,6 @@ struct TableEntry {
     int score = 0;
     int depth = 0;  // remaining depth of the search that stored it
     Bound bound = Bound::NONE;
-    // Whether the score is the same whatever path led to the position (see the searcher).
-    bool pathFree = false;
 };
 
 class TranspositionTable {
@@ -55,11 +53,11 @@ class TranspositionTable {
     void Prefetch(std::uint64_t key) const {
         if (bucketCount != 0) __builtin_prefetch(&BucketOf(key));
     }
-    // The entry stored for `key`, if any.
-    bool Probe(std::uint64_t key, TableEntry& entry) const;
-    // Stores a result for `key`, over an older one of the same key or else the least useful
-    // entry of its bucket. A null `move` keeps the move stored before for the same key.
-    void Store(std::uint64_t key, Move move, int score, int depth, Bound bound, bool pathFree);
+    // The entry stored for `key` at `depth` if there is one, else its deepest entry, if any.
+    bool Probe(std::uint64_t key, int depth, TableEntry& entry) const;
+    // Stores a result for `key` at `depth`, over the entry of the same key and depth or else
+    // the least useful entry of its bucket. A null `move` keeps a move stored for the key.
+    void Store(std::uint64_t key, Move move, int score, int depth, Bound bound);
 
    private:
     // An entry is two words: the data, and the key XORed with the data. A reader that sees the
@@ -86,9 +84,8 @@ class TranspositionTable {
     static constexpr unsigned GENERATION_MASK = 31;
 
     // Data word: move (bits 0-31), score + 32768 (32-47), depth (48-55), bound (56-57),
-    // path-free (58), generation (59-63).
-    static std::uint64_t Pack(Move move, int score, int depth, Bound bound, bool pathFree,
-                              unsigned generation);
+    // generation (59-63).
+    static std::uint64_t Pack(Move move, int score, int depth, Bound bound, unsigned generation);
     static TableEntry Unpack(std::uint64_t data);
     static unsigned GenerationOf(std::uint64_t data) { return unsigned(data >> 59); }
     static int DepthOf(std::uint64_t data) { return int(data >> 48 & 0xFF); }

@@ -36,35 +36,34 @@ std::uint64_t SameBucketKey(int i) {
 TEST(TranspositionTable, EntriesComeBackAsStoredAndBucketsKeepTheDeepest) {
     TranspositionTable table;
     TableEntry entry;
-    EXPECT_FALSE(table.Probe(1, entry));  // no table: every probe misses
-    table.Store(1, Move{}, 0, 1, Bound::EXACT, true);
+    EXPECT_FALSE(table.Probe(1, 1, entry));  // no table: every probe misses
+    table.Store(1, Move{}, 0, 1, Bound::EXACT);
     EXPECT_EQ(table.Resize(1), 1u);
 
     for (int i = 0; i < 4; ++i) {
         const std::uint64_t key = SameBucketKey(i);
         const Stored s = For(key);
-        table.Store(key, s.move, s.score, i + 1, s.bound, i % 2 == 0);
+        table.Store(key, s.move, s.score, i + 1, s.bound);
     }
     for (int i = 0; i < 4; ++i) {
         const std::uint64_t key = SameBucketKey(i);
-        ASSERT_TRUE(table.Probe(key, entry)) << i;
+        ASSERT_TRUE(table.Probe(key, 0, entry)) << i;
         EXPECT_EQ(entry.move, For(key).move);
         EXPECT_EQ(entry.score, For(key).score);
         EXPECT_EQ(entry.depth, i + 1);
         EXPECT_EQ(entry.bound, For(key).bound);
-        EXPECT_EQ(entry.pathFree, i % 2 == 0);
     }
     // A fifth key takes the shallowest slot; a null move keeps the one stored for the key.
-    table.Store(SameBucketKey(4), Move{}, 5, 9, Bound::LOWER, true);
-    EXPECT_FALSE(table.Probe(SameBucketKey(0), entry));
-    EXPECT_TRUE(table.Probe(SameBucketKey(1), entry));
-    table.Store(SameBucketKey(1), Move{}, -7, 3, Bound::UPPER, false);
-    ASSERT_TRUE(table.Probe(SameBucketKey(1), entry));
+    table.Store(SameBucketKey(4), Move{}, 5, 9, Bound::LOWER);
+    EXPECT_FALSE(table.Probe(SameBucketKey(0), 0, entry));
+    EXPECT_TRUE(table.Probe(SameBucketKey(1), 0, entry));
+    table.Store(SameBucketKey(1), Move{}, -7, 3, Bound::UPPER);
+    ASSERT_TRUE(table.Probe(SameBucketKey(1), 0, entry));
     EXPECT_EQ(entry.move, For(SameBucketKey(1)).move);
     EXPECT_EQ(entry.score, -7);
 
     table.Clear();
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(table.Probe(SameBucketKey(i), entry));
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(table.Probe(SameBucketKey(i), 0, entry));
 }
 
 // Two threads write one bucket over and over with more keys than it holds while a third reads
@@ -80,7 +79,7 @@ TEST(TranspositionTable, EntriesReadDuringWritesAreWhole) {
             for (int i = first; i < KEYS; i += 2) {
                 const std::uint64_t key = SameBucketKey(i);
                 const Stored s = For(key);
-                table.Store(key, s.move, s.score, s.depth, s.bound, true);
+                table.Store(key, s.move, s.score, s.depth, s.bound);
             }
     };
     std::thread a(writer, 0), b(writer, 1);
@@ -90,7 +89,7 @@ TEST(TranspositionTable, EntriesReadDuringWritesAreWhole) {
             for (int i = 0; i < KEYS; ++i) {
                 TableEntry entry;
                 const std::uint64_t key = SameBucketKey(i);
-                if (!table.Probe(key, entry)) continue;
+                if (!table.Probe(key, 0, entry)) continue;
                 ++found;
                 const Stored s = For(key);
                 if (!(entry.move == s.move) || entry.score != s.score || entry.depth != s.depth ||

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Checks that a search on several threads scores every position as one thread does, and shows
+# how much sooner it gets there.
+#   scripts/compare_threads.sh THREADS [MAX_DEPTH]   (MAX_DEPTH 1 to 12, default 8)
+#
+# Builds vardo-depths in build/ and searches the bench's positions, tests/data/search-positions.epd
+# and tests/data/draw-positions.epd with 1 and with THREADS threads, one after the other for
+# each position. Every completed depth must have the same score in both; each difference is
+# printed and the script exits 1. Then it prints the nodes (of every thread) and milliseconds
+# each needed to complete its deepest depth, and the totals.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+usage() {
+    echo "usage: scripts/compare_threads.sh THREADS [MAX_DEPTH] (MAX_DEPTH 1 to 12, default 8)" >&2
+    exit 2
+}
+[ $# -ge 1 ] && [ $# -le 2 ] || usage
+threads=$1
+depth=${2:-8}
+[[ $threads =~ ^[0-9]+$ ]] && [ "$threads" -ge 0 ] && [ "$threads" -le 256 ] || usage
+[[ $depth =~ ^[0-9]+$ ]] && [ "$depth" -ge 1 ] && [ "$depth" -le 12 ] || usage
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vardo-threads.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM HUP
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j2 --target vardo-depths >/dev/null
+
+sed -n '/POSITIONS\[\] = {/,/^};/s/^ *"\(.*\)",$/\1/p' tools/vardo_bench.cpp >"$work/bench.epd"
+grep -Ev '^[[:space:]]*(#|$)' tests/data/search-positions.epd >"$work/search.epd"
+grep -Ev '^[[:space:]]*(#|$)' tests/data/draw-positions.epd >"$work/draw.epd"
+echo "threads: 1 against $threads, depths 1 to $depth, $(nproc) cores"
+
+# Lines: name depth score nodes ms.
+: >"$work/one.txt"
+: >"$work/many.txt"
+for set in bench search draw; do
+    n=0
+    while IFS= read -r fen; do
+        n=$((n + 1))
+        name=${set:0:1}$n
+        printf '%s\n' "$fen" >"$work/position.epd"
+        ./build/vardo-depths --threads 1 "$work/position.epd" "$depth" |
+            sed "s/^1 /$name /" >>"$work/one.txt"
+        ./build/vardo-depths --threads "$threads" "$work/position.epd" "$depth" |
+            sed "s/^1 /$name /" >>"$work/many.txt"
+    done <"$work/$set.epd"
+done
+
+status=0
+awk '
+    FNR == NR { one[$1 " " $2] = $3; order[++n] = $1 " " $2; next }
+    { many[$1 " " $2] = $3; if (!(($1 " " $2) in one)) order[++n] = $1 " " $2 }
+    END {
+        for (i = 1; i <= n; ++i) {
+            k = order[i]; split(k, f, " ")
+            o = (k in one) ? one[k] : "none"; w = (k in many) ? many[k] : "none"
+            if (o != w) { printf "DIFFERENT %s depth %s: 1 thread %s, more %s\n", f[1], f[2], o, w; ++bad }
+        }
+        if (bad) { printf "%d scores differ\n", bad; exit 1 }
+        printf "all %d scores equal\n", n
+    }' "$work/one.txt" "$work/many.txt" || status=1
+
+awk -v threads="$threads" '
+    FNR == NR { if (!($1 in oneDepth)) names[++n] = $1
+                oneDepth[$1] = $2; oneNodes[$1] = $4; oneMs[$1] = $5; next }
+    { manyNodes[$1] = $4; manyMs[$1] = $5 }
+    END {
+        printf "%-6s %5s %12s %12s %9s %9s\n", "pos", "depth", "nodes 1", "nodes " threads, "ms 1", "ms " threads
+        for (i = 1; i <= n; ++i) {
+            p = names[i]
+            printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", p, oneDepth[p], oneNodes[p], manyNodes[p], oneMs[p], manyMs[p]
+            on += oneNodes[p]; mn += manyNodes[p]; ot += oneMs[p]; mt += manyMs[p]
+        }
+        printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", "total", "", on, mn, ot, mt
+        printf "nodes %d threads/1 %.3f   time 1/%d threads %.3f\n", threads, on ? mn / on : 0, threads, mt ? ot / mt : 0
+    }' "$work/one.txt" "$work/many.txt"
+exit $status
