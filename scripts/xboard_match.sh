@@ -10,6 +10,7 @@
 #   --inc SECONDS      increment per move (with --tc MINUTES[:SS]: --tc 2 --inc 1)
 #   --st SECONDS       fixed time per move instead of a clock (--st 1)
 #   --engine PATH      the Vardo binary (build/vardo); its book is taken from beside it
+#   --engine-args ARGS arguments for Vardo ("--threads 2 --hash 64")
 #   --book PATH        the book to give it (vardo.bk beside the binary, else the repository's)
 #   --opponent CMD     the opponent's command line (/usr/games/fairymax)
 #   --opponent-name N  the opponent's name in the games (needed when it is another Vardo;
@@ -32,6 +33,7 @@ tc=""
 inc=""
 st=""
 engine="$repo/build/vardo"
+engine_args=""
 book=""
 opponent="/usr/games/fairymax"
 opponent_name=""
@@ -52,6 +54,7 @@ while [[ $# -gt 0 ]]; do
         --inc) inc=${2:?}; shift 2 ;;
         --st) st=${2:?}; shift 2 ;;
         --engine) engine=${2:?}; shift 2 ;;
+        --engine-args) engine_args=${2?}; shift 2 ;;
         --book) book=${2:?}; shift 2 ;;
         --opponent) opponent=${2:?}; shift 2 ;;
         --opponent-name) opponent_name=${2:?}; shift 2 ;;
@@ -157,7 +160,7 @@ if [[ -n $load_game ]]; then
     load_args=(-loadGameFile "$work/start.pgn" -loadGameIndex 1)
 fi
 
-echo "Vardo ($engine) against $opponent: $games games, $control, files in $work"
+echo "Vardo ($engine${engine_args:+ $engine_args}) against $opponent: $games games, $control, files in $work"
 start=$(date +%s)
 # xboard reads its settings file (~/.xboardrc, as /etc/xboard/xboard.conf names it) from the
 # home directory in the password database, not from $HOME: the private HOME below keeps the
@@ -173,7 +176,7 @@ start=$(date +%s)
     export HOME="$work/home"
     exec setsid timeout -k 10 "$total_timeout" xvfb-run -a "$xboard_bin" \
         -noGUI -xexit -saveSettingsOnExit false -soundProgram "" \
-        -fcp ./vardo -fd "$work/vardo" -fn Vardo \
+        -fcp "./vardo${engine_args:+ $engine_args}" -fd "$work/vardo" -fn Vardo \
         -scp "$opponent" -sd "$work/opponent" "${name_args[@]}" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
         -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \

@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "search/searcher.h"
+#include "search/stop_flag.h"
 
 namespace vardo {
 
@@ -101,8 +102,10 @@ void Searcher::Help(const Board& game) {
             previousLine = rootLine;
             depth = std::max(depth + 1, mainDepthOf->load());
         } catch (StopSignal) {
-            if (helperStop->load()) return;
-            depth = mainDepthOf->load();  // the main thread has moved on
+            // Stopped with the main thread, which is ending its search (the stop flag is left
+            // raised until then), or left behind by it.
+            if (helperStop->load() || stopFlag.load()) return;
+            depth = mainDepthOf->load();
         }
     }
 }

@@ -151,6 +151,12 @@ TEST_F(SearchTest, EveryReportedLineIsPlayableFromTheRoot) {
         }
         EXPECT_EQ(best.move, recorder.reports.back().line.front().move);
     }
+    // Raised before the search: the main thread completes depth 1 alone, as on one thread.
+    stopFlag = true;
+    Recorder recorder;
+    const BestMove best = parallel.Search(board, &recorder, MAX_DEPTH);
+    ASSERT_EQ(recorder.reports.size(), 1u);
+    EXPECT_FALSE(best.move.IsNull());
 }
 
 TEST_F(SearchTest, LineNeverCarriesASiblingsMoves) {
@@ -392,7 +398,8 @@ TEST_F(SearchTest, MoreThreadsGiveTheSameScoresAndMove) {
 }
 
 // The stop flag ends every thread's search: the search returns the last completed depth's
-// move, and the searcher can search again at once and be destroyed.
+// move, and the searcher can search again at once and be destroyed. A flag raised before the
+// search leaves the first depth to complete.
 TEST_F(SearchTest, TheStopFlagEndsEveryThread) {
     Searcher parallel(1, 4);
     const Board board = FromFen(KIWIPETE);
@@ -404,6 +411,12 @@ TEST_F(SearchTest, TheStopFlagEndsEveryThread) {
         ASSERT_EQ(recorder.reports.size(), 2u);
         EXPECT_EQ(best.move, recorder.reports.back().line.front().move);
     }
+    // Raised before the search: the main thread completes depth 1 alone, as on one thread.
+    stopFlag = true;
+    Recorder recorder;
+    const BestMove best = parallel.Search(board, &recorder, MAX_DEPTH);
+    ASSERT_EQ(recorder.reports.size(), 1u);
+    EXPECT_FALSE(best.move.IsNull());
 }
 
 TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {
