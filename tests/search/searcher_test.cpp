@@ -151,12 +151,6 @@ TEST_F(SearchTest, EveryReportedLineIsPlayableFromTheRoot) {
         }
         EXPECT_EQ(best.move, recorder.reports.back().line.front().move);
     }
-    // Raised before the search: the main thread completes depth 1 alone, as on one thread.
-    stopFlag = true;
-    Recorder recorder;
-    const BestMove best = parallel.Search(board, &recorder, MAX_DEPTH);
-    ASSERT_EQ(recorder.reports.size(), 1u);
-    EXPECT_FALSE(best.move.IsNull());
 }
 
 TEST_F(SearchTest, LineNeverCarriesASiblingsMoves) {
