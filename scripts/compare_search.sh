@@ -80,35 +80,6 @@ for set in bench search draw; do
     done <"$work/$set.epd"
 done
 
-# Every (position, depth) either build completed must be in both with the same score.
-status=0
-awk '
-    FNR == NR { old[$1 " " $2] = $3; order[++n] = $1 " " $2; next }
-    { new[$1 " " $2] = $3; if (!(($1 " " $2) in old)) order[++n] = $1 " " $2 }
-    END {
-        for (i = 1; i <= n; ++i) {
-            k = order[i]; split(k, f, " ")
-            o = (k in old) ? old[k] : "none"; w = (k in new) ? new[k] : "none"
-            if (o != w) { printf "DIFFERENT %s depth %s: old %s new %s\n", f[1], f[2], o, w; ++bad }
-        }
-        if (bad) { printf "%d scores differ\n", bad; exit 1 }
-        printf "all %d scores equal\n", n
-    }' "$work/old.txt" "$work/new.txt" || status=1
-
-# The cost of each position's deepest completed depth, side by side.
-awk '
-    FNR == NR { if (!($1 in oldDepth)) names[++n] = $1
-                oldDepth[$1] = $2; oldNodes[$1] = $4; oldMs[$1] = $5; next }
-    { newDepth[$1] = $2; newNodes[$1] = $4; newMs[$1] = $5 }
-    END {
-        printf "%-6s %5s %12s %12s %9s %9s\n", "pos", "depth", "nodes old", "nodes new", "ms old", "ms new"
-        for (i = 1; i <= n; ++i) {
-            p = names[i]
-            d = oldDepth[p] == newDepth[p] ? oldDepth[p] : oldDepth[p] "/" newDepth[p]
-            printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", p, d, oldNodes[p], newNodes[p], oldMs[p], newMs[p]
-            on += oldNodes[p]; nn += newNodes[p]; ot += oldMs[p]; nt += newMs[p]
-        }
-        printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", "total", "", on, nn, ot, nt
-        printf "nodes new/old %.3f   time old/new %.3f\n", on ? nn / on : 0, nt ? ot / nt : 0
-    }' "$work/old.txt" "$work/new.txt"
-exit $status
+# Every (position, depth) either build completed must have the same score in both; then the
+# cost of each position's deepest depth, side by side.
+awk -v a=old -v b=new -f scripts/compare_depths.awk "$work/old.txt" "$work/new.txt"

@@ -49,32 +49,4 @@ for set in bench search draw; do
     done <"$work/$set.epd"
 done
 
-status=0
-awk '
-    FNR == NR { one[$1 " " $2] = $3; order[++n] = $1 " " $2; next }
-    { many[$1 " " $2] = $3; if (!(($1 " " $2) in one)) order[++n] = $1 " " $2 }
-    END {
-        for (i = 1; i <= n; ++i) {
-            k = order[i]; split(k, f, " ")
-            o = (k in one) ? one[k] : "none"; w = (k in many) ? many[k] : "none"
-            if (o != w) { printf "DIFFERENT %s depth %s: 1 thread %s, more %s\n", f[1], f[2], o, w; ++bad }
-        }
-        if (bad) { printf "%d scores differ\n", bad; exit 1 }
-        printf "all %d scores equal\n", n
-    }' "$work/one.txt" "$work/many.txt" || status=1
-
-awk -v threads="$threads" '
-    FNR == NR { if (!($1 in oneDepth)) names[++n] = $1
-                oneDepth[$1] = $2; oneNodes[$1] = $4; oneMs[$1] = $5; next }
-    { manyNodes[$1] = $4; manyMs[$1] = $5 }
-    END {
-        printf "%-6s %5s %12s %12s %9s %9s\n", "pos", "depth", "nodes 1", "nodes " threads, "ms 1", "ms " threads
-        for (i = 1; i <= n; ++i) {
-            p = names[i]
-            printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", p, oneDepth[p], oneNodes[p], manyNodes[p], oneMs[p], manyMs[p]
-            on += oneNodes[p]; mn += manyNodes[p]; ot += oneMs[p]; mt += manyMs[p]
-        }
-        printf "%-6s %5s %12.0f %12.0f %9.0f %9.0f\n", "total", "", on, mn, ot, mt
-        printf "nodes %d threads/1 %.3f   time 1/%d threads %.3f\n", threads, on ? mn / on : 0, threads, mt ? ot / mt : 0
-    }' "$work/one.txt" "$work/many.txt"
-exit $status
+awk -v a=1 -v b="$threads" -f scripts/compare_depths.awk "$work/one.txt" "$work/many.txt"

@@ -10,6 +10,7 @@
 
 #include "board/board.h"
 #include "board/fifty_move_rule.h"
+#include "search/busy_table.h"
 #include "search/evaluate.h"
 #include "search/line.h"
 #include "search/move_order.h"
@@ -67,46 +68,6 @@ constexpr bool IsPathFree(int fifty, int depth) {
 }
 
 class SearchHelper;
-
-// The positions the threads of a search are in the middle of searching, by table key, so that
-// another thread can search something else meanwhile. Only a hint: a mark may be overwritten
-// by another key in its slot, or left behind by a stopped search.
-class BusyTable {
-   public:
-    bool IsBusy(std::uint64_t key) const {
-        return slots[key & MASK].load(std::memory_order_relaxed) == key;
-    }
-    void Mark(std::uint64_t key) { slots[key & MASK].store(key, std::memory_order_relaxed); }
-    void Unmark(std::uint64_t key) {
-        std::uint64_t expected = key;
-        slots[key & MASK].compare_exchange_strong(expected, 0, std::memory_order_relaxed);
-    }
-    void Clear() {
-        for (auto& slot : slots) slot.store(0, std::memory_order_relaxed);
-    }
-
-   private:
-    static constexpr std::size_t SIZE = 1 << 14;
-    static constexpr std::uint64_t MASK = SIZE - 1;
-    std::atomic<std::uint64_t> slots[SIZE] = {};
-};
-
-// Marks a position busy for the life of a scope (nothing when `table` is null).
-class BusyMark {
-   public:
-    BusyMark(BusyTable* marks, std::uint64_t marked) : table(marks), key(marked) {
-        if (table != nullptr) table->Mark(key);
-    }
-    ~BusyMark() {
-        if (table != nullptr) table->Unmark(key);
-    }
-    BusyMark(const BusyMark&) = delete;
-    BusyMark& operator=(const BusyMark&) = delete;
-
-   private:
-    BusyTable* table;
-    std::uint64_t key;
-};
 
 class Searcher {
    public:
@@ -170,46 +131,6 @@ class Searcher {
 
    private:
     friend class SearchHelper;
-
-    // The positions the threads of a search are in the middle of searching, by table key, so that
-    // another thread can search something else meanwhile. Only a hint: a mark may be overwritten
-    // by another key in its slot, or left behind by a stopped search.
-    class BusyTable {
-       public:
-        bool IsBusy(std::uint64_t key) const {
-            return slots[key & MASK].load(std::memory_order_relaxed) == key;
-        }
-        void Mark(std::uint64_t key) { slots[key & MASK].store(key, std::memory_order_relaxed); }
-        void Unmark(std::uint64_t key) {
-            std::uint64_t expected = key;
-            slots[key & MASK].compare_exchange_strong(expected, 0, std::memory_order_relaxed);
-        }
-        void Clear() {
-            for (auto& slot : slots) slot.store(0, std::memory_order_relaxed);
-        }
-
-       private:
-        static constexpr std::size_t SIZE = 1 << 14;
-        static constexpr std::uint64_t MASK = SIZE - 1;
-        std::atomic<std::uint64_t> slots[SIZE] = {};
-    };
-
-    // Marks a position busy for the life of a scope (nothing when `table` is null).
-    class BusyMark {
-       public:
-        BusyMark(BusyTable* marks, std::uint64_t marked) : table(marks), key(marked) {
-            if (table != nullptr) table->Mark(key);
-        }
-        ~BusyMark() {
-            if (table != nullptr) table->Unmark(key);
-        }
-        BusyMark(const BusyMark&) = delete;
-        BusyMark& operator=(const BusyMark&) = delete;
-
-       private:
-        BusyTable* table;
-        std::uint64_t key;
-    };
 
     int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
     // Sets historyPeak from the board's history table, before a search from a root.
