@@ -29,15 +29,12 @@ std::size_t TranspositionTable::Resize(std::size_t megabytes) {
         }
     }
     generation = 0;
-    used.store(false, std::memory_order_relaxed);
     return Megabytes();
 }
 
 void TranspositionTable::Clear() {
-    if (used.load(std::memory_order_relaxed))
-        std::memset(static_cast<void*>(buckets), 0, bucketCount * sizeof(Bucket));
+    if (bucketCount != 0) std::memset(static_cast<void*>(buckets), 0, bucketCount * sizeof(Bucket));
     generation = 0;
-    used.store(false, std::memory_order_relaxed);
 }
 
 std::uint64_t TranspositionTable::Pack(Move move, int score, int depth, Bound bound,
@@ -104,7 +101,6 @@ void TranspositionTable::Store(std::uint64_t key, Move move, int score, int dept
     }
     if (move.IsNull()) move = storedMove;
     const std::uint64_t data = Pack(move, score, depth, bound, generation);
-    if (!used.load(std::memory_order_relaxed)) used.store(true, std::memory_order_relaxed);
     Write(target->data, data);
     Write(target->check, key ^ data);
 }

@@ -44,7 +44,7 @@ class TranspositionTable {
     std::size_t Resize(std::size_t megabytes);
     std::size_t Megabytes() const { return bucketCount * sizeof(Bucket) >> 20; }
 
-    // Forgets every entry.
+    // Forgets every entry. Writes the whole table, so its pages are all in place afterwards.
     void Clear();
     // Starts a new search: entries of earlier searches are replaced first.
     void NewSearch() { generation = (generation + 1) & GENERATION_MASK; }
@@ -100,9 +100,6 @@ class TranspositionTable {
     Bucket* buckets = nullptr;  // from AllocateLarge
     std::size_t bucketCount = 0;
     unsigned generation = 0;
-    // Whether an entry has been stored since the table was allocated or cleared: a table that
-    // holds none need not be cleared, so its pages stay untouched until a search uses them.
-    std::atomic<bool> used{false};
 };
 
 }  // namespace vardo

@@ -147,6 +147,8 @@ int main(int argc, char** argv) {
 #else
         vardo::Searcher searcher;
 #endif
+        // Every page of the table in place before the clock starts, as after a "new".
+        searcher.ClearOrderingMemory();
         DepthPrinter printer(index, std::chrono::steady_clock::now());
         searcher.Search(board, &printer, static_cast<int>(maxDepth));
         std::fflush(stdout);
