@@ -34,7 +34,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
         ~HelperGuard() { searcher.StopHelpers(); }
     };
     table.NewSearch();  // before any helper stores
-    mainDepth = 1;
+    signals.depth = 1;
     StartHelpers(game);
     HelperGuard helperGuard{*this};
     Line rootLine;
@@ -47,7 +47,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     for (auto& pair : killers) pair = {};
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
-            mainDepth = depth;  // the helpers join this iteration
+            signals.depth = depth;  // the helpers join this iteration
             rootLine.clear();
             linePlies = 0;
             MeasureHistoryPeak();

@@ -6,8 +6,8 @@ SearchHelper::SearchHelper(Searcher& main) : searcher(0) {
     searcher.shared = main.shared;
     searcher.busy = main.busy;
     searcher.deferred.resize(MAX_DEPTH + 1);
-    searcher.helperStop = &main.helpersStop;
-    searcher.mainDepthOf = &main.mainDepth;
+    searcher.helperStop = &main.signals.stop;
+    searcher.mainDepthOf = &main.signals.depth;
 }
 
 SearchHelper::~SearchHelper() {

@@ -71,14 +71,14 @@ std::uint64_t Searcher::RootWindowKey(const Board& b) {
 }
 
 void Searcher::StartHelpers(const Board& game) {
-    helpersStop = false;
+    signals.stop = false;
     if (busy != nullptr) busy->Clear();
     for (auto& helper : helpers)
         if (!helper->Begin(game)) LogWarning("(Main) Search helper didn't start");
 }
 
 void Searcher::StopHelpers() {
-    helpersStop = true;
+    signals.stop = true;
     for (auto& helper : helpers) helper->Wait();
 }
 

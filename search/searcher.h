@@ -154,12 +154,17 @@ class Searcher {
     std::unique_ptr<BusyTable> ownBusy;
     BusyTable* busy = nullptr;
     std::vector<std::array<MoveEntry, DEFER_ROOM>> deferred;
-    // The helpers (none on one thread), and what stops them when this search ends.
+    // The helpers (none on one thread).
     std::vector<std::unique_ptr<SearchHelper>> helpers;
-    std::atomic<bool> helpersStop{false};
-    // The depth of the main thread's current iteration, which the helpers follow.
-    std::atomic<int> mainDepth{1};
-    // For a helper: its main searcher's helpersStop and mainDepth, honoured from the first
+    // What the helpers read at every node: whether this search has ended, and the depth of
+    // its current iteration, which they follow. A cache line of their own, apart from the
+    // fields this thread writes as it searches.
+    struct alignas(64) HelperSignals {
+        std::atomic<bool> stop{false};
+        std::atomic<int> depth{1};
+    };
+    HelperSignals signals;
+    // For a helper: its main searcher's signals, honoured from the first
     // node; the depth it searches; its node count, published for the main thread to add up.
     const std::atomic<bool>* helperStop = nullptr;
     const std::atomic<int>* mainDepthOf = nullptr;
