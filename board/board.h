@@ -43,9 +43,9 @@ class Board {
     // more than 16 men a side, the side not to move in check) is refused: the answer is false
     // and the board is left exactly as it was. Lists and records are never touched.
     bool SetFromFen(std::string_view fen);
-    // The PositionKey that MakeMove(move) would leave, worked out without making it, for a
-    // well-formed move of the side to move (a generated one): a search asks for the table
-    // entry of the position ahead while it makes the move.
+    // The PositionKey that MakeMove(move) would leave, worked out without making it: a search
+    // asks for the table entry of the position ahead while it makes the move. Any record is
+    // safe to pass; for one MakeMove refuses the answer means nothing.
     std::uint64_t KeyAfter(Move move) const;
     // Key of the piece placement only (the book's key), computed from the arrays.
     std::uint64_t HashKey() const;

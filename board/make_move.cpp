@@ -136,6 +136,9 @@ inline void Board::Lift(int square) {
 }
 
 std::uint64_t Board::KeyAfter(Move move) const {
+    // Castling is generated on the rights alone, so a listed move may have no man to move;
+    // MakeMove refuses such a record, and the key it would leave does not matter.
+    if (!IsWellFormed(move)) return PositionKey();
     const int from = move.from;
     const int to = move.to;
     const int us = side;

@@ -239,6 +239,19 @@ TEST(PositionKey, FollowsThePositionThroughMovesAndTakeBacks) {
         FromFen("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3").PositionKey(),
         FromFen("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq - 0 3").PositionKey());
 
+    // Castling rights without the king at home: the castling moves are listed all the same.
+    for (const char* fen : {"1k6/8/8/8/8/8/8/4K3 b kq - 0 1", "4k3/8/8/8/8/8/8/1K5R w KQ - 0 1"}) {
+        Board board = FromFen(fen);
+        board.GenerateMovesUnsorted();
+        const MoveList moves = board.CurrentMoves();
+        for (const MoveEntry& entry : moves) {
+            const std::uint64_t foreseen = board.KeyAfter(entry.move);
+            if (!board.MakeMove(entry.move)) continue;
+            EXPECT_EQ(board.PositionKey(), foreseen) << fen;
+            board.TakeBack();
+        }
+    }
+
     WalkRandomGames(7, 40, [](Board& board, const std::string& fen, int ply) {
         const std::uint64_t key = board.PositionKey();
         board.GenerateMovesUnsorted();
