@@ -49,9 +49,9 @@ class Board {
     std::uint64_t KeyAfter(Move move) const;
     // Key of the piece placement only (the book's key), computed from the arrays.
     std::uint64_t HashKey() const;
-    // The search's key: the placement, kept up to date by every move and take-back, with the
-    // side to move, the castling rights and the en-passant square. Positions with equal keys
-    // have the same moves and the same evaluation.
+    // The search's key: where the men stand (kept up to date by every move and take-back),
+    // whose turn it is, which castlings remain and where a pawn may be taken in passing.
+    // Positions with equal keys have the same moves and the same evaluation.
     std::uint64_t PositionKey() const {
         return derived.placementKey ^ (side == BLACK ? blackToMoveKey : 0) ^
                castlingKeys[castle & 15] ^ (enPassant >= 0 ? enPassantKeys[enPassant & 63] : 0);

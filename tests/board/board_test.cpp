@@ -220,9 +220,9 @@ TEST(Characters, PieceLettersRoundTrip) {
     EXPECT_EQ(LetterPiece('O'), EMPTY);
 }
 
-// The search's key: the same for the same position however it was reached, different when the
-// side to move, the castling rights or the en-passant square differ; kept by make and take
-// back and foreseen by KeyAfter for every generated move.
+// The search's key: the same for the same position however it was reached, different when whose
+// turn it is, which castlings remain or where a pawn may be taken in passing differ; kept by
+// make and take back and foreseen by KeyAfter for every generated move.
 TEST(PositionKey, FollowsThePositionThroughMovesAndTakeBacks) {
     Board byKnights;
     for (const char* move : {"Nf3", "Nf6", "Nc3", "Nc6"})
