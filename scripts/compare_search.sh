@@ -14,6 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+. scripts/compare_positions.sh
 
 usage() {
     echo "usage: scripts/compare_search.sh OLD_COMMIT [MAX_DEPTH] (MAX_DEPTH 1 to 12, default 7)" >&2
@@ -51,34 +52,19 @@ cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$work/old/build/CMakeCache.txt"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2 --target vardo-depths >/dev/null
 
-# The positions, one a line, with a name each: b1.. for the bench's, s1.. for the others, d1..
-# for those where draws decide.
-sed -n '/POSITIONS\[\] = {/,/^};/s/^ *"\(.*\)",$/\1/p' tools/vardo_bench.cpp >"$work/bench.epd"
-grep -Ev '^[[:space:]]*(#|$)' tests/data/search-positions.epd >"$work/search.epd"
-grep -Ev '^[[:space:]]*(#|$)' tests/data/draw-positions.epd >"$work/draw.epd"
-bench_count=$(wc -l <"$work/bench.epd")
-search_count=$(wc -l <"$work/search.epd")
-draw_count=$(wc -l <"$work/draw.epd")
-if [ "$bench_count" -eq 0 ]; then
-    echo "compare_search: no positions found in tools/vardo_bench.cpp" >&2
-    exit 2
-fi
-echo "positions: $bench_count bench + $search_count others + $draw_count with draws, depths 1 to $depth"
+write_positions "$work"
+echo "positions: $(wc -l <"$work/bench.epd") bench + $(wc -l <"$work/search.epd") others +" \
+    "$(wc -l <"$work/draw.epd") with draws, depths 1 to $depth"
 
 # Each position is searched by the old and then the new build before the next one, so that a
 # change in the machine's load falls on both alike. Lines: name depth score nodes ms.
+search_both() {
+    "$work/vardo-depths-old" "$2" "$depth" | sed "s/^1 /$1 /" >>"$work/old.txt"
+    ./build/vardo-depths "$2" "$depth" | sed "s/^1 /$1 /" >>"$work/new.txt"
+}
 : >"$work/old.txt"
 : >"$work/new.txt"
-for set in bench search draw; do
-    n=0
-    while IFS= read -r fen; do
-        n=$((n + 1))
-        name=${set:0:1}$n
-        printf '%s\n' "$fen" >"$work/one.epd"
-        "$work/vardo-depths-old" "$work/one.epd" "$depth" | sed "s/^1 /$name /" >>"$work/old.txt"
-        ./build/vardo-depths "$work/one.epd" "$depth" | sed "s/^1 /$name /" >>"$work/new.txt"
-    done <"$work/$set.epd"
-done
+each_position "$work" search_both
 
 # Every (position, depth) either build completed must have the same score in both; then the
 # cost of each position's deepest depth, side by side.

@@ -10,6 +10,7 @@
 # each needed to complete its deepest depth, and the totals.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/compare_positions.sh
 
 usage() {
     echo "usage: scripts/compare_threads.sh THREADS [MAX_DEPTH] (MAX_DEPTH 1 to 12, default 8)" >&2
@@ -28,25 +29,16 @@ trap 'exit 130' INT TERM HUP
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2 --target vardo-depths >/dev/null
 
-sed -n '/POSITIONS\[\] = {/,/^};/s/^ *"\(.*\)",$/\1/p' tools/vardo_bench.cpp >"$work/bench.epd"
-grep -Ev '^[[:space:]]*(#|$)' tests/data/search-positions.epd >"$work/search.epd"
-grep -Ev '^[[:space:]]*(#|$)' tests/data/draw-positions.epd >"$work/draw.epd"
+write_positions "$work"
 echo "threads: 1 against $threads, depths 1 to $depth, $(nproc) cores"
 
-# Lines: name depth score nodes ms.
+# Each position with one thread and then with more. Lines: name depth score nodes ms.
+search_both() {
+    ./build/vardo-depths --threads 1 "$2" "$depth" | sed "s/^1 /$1 /" >>"$work/one.txt"
+    ./build/vardo-depths --threads "$threads" "$2" "$depth" | sed "s/^1 /$1 /" >>"$work/many.txt"
+}
 : >"$work/one.txt"
 : >"$work/many.txt"
-for set in bench search draw; do
-    n=0
-    while IFS= read -r fen; do
-        n=$((n + 1))
-        name=${set:0:1}$n
-        printf '%s\n' "$fen" >"$work/position.epd"
-        ./build/vardo-depths --threads 1 "$work/position.epd" "$depth" |
-            sed "s/^1 /$name /" >>"$work/one.txt"
-        ./build/vardo-depths --threads "$threads" "$work/position.epd" "$depth" |
-            sed "s/^1 /$name /" >>"$work/many.txt"
-    done <"$work/$set.epd"
-done
+each_position "$work" search_both
 
 awk -v a=1 -v b="$threads" -f scripts/compare_depths.awk "$work/one.txt" "$work/many.txt"
