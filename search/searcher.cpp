@@ -190,7 +190,9 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         return busy->IsBusy(BusyKey(child, depth - 1));
     };
     auto searchMove = [&](const MoveEntry& entry, int& score) {
-        const std::uint64_t child = childKey(entry.move);
+        // One ply above the horizon the child is resolved by quiescence, which keeps no
+        // entries: no key is needed.
+        const std::uint64_t child = depth > 1 ? childKey(entry.move) : 0;
         if (depth > 1) shared->Prefetch(child);
         if (!b.MakeMove(entry.move)) return false;
         BusyMark mark(busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH ? busy : nullptr,
