@@ -27,7 +27,9 @@ struct TableEntry {
     Bound bound = Bound::NONE;
 };
 
-class TranspositionTable {
+// A cache line of its own: threads that share the table read its fields at every node, and
+// would otherwise contend for the line with whatever the owning thread writes beside it.
+class alignas(64) TranspositionTable {
    public:
     static constexpr std::size_t DEFAULT_MEGABYTES = 32;
 
