@@ -36,27 +36,33 @@ bool ParseCastlingWord(std::string_view text, int side, MoveEntry& entry) {
     return true;
 }
 
-// Coordinate form: from and to squares and an optional promotion letter.
-bool ParseCoordinates(std::string_view text, int& from, int& to, int& promote) {
-    const std::size_t read = std::min(text.size(), static_cast<std::size_t>(MAX_COORDINATE_CHARS));
-    if (read < 4) return false;
-    if (!IsFileLetter(text[0]) || !IsRankDigit(text[1]) || !IsFileLetter(text[2]) ||
-        !IsRankDigit(text[3]))
+// Whether the text from `at` on holds nothing but marks: check, mate and annotation signs.
+bool OnlyMarksFrom(std::string_view text, std::size_t at) {
+    return at >= text.size() || text.find_first_not_of("+#!?", at) == std::string_view::npos;
+}
+
+// Whether a promotion letter names a man a pawn may become.
+bool IsPromotionLetter(char c) {
+    const int piece = LetterPiece(c);
+    return piece == KNIGHT || piece == BISHOP || piece == ROOK || piece == QUEEN;
+}
+
+// Coordinate form: the from and to squares, then a promotion letter where the squares are those
+// of a promotion. `used` is how many characters that took.
+bool ParseCoordinates(std::string_view text, int& from, int& to, int& promote, std::size_t& used) {
+    if (text.size() < 4 || !IsFileLetter(text[0]) || !IsRankDigit(text[1]) ||
+        !IsFileLetter(text[2]) || !IsRankDigit(text[3]))
         return false;
     from = SquareOf(text[0], text[1]);
     to = SquareOf(text[2], text[3]);
     promote = PAWN;
-    if (read == 5 && (text[1] == '2' || text[1] == '7') && (text[3] == '1' || text[3] == '8'))
+    used = 4;
+    if (text.size() > 4 && (text[1] == '2' || text[1] == '7') &&
+        (text[3] == '1' || text[3] == '8') && IsPromotionLetter(text[4])) {
         promote = LetterPiece(text[4]);
+        used = 5;
+    }
     return true;
-}
-
-// Sets the origin file or rank filter from a character, when it names one.
-void ReadOrigin(char c, int& originFile, int& originRank) {
-    if (IsFileLetter(c))
-        originFile = c - 'a';
-    else if (IsRankDigit(c))
-        originRank = c - '1';
 }
 
 }  // namespace
@@ -79,12 +85,18 @@ MoveEntry ParseMoveInPlace(std::string_view text, Board& board) {
     MoveEntry castling;
     if (ParseCastlingWord(text, board.side, castling)) return castling;
 
+    // Text of coordinate shape is read as coordinates alone: "e4e5", which names no move, is
+    // not then read as "e4". The letter of a promotion is read whatever man moves, so "a7a8q"
+    // with a rook on a7 is the rook's move, as typed.
     int from, to, promote;
-    if (ParseCoordinates(text, from, to, promote)) {
+    std::size_t used;
+    if (ParseCoordinates(text, from, to, promote, used)) {
+        if (!OnlyMarksFrom(text, used)) return MoveEntry{};
         for (const MoveEntry& entry : board.CurrentMoves()) {
             if (entry.move.from != from || entry.move.to != to) continue;
             if (!(entry.move.bits & PROMOTION) || entry.move.promote == promote) return entry;
         }
+        return MoveEntry{};
     }
     return ParseSan(text, board);
 }
@@ -101,12 +113,15 @@ struct SanFilters {
     int promote = EMPTY;
 };
 
-// Of the entries that fit the filters, the first that can legally be made is the move meant:
-// a pinned rival does not make a move ambiguous. When none can be made, the first fit is
-// returned (MakeMove will refuse it); when nothing fits, null.
+// Of the entries that fit the filters, the one that can legally be made is the move meant: a
+// pinned rival does not make a move ambiguous, but two men that can both make it do, and then
+// the text names no move (null). When none can be made, the first fit is returned (MakeMove
+// will refuse it); when nothing fits, null. Entries from one square are one man's move (a FEN
+// may list castling for a rook standing on the king's square).
 const MoveEntry* MatchSan(const SanFilters& f, Board& copy) {
     const MoveList& list = copy.CurrentMoves();
     const MoveEntry* firstFit = nullptr;
+    const MoveEntry* legalFit = nullptr;
     for (const MoveEntry& entry : list) {
         const Move& m = entry.move;
         if (copy.colour[m.from] != copy.side || copy.piece[m.from] != f.pieceType) continue;
@@ -114,71 +129,96 @@ const MoveEntry* MatchSan(const SanFilters& f, Board& copy) {
         if (f.originFile != NONE && (m.from & 7) != f.originFile) continue;
         if (f.originRank != NONE && 7 - (m.from >> 3) != f.originRank) continue;
         if ((m.bits & PROMOTION) && m.promote != f.promote) continue;
-        if (copy.MakeMove(m)) {
-            copy.TakeBack();
-            return &entry;
-        }
         if (firstFit == nullptr) firstFit = &entry;
+        if (legalFit != nullptr && legalFit->move.from == m.from) continue;
+        if (!copy.MakeMove(m)) continue;
+        copy.TakeBack();
+        if (legalFit != nullptr) return nullptr;
+        legalFit = &entry;
     }
-    return firstFit;
+    return legalFit != nullptr ? legalFit : firstFit;
 }
 
-// A piece move written with its whole origin square, as three men of a kind that reach one
-// square need (Qa1b2, Qa1xb2).
-bool ReadFullOrigin(std::string_view text, SanFilters& f) {
+// The promotion of a pawn move, "=" and a letter at `at`, where the text has one there.
+void ReadPromotion(std::string_view text, std::size_t& at, SanFilters& f) {
+    if (CharAt(text, at) == '=' && at + 1 < text.size()) {
+        f.promote = LetterPiece(text[at + 1]);
+        at += 2;
+    }
+}
+
+// What follows a piece letter: the destination, after an origin file, rank or whole square
+// and a capture sign where there are any (Nf3, Nxf3, Nbd2, R1a3, Nbxd2, and long algebraic
+// Ng1f3, Ng1-f3, Nb1xc3). `at` is moved past what was read; false when no destination was.
+bool ReadPieceMove(std::string_view text, std::size_t& at, SanFilters& f) {
+    auto readSquare = [&](std::size_t i, int& square) {
+        return ParseSquare(text.substr(std::min(i, text.size())), square);
+    };
+    auto readCapture = [&](std::size_t i, bool hyphen) {
+        const char c = CharAt(text, i);
+        return c == 'x' || (hyphen && c == '-') ? i + 1 : i;
+    };
     int origin, destination;
-    if (!ParseSquare(text.substr(1), origin)) return false;
-    const std::size_t at = CharAt(text, 3) == 'x' ? 4 : 3;
-    if (text.size() <= at || !ParseSquare(text.substr(at), destination)) return false;
-    f.originFile = origin & 7;
-    f.originRank = 7 - (origin >> 3);
+    if (readSquare(at, origin)) {
+        // A whole origin square then the destination, or the destination alone.
+        const std::size_t next = readCapture(at + 2, true);
+        if (readSquare(next, destination)) {
+            f.originFile = origin & 7;
+            f.originRank = 7 - (origin >> 3);
+            f.destination = destination;
+            at = next + 2;
+            return true;
+        }
+        f.destination = origin;
+        at += 2;
+        return true;
+    }
+    std::size_t next = at;
+    const char c = CharAt(text, at);
+    if (IsFileLetter(c)) {
+        f.originFile = c - 'a';
+        ++next;
+    } else if (IsRankDigit(c)) {
+        f.originRank = c - '1';
+        ++next;
+    }
+    next = readCapture(next, false);
+    if (!readSquare(next, destination)) return false;
     f.destination = destination;
+    at = next + 2;
     return true;
 }
 
 }  // namespace
 
+// The whole text must be read: the move, then nothing but marks. A piece letter with no square
+// to go to is a word or a typo ("NEW", "Kill", "Ne"), and text after a move ("e3 e4", "Kd2d3")
+// is not dropped: either way the text names no move.
 MoveEntry ParseSan(std::string_view text, Board& copy) {
     SanFilters f;
     int square;
+    std::size_t at;
     const char first = CharAt(text, 0);
     if (ParseSquare(text, square)) {
         f.pieceType = PAWN;
         f.destination = square;
         f.originFile = square & 7;
+        at = 2;
+        ReadPromotion(text, at, f);
     } else if (CharAt(text, 1) == 'x' && std::islower(static_cast<unsigned char>(first)) &&
                ParseSquare(text.substr(2), square)) {
         f.pieceType = PAWN;
         f.destination = square;
         f.originFile = first - 'a';
+        at = 4;
+        ReadPromotion(text, at, f);
     } else {
         if (!std::isupper(static_cast<unsigned char>(first))) return MoveEntry{};
         f.pieceType = LetterPiece(first);
-        // A whole origin square is read as one where it names a move; otherwise the text is
-        // read as below, where the first square found is the destination.
-        SanFilters full = f;
-        if (ReadFullOrigin(text, full)) {
-            if (const MoveEntry* entry = MatchSan(full, copy)) return *entry;
-        }
-        const std::size_t x = text.find('x');
-        if (x != std::string_view::npos) {
-            if (ParseSquare(text.substr(x + 1), square)) f.destination = square;
-            ReadOrigin(CharAt(text, 1), f.originFile, f.originRank);
-        } else if (text.size() > 1 && ParseSquare(text.substr(1), square)) {
-            f.destination = square;
-        } else if (text.size() > 2 && ParseSquare(text.substr(2), square)) {
-            f.destination = square;
-            ReadOrigin(CharAt(text, 1), f.originFile, f.originRank);
-        }
-        // A piece letter with no square to go to is a word or a typo ("NEW", "Kill", "Ne"),
-        // not a move: without a destination the first move of that piece would be played.
-        if (f.destination == NONE) return MoveEntry{};
+        at = 1;
+        if (!ReadPieceMove(text, at, f)) return MoveEntry{};
     }
-    if (f.pieceType == PAWN) {
-        const std::size_t eq = text.find('=');
-        if (eq != std::string_view::npos && eq + 1 < text.size())
-            f.promote = LetterPiece(text[eq + 1]);
-    }
+    if (!OnlyMarksFrom(text, at)) return MoveEntry{};
     const MoveEntry* entry = MatchSan(f, copy);
     return entry != nullptr ? *entry : MoveEntry{};
 }

@@ -61,6 +61,29 @@ TEST(ParseMove, PieceLetterWithoutADestinationIsNoMove) {
     EXPECT_EQ(ParseMove("Ncxd5", capture).move, ParseMove("c3d5", capture).move);
 }
 
+// A text names a move only when all of it is read, and only one legal move fits it: what a
+// person typed is never played as another move.
+TEST(ParseMove, TheWholeTextNamesOneMove) {
+    Board start;
+    // Text after the move; coordinate shape is not read again as SAN.
+    for (const char* text : {"e4e5", "a3a4", "e3 e4", "e2e4x", "e2e4q", "Nf3 Nc3", "e4Q"})
+        EXPECT_TRUE(ParseMove(text, start).move.IsNull()) << text;
+    Board king = FromFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
+    EXPECT_TRUE(ParseMove("Kd2d3", king).move.IsNull());
+    EXPECT_EQ(ParseMove("Kd2?!", king).move, ParseMove("e1d2", king).move);
+    // Long algebraic with a piece letter: origin, then destination.
+    EXPECT_EQ(ParseMove("Ng1-f3", start).move, ParseMove("g1f3", start).move);
+    Board blocked = FromFen("4k3/8/8/8/8/5P2/4N3/4K1N1 w - - 0 1");
+    EXPECT_TRUE(ParseMove("Ng1f3", blocked).move.IsNull());  // not Ne2-g1
+    Board capture = FromFen("4k3/8/8/8/8/2p5/8/1N2K3 w - - 0 1");
+    EXPECT_EQ(ParseMove("Nb1xc3+", capture).move, ParseMove("b1c3", capture).move);
+    // Two knights that can both go to d7: the text must say which.
+    Board knights = FromFen("1n2k3/8/5n2/8/8/8/8/4K3 b - - 0 1");
+    EXPECT_TRUE(ParseMove("Nd7", knights).move.IsNull());
+    EXPECT_EQ(ParseMove("Nbd7", knights).move.from, Sq("b8"));
+    EXPECT_EQ(ParseMove("Nf6d7", knights).move.from, Sq("f6"));
+}
+
 TEST(ParseMove, CastlingWordsAreBuiltForTheSideToMove) {
     Board board;
     EXPECT_EQ(ParseMove("o-o", board).move, (Move{60, 62, 0, CASTLE}));
