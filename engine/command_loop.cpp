@@ -84,8 +84,16 @@ int Engine::CommandLoop() {
         // 1. The computer's turn.
         if (ComputerTurn()) continue;
         // 2. Input; without any, sleep until a line comes, the turn ends or the poll is up.
+        // After the end of input nothing can come: a computer turn under way is finished,
+        // its move written, and then the session ends as "quit" ends it. (Read before the
+        // queue: once the reader says the input has ended, its every line is queued.)
+        const bool inputEnded = console.InputEnded();
         std::string line;
         if (!console.PopLine(line)) {
+            if (inputEnded && !(searcher.computerSide == board.side && IsRunning())) {
+                Quit(line);
+                return 0;
+            }
             console.WaitForInput(IDLE_POLL_MS);
             continue;
         }

@@ -54,11 +54,13 @@ void ConsoleReader::Run() {
     std::string line;
     for (;;) {
         if (!ReadLine(input, line)) {
-            // The input has ended (a closed pipe, an interface that exited): nothing more can
-            // arrive, so the session ends as if "quit" had been typed.
+            // The input has ended (a closed pipe, an interface that exited, a file of moves):
+            // nothing more can arrive. The command loop finishes what the lines already read
+            // asked for, then ends the session as "quit" would.
             LogEvent("(Console) End of input");
             LogEvent("(Console) Quiting...");
-            Append("quit");
+            ended = true;
+            Wake();
             return;
         }
         const bool stop = line == "quit";

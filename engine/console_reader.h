@@ -2,6 +2,7 @@
 // through the same object too: WriteLine is how every line reaches the console.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -34,6 +35,9 @@ class ConsoleReader : public Thread {
 
     // Moves the oldest queued line into `line`; false (line untouched) when none is queued.
     bool PopLine(std::string& line);
+    // Whether the input has ended. Once true, every line read before the end is in the queue:
+    // a PopLine that fails after it has said so means no line will ever come again.
+    bool InputEnded() const { return ended.load(); }
 
     // Writes the text up to its first NUL, one line end, and flushes. Lines written by several
     // threads at once come out whole and in some order.
@@ -45,7 +49,7 @@ class ConsoleReader : public Thread {
     void Wake();
 
    protected:
-    // Reads lines until "quit" or the end of input, which is queued as "quit".
+    // Reads lines until "quit" or the end of input, which raises InputEnded.
     void Run() override;
 
    private:
@@ -54,6 +58,7 @@ class ConsoleReader : public Thread {
     std::istream& input;
     std::ostream& output;
     CommandQueue queue;  // guarded by the reader's own Mutex
+    std::atomic<bool> ended{false};
 
     std::mutex outputMutex;  // one line on the output at a time
 

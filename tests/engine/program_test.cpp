@@ -80,21 +80,38 @@ TEST(Program, WithoutABookAndTwoRunsAppendingToOneLog) {
     EXPECT_EQ(testing::FileLines(dir / LOG_NAME).front().substr(19, 11), ";Error    ;");
 }
 
-// A closed input ends the program cleanly, also in the middle of a long search.
-TEST(Program, EndOfInputWhileThinkingExitsCleanly) {
+// At the end of input the computer's turn is finished, thinking or just due, and its move
+// written before the program ends: a file of moves piped in gets its answer. A computer with
+// no legal move ends at once.
+TEST(Program, EndOfInputFinishesTheComputersTurn) {
     ScratchDir dir;
-    ProgramSession program(dir.Path());
-    SkipStartup(program);
-    for (const char* line :
-         {"st 60", "setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3",
-          "go"}) {
-        program.Send(line);
+    {
+        ProgramSession program(dir.Path());
+        SkipStartup(program);
+        for (const char* line :
+             {"st 1", "setboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3",
+              "go"})
+            program.Send(line);
+        std::this_thread::sleep_for(300ms);
+        program.CloseInput();
+        EXPECT_TRUE(program.NextMove().has_value());
+        EXPECT_EQ(program.Finish(), 0);
     }
-    std::this_thread::sleep_for(300ms);
-    // The search was given a minute: ending well before that means it was stopped.
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(program.Finish(40s), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    {
+        ProgramSession program(dir.Path());
+        SkipStartup(program);
+        program.Send("st 1");
+        program.Send("e4");  // the computer plays Black; its turn is due, not yet started
+        program.CloseInput();
+        EXPECT_TRUE(program.NextMove().has_value());
+        EXPECT_EQ(program.Finish(), 0);
+    }
+    {
+        ProgramSession program(dir.Path());
+        SkipStartup(program);
+        program.Send("setboard 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");  // Black, to move, is stalemated
+        EXPECT_EQ(program.Finish(), 0);
+    }
     const Lines log = testing::LogMessages(dir / LOG_NAME);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[log.size() - 2], "(Console) Quiting...");
