@@ -310,7 +310,10 @@ bool Engine::Display(const std::string&) {
 bool Engine::ToggleBook(const std::string&) {
     const bool on = !book.enabled;
     book.enabled = on;
+    // xboard collects the lines of a "bk" reply that begin with a tab and shows them when an
+    // empty line ends the reply.
     console.WriteLine(on ? "\tOpening book: ON" : "\tOpening book: OFF");
+    console.WriteLine("");
     return true;
 }
 

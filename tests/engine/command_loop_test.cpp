@@ -321,10 +321,13 @@ TEST(CommandLoop, BookMovesUseTheBooksTextAndAreCheckedAgainstThePosition) {
     SkipBanner(session);
     session.Send("e4");
     EXPECT_EQ(session.NextMove(), "e7e5");
+    // xboard shows the tab-led lines of a "bk" reply once the empty line after them arrives.
     session.Send("bk");
     EXPECT_EQ(session.Next(), "\tOpening book: OFF");
+    EXPECT_EQ(session.Next(), "");
     session.Send("bk");
     EXPECT_EQ(session.Next(), "\tOpening book: ON");
+    EXPECT_EQ(session.Next(), "");
 
     // The initial placement with Black to move: the book's key matches, its move e2e4 does not.
     session.Send("setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1");
