@@ -10,6 +10,9 @@
 #   --inc SECONDS      increment per move (with --tc MINUTES[:SS]: --tc 2 --inc 1)
 #   --st SECONDS       fixed time per move instead of a clock (--st 1)
 #   --engine PATH      the Vardo binary (build/vardo); its book is taken from beside it
+#   --command CMD      instead of --engine: an installed Vardo command, given to xboard as it
+#                      is (vardo: the one found on PATH); it runs in the match's folder through
+#                      VARDO_HOME and plays with the book installed with it
 #   --engine-args ARGS arguments for Vardo ("--threads 2 --hash 64")
 #   --book PATH        the book to give it (vardo.bk beside the binary, else the repository's)
 #   --opponent CMD     the opponent's command line (/usr/games/fairymax)
@@ -33,6 +36,7 @@ tc=""
 inc=""
 st=""
 engine="$repo/build/vardo"
+command=""
 engine_args=""
 book=""
 opponent="/usr/games/fairymax"
@@ -54,6 +58,7 @@ while [[ $# -gt 0 ]]; do
         --inc) inc=${2:?}; shift 2 ;;
         --st) st=${2:?}; shift 2 ;;
         --engine) engine=${2:?}; shift 2 ;;
+        --command) command=${2:?}; shift 2 ;;
         --engine-args) engine_args=${2?}; shift 2 ;;
         --book) book=${2:?}; shift 2 ;;
         --opponent) opponent=${2:?}; shift 2 ;;
@@ -75,15 +80,20 @@ xboard_bin=$(command -v xboard || echo /usr/games/xboard)
 [[ -x $xboard_bin ]] || die "xboard is not installed (apt-get install xboard)"
 command -v xvfb-run > /dev/null || die "xvfb-run is not installed (apt-get install xvfb)"
 command -v python3 > /dev/null || die "python3 is needed to read the results"
-[[ -x $engine ]] || die "no engine binary at $engine (build it, or give --engine)"
 # The report tells Vardo's games from the PGN's player names, and Vardo is named "Vardo".
 [[ ${opponent_name,,} != vardo ]] || die "--opponent-name must differ from Vardo"
-engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
-if [[ -z $book ]]; then
-    book="$(dirname "$engine")/vardo.bk"
-    [[ -f $book ]] || book="$repo/vardo.bk"
+if [[ -n $command ]]; then
+    [[ -z $book ]] || die "--book goes with --engine: --command plays with its installed book"
+    command -v "${command%% *}" > /dev/null || die "no command ${command%% *} on PATH"
+else
+    [[ -x $engine ]] || die "no engine binary at $engine (build it, or give --engine)"
+    engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
+    if [[ -z $book ]]; then
+        book="$(dirname "$engine")/vardo.bk"
+        [[ -f $book ]] || book="$repo/vardo.bk"
+    fi
+    [[ -f $book ]] || die "no book at $book"
 fi
-[[ -f $book ]] || die "no book at $book"
 
 # Time-control options for xboard, and a per-game bound in seconds for the default timeout.
 minutes_to_seconds() {  # MINUTES[:SS] -> seconds
@@ -148,8 +158,15 @@ trap 'exit 130' INT TERM
 
 mkdir -p "$work/home" "$work/vardo" "$work/opponent"
 rm -f "$work/games.pgn" "$work/debug.txt" "$work/vardo/vardo0.72.log"
-cp "$engine" "$work/vardo/vardo"
-cp "$book" "$work/vardo/vardo.bk"
+if [[ -n $command ]]; then
+    # The installed command copies its installation's book into a folder that has none.
+    rm -f "$work/vardo/vardo" "$work/vardo/vardo.bk"
+    first="$command${engine_args:+ $engine_args}"
+else
+    cp "$engine" "$work/vardo/vardo"
+    cp "$book" "$work/vardo/vardo.bk"
+    first="./vardo${engine_args:+ $engine_args}"
+fi
 
 name_args=()
 [[ -z $opponent_name ]] || name_args=(-sn "$opponent_name")
@@ -160,7 +177,7 @@ if [[ -n $load_game ]]; then
     load_args=(-loadGameFile "$work/start.pgn" -loadGameIndex 1)
 fi
 
-echo "Vardo ($engine${engine_args:+ $engine_args}) against $opponent: $games games, $control, files in $work"
+echo "Vardo (${command:-$engine}${engine_args:+ $engine_args}) against $opponent: $games games, $control, files in $work"
 start=$(date +%s)
 # xboard reads its settings file (~/.xboardrc, as /etc/xboard/xboard.conf names it) from the
 # home directory in the password database, not from $HOME: the private HOME below keeps the
@@ -174,9 +191,11 @@ start=$(date +%s)
 (
     cd "$work"
     export HOME="$work/home"
+    # Where an installed command runs the engine: Vardo's folder, as -fd gives the binary.
+    export VARDO_HOME="$work/vardo"
     exec setsid timeout -k 10 "$total_timeout" xvfb-run -a "$xboard_bin" \
         -noGUI -xexit -saveSettingsOnExit false -soundProgram "" \
-        -fcp "./vardo${engine_args:+ $engine_args}" -fd "$work/vardo" -fn Vardo \
+        -fcp "$first" -fd "$work/vardo" -fn Vardo \
         -scp "$opponent" -sd "$work/opponent" "${name_args[@]}" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
         -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \
@@ -195,7 +214,7 @@ group=$!
 # in kB.
 sample_rss() {
     local pid rss
-    for pid in $(pgrep -x vardo 2> /dev/null); do
+    for pid in $(pgrep -x 'vardo|vardo-engine' 2> /dev/null); do
         if [[ $(readlink "/proc/$pid/cwd" 2> /dev/null) == "$work/vardo" ]]; then
             rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2> /dev/null || true)
             [[ -z $rss ]] || echo "$1 $rss" >> "$work/rss.txt"
