@@ -8,8 +8,6 @@ namespace vardo {
 
 namespace {
 
-constexpr int MAX_COORDINATE_CHARS = 5;
-
 int SquareOf(char file, char rank) {
     return (file - 'a') + 8 * ('8' - rank);
 }
