@@ -12,9 +12,10 @@ namespace vardo {
 bool ParseSquare(std::string_view text, int& square);
 
 // Finds the move a text names among the generated moves of the position: a castling word,
-// coordinate form (e2e4, e7e8q) or algebraic notation (Nf3, exd5, e8=Q, marks ignored).
-// Returns the generated entry, a built castling entry, or the all-zero entry. The board is
-// only read (the work is done on a copy).
+// coordinate form (e2e4, e7e8q) or algebraic notation (Nf3, exd5, e8=Q, Nbd2, Ng1f3), then
+// nothing but check, mate and annotation marks. Text after the move, or a text that two men's
+// legal moves fit, names no move. Returns the generated entry, a built castling entry, or the
+// all-zero entry. The board is only read (the work is done on a copy).
 MoveEntry ParseMove(std::string_view text, const Board& board);
 // ParseMove without the copy: the moves are generated into the board's own current list, and
 // the position is left as it was. The result equals ParseMove's when the board's history
