@@ -176,23 +176,23 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // the score the whole window would give wherever that matters. False for an illegal move.
     Line childLine;
     bool hasLegalMove = false;
-    // The table key of the position a move leads to; sets the window key of the next ply.
-    auto childKey = [&](Move move) {
+    // The table key of the position a move leads to; sets the window key of the next ply. One
+    // ply above the horizon the child is resolved by quiescence, which keeps no entries: no key
+    // is needed (0).
+    auto childKey = [&](Move move) -> std::uint64_t {
+        if (depth == 1) return 0;
         const bool resets = move.bits & (CAPTURE | PAWN_MOVE);
         windowKeys[ply + 1] = resets ? 0 : ExtendWindow(windowKeys[ply], move);
         return TableKey(b.KeyAfter(move), IsPathFree(resets ? 0 : b.fifty + 1, depth - 1), ply + 1);
     };
     // Whether another thread is searching the position a move leads to: the move can wait.
     const bool mayDefer = busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH && (ply > 0 || helperStop);
-    auto othersSearch = [&](Move move) {
-        if (!mayDefer || !hasLegalMove) return false;
-        const std::uint64_t child = childKey(move);
-        return busy->IsBusy(BusyKey(child, depth - 1));
+    auto othersSearch = [&](std::uint64_t child) {
+        return mayDefer && hasLegalMove && busy->IsBusy(BusyKey(child, depth - 1));
     };
-    auto searchMove = [&](const MoveEntry& entry, int& score) {
-        // One ply above the horizon the child is resolved by quiescence, which keeps no
-        // entries: no key is needed.
-        const std::uint64_t child = depth > 1 ? childKey(entry.move) : 0;
+    // `child` is childKey of the move, worked out just before: the window key it sets is the
+    // move's own.
+    auto searchMove = [&](const MoveEntry& entry, std::uint64_t child, int& score) {
         if (depth > 1) shared->Prefetch(child);
         if (!b.MakeMove(entry.move)) return false;
         BusyMark mark(busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH ? busy : nullptr,
@@ -238,7 +238,8 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     const bool tableFirst = !tableMove.IsNull() && b.FindGenerated(tableMove, tableEntry);
     if (tableFirst) {
         int score;
-        if (searchMove(tableEntry, score) && score > alpha && raisesToBeta(tableEntry, score))
+        if (searchMove(tableEntry, childKey(tableEntry.move), score) && score > alpha &&
+            raisesToBeta(tableEntry, score))
             return beta;
     }
 
@@ -285,18 +286,22 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
         order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
         if (tableFirst && entry.move == tableEntry.move) continue;
-        if (deferredCount < DEFER_ROOM && othersSearch(entry.move)) {
+        const std::uint64_t child = childKey(entry.move);
+        if (deferredCount < DEFER_ROOM && othersSearch(child)) {
             deferred[ply][deferredCount++] = entry;
             continue;
         }
         int score;
-        if (searchMove(entry, score) && score > alpha && raisesToBeta(entry, score)) return beta;
+        if (searchMove(entry, child, score) && score > alpha && raisesToBeta(entry, score))
+            return beta;
     }
     // The moves left for another thread's search: by now its result is likely in the table.
     for (int i = 0; i < deferredCount; ++i) {
         const MoveEntry entry = deferred[ply][i];
         int score;
-        if (searchMove(entry, score) && score > alpha && raisesToBeta(entry, score)) return beta;
+        if (searchMove(entry, childKey(entry.move), score) && score > alpha &&
+            raisesToBeta(entry, score))
+            return beta;
     }
 
     // Step 9. No legal move: checkmate (quicker mates score further from zero) or stalemate,
