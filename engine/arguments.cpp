@@ -28,6 +28,13 @@ std::string VersionLine() {
     return std::string("Vardo ") + VERSION;
 }
 
+std::string TableReducedText(std::size_t askedMegabytes, std::size_t givenMegabytes) {
+    return "a hash table of " + std::to_string(askedMegabytes) +
+           " MB is more than this machine can give (a table takes at most half its memory); "
+           "using " +
+           std::to_string(givenMegabytes) + " MB";
+}
+
 bool ParseHashMegabytes(const char* text, std::size_t& megabytes) {
     const char* end = text + std::strlen(text);
     std::size_t value = 0;

@@ -25,6 +25,10 @@ struct EngineOptions {
 // when the table is allocated.
 inline constexpr std::size_t MAX_HASH_MEGABYTES = std::size_t{1} << 20;
 
+// What the programs say on standard error when the table asked for was reduced: to half the
+// machine's memory, or further when the system would not give that much.
+std::string TableReducedText(std::size_t askedMegabytes, std::size_t givenMegabytes);
+
 // The most threads --threads takes.
 inline constexpr int MAX_THREADS = 256;
 

@@ -5,8 +5,10 @@
 
 #include "engine/arguments.h"
 #include "engine/engine.h"
+#include "support/standard_streams.h"
 
 int main(int argc, char** argv) {
+    vardo::UseBinaryStandardStreams();
     vardo::EngineOptions options;
     if (const auto status = vardo::AnswerArguments(argc, argv, std::cout, std::cerr, options))
         return *status;
@@ -17,8 +19,7 @@ int main(int argc, char** argv) {
 #endif
     vardo::Engine engine(std::cin, std::cout, vardo::BOOK_FILE, vardo::LogFileName(), options);
     if (engine.HashMegabytes() != options.hashMegabytes)
-        std::cerr << "vardo: a hash table of " << options.hashMegabytes
-                  << " MB is more than this machine can give; using " << engine.HashMegabytes()
-                  << " MB\n";
+        std::cerr << "vardo: "
+                  << vardo::TableReducedText(options.hashMegabytes, engine.HashMegabytes()) << '\n';
     return engine.CommandLoop();
 }

@@ -16,9 +16,10 @@ std::size_t TranspositionTable::Resize(std::size_t megabytes) {
     buckets = nullptr;
     bucketCount = 0;
     // A table that fills more than half the machine's memory would leave the system swapping
-    // or end with the engine killed when its pages are first touched.
+    // or end with the engine killed when its pages are first touched. Any size can be indexed
+    // (BucketOf), so the cut is to exactly half.
     const std::size_t physical = PhysicalMemoryBytes() >> 20;
-    if (physical > 0 && megabytes > physical / 2) megabytes = std::bit_floor(physical / 2);
+    if (physical > 0 && megabytes > physical / 2) megabytes = physical / 2;
     for (; megabytes > 0; megabytes /= 2) {
         const std::size_t count = (megabytes << 20) / sizeof(Bucket);
         // Every slot starts empty: a zero word pair holds no bound.

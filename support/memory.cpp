@@ -1,9 +1,17 @@
 #include "support/memory.h"
 
+#include <cstdint>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
-
-#include <cstdint>
+#endif
 
 namespace vardo {
 
@@ -14,6 +22,37 @@ std::size_t Rounded(std::size_t bytes) {
     return (bytes + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES;
 }
 }  // namespace
+
+#ifdef _WIN32
+
+std::size_t PhysicalMemoryBytes() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) return 0;
+    return static_cast<std::size_t>(status.ullTotalPhys);
+}
+
+void* AllocateLarge(std::size_t bytes) {
+    if (bytes == 0 || bytes > SIZE_MAX - 2 * HUGE_PAGE_BYTES) return nullptr;
+    const std::size_t size = Rounded(bytes);
+    // Committed memory comes zeroed, and its pages are backed only as they are first written.
+    // Large pages are locked in memory and need a privilege that a player's account seldom has,
+    // so they are only tried, never required; without them the block is only 64 KB aligned,
+    // which is all the table needs of it (a whole number of cache lines).
+    const SIZE_T largePage = GetLargePageMinimum();
+    if (largePage != 0 && size % largePage == 0) {
+        if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES,
+                                       PAGE_READWRITE))
+            return block;
+    }
+    return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void FreeLarge(void* block, std::size_t) {
+    if (block != nullptr) VirtualFree(block, 0, MEM_RELEASE);
+}
+
+#else
 
 std::size_t PhysicalMemoryBytes() {
     const long pages = sysconf(_SC_PHYS_PAGES);
@@ -46,5 +85,7 @@ void* AllocateLarge(std::size_t bytes) {
 void FreeLarge(void* block, std::size_t bytes) {
     if (block != nullptr) munmap(block, Rounded(bytes));
 }
+
+#endif
 
 }  // namespace vardo

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 #include "board/board.h"
@@ -16,6 +17,7 @@
 #include "engine/arguments.h"
 #include "search/searcher.h"
 #include "search/stop_flag.h"
+#include "support/standard_streams.h"
 
 namespace {
 
@@ -78,12 +80,24 @@ bool ParseDepth(std::string_view text, int& depth) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vardo::UseBinaryStandardStreams();
     int depth = DEFAULT_DEPTH;
     std::size_t hashMegabytes = vardo::TranspositionTable::DEFAULT_MEGABYTES;
     int threads = 1;
     bool depthGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
+        if (argc == 2 && (argument == "--help" || argument == "-h")) {
+            std::printf(
+                "usage: vardo-bench [--hash MB] [--threads N] [DEPTH]\n"
+                "Searches %zu fixed positions to DEPTH (1 to %d, default %d) and prints each\n"
+                "one's move, score and nodes, then the node total (on one thread, the bench\n"
+                "signature), the time and the speed. --hash sizes the table (default %zu MB),\n"
+                "--threads sets the search threads (default 1, 0 for one per core).\n",
+                std::size(POSITIONS), MAX_BENCH_DEPTH, DEFAULT_DEPTH,
+                vardo::TranspositionTable::DEFAULT_MEGABYTES);
+            return 0;
+        }
         if (argument == "--hash") {
             if (i + 1 == argc || !vardo::ParseHashMegabytes(argv[++i], hashMegabytes)) {
                 std::fprintf(stderr,
@@ -108,10 +122,8 @@ int main(int argc, char** argv) {
 
     vardo::Searcher searcher(hashMegabytes, threads);
     if (searcher.table.Megabytes() != hashMegabytes)
-        std::fprintf(stderr,
-                     "vardo-bench: a hash table of %zu MB is more than this machine can "
-                     "give; using %zu MB\n",
-                     hashMegabytes, searcher.table.Megabytes());
+        std::fprintf(stderr, "vardo-bench: %s\n",
+                     vardo::TableReducedText(hashMegabytes, searcher.table.Megabytes()).c_str());
     vardo::stopFlag = false;  // no timer: nothing raises it
     std::uint64_t total = 0;
     const auto start = std::chrono::steady_clock::now();

@@ -8,8 +8,10 @@
 
 #include "book/book.h"
 #include "support/log.h"
+#include "support/standard_streams.h"
 
 int main(int argc, char** argv) {
+    vardo::UseBinaryStandardStreams();
     const std::string fileName = argc > 1 ? argv[1] : "vardo.bk";
     const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
     vardo::Log log("vardo-book-bench.log");

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -28,6 +29,12 @@
 #include "engine/arguments.h"
 #else
 #define VARDO_DEPTHS_HAS_TABLE 0
+#endif
+#if __has_include("support/standard_streams.h")
+#include "support/standard_streams.h"
+#define VARDO_DEPTHS_BINARY_OUTPUT() vardo::UseBinaryStandardStreams()
+#else
+#define VARDO_DEPTHS_BINARY_OUTPUT()
 #endif
 #if __has_include("search/search_helper.h")
 #define VARDO_DEPTHS_HAS_THREADS 1
@@ -78,18 +85,23 @@ std::string FenOf(const std::string& line, std::vector<std::string>& moves) {
     return fen;
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: vardo-depths %s%sFILE MAX_DEPTH (MAX_DEPTH from 1 to %d)\n",
+// The usage line: on standard error for a wrong call (status 2), on standard output when asked
+// for with --help (status 0).
+int Usage(std::FILE* stream = stderr) {
+    std::fprintf(stream, "usage: vardo-depths %s%sFILE MAX_DEPTH (MAX_DEPTH from 1 to %d)\n",
                  VARDO_DEPTHS_HAS_TABLE ? "[--hash MB] " : "",
                  VARDO_DEPTHS_HAS_THREADS ? "[--threads N] " : "", MAX_DEPTHS_DEPTH);
-    return 2;
+    return stream == stderr ? 2 : 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    VARDO_DEPTHS_BINARY_OUTPUT();
     [[maybe_unused]] std::size_t hashMegabytes = 32;
     [[maybe_unused]] int threads = 1;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return Usage(stdout);
     int first = 1;
     for (; first + 1 < argc && argv[first][0] == '-' && argv[first][1] == '-'; first += 2) {
         const std::string option = argv[first];

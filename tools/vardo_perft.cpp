@@ -9,6 +9,7 @@
 #include "board/board.h"
 #include "board/notation.h"
 #include "board/perft.h"
+#include "support/standard_streams.h"
 
 using namespace vardo;
 
@@ -25,6 +26,15 @@ int Usage(const char* message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vardo::UseBinaryStandardStreams();
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::printf(
+            "usage: vardo-perft [--divide] DEPTH [\"FEN\"]\n"
+            "Counts the leaves of the legal move tree to DEPTH (1 to %d) from the FEN's position,\n"
+            "or the starting position; --divide also prints the count below each first move.\n",
+            MAX_PERFT_DEPTH);
+        return 0;
+    }
     int arg = 1;
     bool divide = false;
     if (arg < argc && std::string(argv[arg]) == "--divide") {

@@ -4,7 +4,6 @@
 #include "engine/arguments.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <regex>
@@ -99,24 +98,22 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
 // The built program answers before anything of a session happens: no banner, no log file.
 TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
     testing::ScratchDir dir;
-    const std::string program = std::string(VARDO_BINARY_DIR) + "/vardo";
-    auto run = [&](const std::string& args) {
-        const std::string command = "cd '" + dir.Path().string() + "' && '" + program + "' " +
-                                    args + " >out.txt 2>err.txt </dev/null";
-        const int raw = std::system(command.c_str());
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    testing::RunOutcome outcome;
+    auto run = [&](const std::string& arg) {
+        outcome = testing::RunProgram(testing::BuiltProgram("vardo"), {arg}, dir.Path());
+        return outcome.status;
     };
     EXPECT_EQ(run("--version"), 0);
-    EXPECT_EQ(testing::FileLines(dir / "out.txt"), std::vector<std::string>{"Vardo 0.72"});
+    EXPECT_EQ(outcome.out, "Vardo 0.72\n");
     EXPECT_EQ(run("--help"), 0);
-    EXPECT_EQ(testing::FileLines(dir / "out.txt").front(),
-              "Usage: vardo [--hash MB] [--threads N] | --help | --version");
+    EXPECT_TRUE(
+        outcome.out.starts_with("Usage: vardo [--hash MB] [--threads N] | --help | --version\n"))
+        << outcome.out;
     EXPECT_EQ(run("--bogus"), 2);
-    EXPECT_TRUE(testing::FileLines(dir / "out.txt").empty());
-    EXPECT_EQ(
-        testing::FileLines(dir / "err.txt"),
-        (std::vector<std::string>{"vardo: unknown option '--bogus'",
-                                  "Usage: vardo [--hash MB] [--threads N] | --help | --version"}));
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err,
+              "vardo: unknown option '--bogus'\n"
+              "Usage: vardo [--hash MB] [--threads N] | --help | --version\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
 }
 
@@ -124,23 +121,19 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
 // error and in the log, then plays as usual.
 TEST(Arguments, AnOversizedTableIsReducedWithAMessage) {
     testing::ScratchDir dir;
-    const std::string program = std::string(VARDO_BINARY_DIR) + "/vardo";
-    const std::string command = "cd '" + dir.Path().string() +
-                                "' && printf 'ping 1\\nquit\\n' | '" + program +
-                                "' --hash 1048576 >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
-    const std::vector<std::string> err = testing::FileLines(dir / "err.txt");
-    ASSERT_EQ(err.size(), 1u);
+    const testing::RunOutcome outcome = testing::RunProgram(
+        testing::BuiltProgram("vardo"), {"--hash", "1048576"}, dir.Path(), "ping 1\nquit\n");
+    ASSERT_EQ(outcome.status, 0);
     std::smatch match;
-    ASSERT_TRUE(std::regex_match(err[0], match,
-                                 std::regex("vardo: a hash table of 1048576 MB is more than this "
-                                            "machine can give; using ([0-9]+) MB")))
-        << err[0];
+    ASSERT_TRUE(std::regex_match(
+        outcome.err, match,
+        std::regex("vardo: a hash table of 1048576 MB is more than this machine can give \\(a "
+                   "table takes at most half its memory\\); using ([0-9]+) MB\n")))
+        << outcome.err;
     const unsigned long used = std::stoul(match[1]);
     EXPECT_GT(used, 0u);
     EXPECT_LT(used, 1048576u);
-    EXPECT_EQ(testing::FileLines(dir / "out.txt").back(), "pong 1");
+    EXPECT_TRUE(outcome.out.ends_with("pong 1\n")) << outcome.out;
     bool logged = false;
     for (const std::string& line : testing::FileLines(dir / "vardo0.72.log"))
         logged |= line.ends_with(";Warning  ;(Main) Hash table reduced;1048576 MB asked, " +

@@ -340,9 +340,9 @@ TEST(Program, IdleCostsAlmostNoCpu) {
     program.Send("setboard k7/8/1Q6/8/8/8/8/K7 b - - 0 1");  // Black stalemated
     program.Send("black");
     EXPECT_EQ(program.Sync(), Lines{});
-    const double before = testing::CpuSeconds(program.Pid());
+    const double before = program.CpuSeconds();
     std::this_thread::sleep_for(2s);
-    EXPECT_LT(testing::CpuSeconds(program.Pid()) - before, 0.2);
+    EXPECT_LT(program.CpuSeconds() - before, 0.2);
 }
 
 }  // namespace

@@ -1,14 +1,9 @@
 #include "transcript.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -35,8 +30,10 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(path, ignored);
 }
 
+// Read as text: the log is written as text, so its lines end in "\r\n" where that is the
+// system's line end.
 std::vector<std::string> FileLines(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(file);
     std::vector<std::string> result;
     for (std::string line; std::getline(in, line);) result.push_back(line);
     return result;
@@ -200,31 +197,10 @@ int EngineSession::Finish() {
 // --- ProgramSession ---
 
 ProgramSession::ProgramSession(const fs::path& folder) {
-    // A write to a program that has already ended must fail, not end the test.
-    std::signal(SIGPIPE, SIG_IGN);
-    const std::string program = std::string(VARDO_BINARY_DIR) + "/vardo";
-    const std::string errorFile = (folder / "stderr.txt").string();
-    const std::string folderText = folder.string();
-    const std::string threads = std::to_string(TestThreads());
-    int in[2];
-    int out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-    pid = ::fork();
-    if (pid == 0) {
-        // Only async-signal-safe calls between fork and exec.
-        if (::chdir(folderText.c_str()) != 0) ::_exit(126);
-        ::dup2(in[0], 0);
-        ::dup2(out[1], 1);
-        const int err = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (err >= 0) ::dup2(err, 2);
-        ::execl(program.c_str(), program.c_str(), "--threads", threads.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    toChild = in[1];
-    fromChild = out[0];
+    if (!child.Start(BuiltProgram("vardo"), {"--threads", std::to_string(TestThreads())}, folder,
+                     folder / "stderr.txt"))
+        return;
+    started = true;
     reader = std::thread([this] { ReadOutput(); });
 }
 
@@ -234,10 +210,8 @@ ProgramSession::~ProgramSession() {
 
 void ProgramSession::ReadOutput() {
     char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fromChild, buffer, sizeof buffer);
-        if (n <= 0) break;
-        for (ssize_t i = 0; i < n; ++i) {
+    while (const std::size_t n = child.Read(buffer, sizeof buffer)) {
+        for (std::size_t i = 0; i < n; ++i) {
             if (buffer[i] == '\n') {
                 Deliver(partial);
                 partial.clear();
@@ -254,61 +228,24 @@ void ProgramSession::ReadOutput() {
 }
 
 void ProgramSession::Send(const std::string& line) {
-    if (toChild < 0) return;
-    const std::string text = line + "\n";
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(toChild, text.data() + done, text.size() - done);
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
-    }
+    child.Write(line + "\n");
 }
 
 void ProgramSession::CloseInput() {
-    if (toChild >= 0) ::close(toChild);
-    toChild = -1;
+    child.CloseInput();
 }
 
 int ProgramSession::Finish(std::chrono::milliseconds timeout) {
-    if (waited || pid <= 0) return exitCode;
+    if (waited || !started) return exitCode;
     CloseInput();
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            break;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            exitCode = -1;
-            break;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
+    exitCode = child.Wait(timeout);
     waited = true;
     if (reader.joinable()) reader.join();
-    ::close(fromChild);
     return exitCode;
 }
 
-double CpuSeconds(int pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    std::getline(in, text);
-    // The fields after the command name in parentheses; utime and stime are the 14th and 15th
-    // fields of the line, the 12th and 13th after the closing parenthesis.
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos) return -1.0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    double ticks = 0.0;
-    for (int i = 1; i <= 13 && fields >> field; ++i) {
-        if (i == 12 || i == 13) ticks += std::stod(field);
-    }
-    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+double ProgramSession::CpuSeconds() const {
+    return child.CpuSeconds();
 }
 
 bool Play(Board& board, const std::string& moveText) {

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "engine/engine.h"
 
 namespace vardo::testing {
@@ -144,21 +145,18 @@ class ProgramSession : public Transcript {
     // Closes the input if still open and waits for the program to end; its exit code, or -1
     // when it did not end within the time (it is then killed).
     int Finish(std::chrono::milliseconds timeout = 10s);
-    int Pid() const { return pid; }
+    // CPU seconds (user + system) the program has used so far.
+    double CpuSeconds() const;
 
    private:
     void ReadOutput();
-    int pid = -1;
-    int toChild = -1;
-    int fromChild = -1;
+    ChildProcess child;
+    bool started = false;
     std::thread reader;
     std::string partial;
     int exitCode = -1;
     bool waited = false;
 };
-
-// CPU seconds (user + system) used so far by a process.
-double CpuSeconds(int pid);
 
 // Applies moves given as text to a board with ParseMove; false when one is no legal move.
 bool Play(Board& board, const std::string& moveText);
