@@ -3,6 +3,8 @@
 # both runs must agree, and at the default depth the count must be the pinned one below.
 # A change that alters the search's node count updates the pin in the same commit and says
 # why in its message.
+# With VARDO_WINDOWS=1 it runs the Windows build's vardo-bench.exe (build-windows/, built by
+# scripts/windows_test.sh) under Wine instead: its signature must be the same.
 #   scripts/bench.sh [DEPTH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,10 +12,15 @@ cd "$(dirname "$0")/.."
 # Node count of `vardo-bench` at its default depth.
 PINNED_SIGNATURE=4696413
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"${JOBS:-2}" --target vardo-bench >/dev/null
-first=$(./build/vardo-bench "$@" | tail -n 1)
-second=$(./build/vardo-bench "$@")
+if [ "${VARDO_WINDOWS:-0}" = 1 ]; then
+    bench=(wine build-windows/vardo-bench.exe)
+else
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"${JOBS:-2}" --target vardo-bench >/dev/null
+    bench=(./build/vardo-bench)
+fi
+first=$("${bench[@]}" "$@" | tail -n 1)
+second=$("${bench[@]}" "$@")
 echo "$second"
 sig1=$(echo "$first" | awk '{print $3}')
 sig2=$(echo "$second" | tail -n 1 | awk '{print $3}')

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Runs every depth listed in the perft files (default: the standard and the themed positions)
 # with vardo-perft in a Release build and compares the counts. Exit status 1 on any difference.
+# With VARDO_WINDOWS=1 it runs the Windows build's vardo-perft.exe (build-windows/, built by
+# scripts/windows_test.sh) under Wine instead.
 #   scripts/perft.sh [EPD_FILE] [MAX_DEPTH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 epds=${1:-tests/data/perft-standard.epd tests/data/perft-themed.epd}
 max=${2:-99}
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"${JOBS:-2}" --target vardo-perft >/dev/null
+if [ "${VARDO_WINDOWS:-0}" = 1 ]; then
+    perft=(wine build-windows/vardo-perft.exe)
+else
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"${JOBS:-2}" --target vardo-perft >/dev/null
+    perft=(./build/vardo-perft)
+fi
 failures=0
 total_nodes=0
 total_ms=0
@@ -19,7 +26,7 @@ while IFS= read -r line; do
         depth=${field#;D}; depth=${depth%%:*}
         expected=${field##*:}
         [ "$depth" -gt "$max" ] && continue
-        result=$(./build/vardo-perft "$depth" "$fen" | tail -n 1)
+        result=$("${perft[@]}" "$depth" "$fen" | tail -n 1)
         nodes=$(echo "$result" | awk '{print $2}')
         ms=$(echo "$result" | awk '{print $4}')
         total_nodes=$((total_nodes + nodes))

@@ -10,6 +10,8 @@
 #   --inc SECONDS      increment per move (with --tc MINUTES[:SS]: --tc 2 --inc 1)
 #   --st SECONDS       fixed time per move instead of a clock (--st 1)
 #   --engine PATH      the Vardo binary (build/vardo); its book is taken from beside it
+#   --wine             the binary is Vardo for Windows (build-windows/vardo.exe): run it
+#                      under Wine, in $WINEPREFIX (default ~/.wine)
 #   --command CMD      instead of --engine: an installed Vardo command, given to xboard as it
 #                      is (vardo: the one found on PATH); it runs in the match's folder through
 #                      VARDO_HOME and plays with the book installed with it
@@ -35,7 +37,8 @@ games=4
 tc=""
 inc=""
 st=""
-engine="$repo/build/vardo"
+engine=""
+wine=0
 command=""
 engine_args=""
 book=""
@@ -58,6 +61,7 @@ while [[ $# -gt 0 ]]; do
         --inc) inc=${2:?}; shift 2 ;;
         --st) st=${2:?}; shift 2 ;;
         --engine) engine=${2:?}; shift 2 ;;
+        --wine) wine=1; shift ;;
         --command) command=${2:?}; shift 2 ;;
         --engine-args) engine_args=${2?}; shift 2 ;;
         --book) book=${2:?}; shift 2 ;;
@@ -76,6 +80,17 @@ done
 [[ -z $st || -z $tc ]] || die "--st and --tc exclude each other"
 [[ -z $st || -z $inc ]] || die "--st and --inc exclude each other"
 [[ -n $st || -n $tc ]] || tc="40/1"
+if [[ -z $engine ]]; then
+    engine="$repo/build/vardo"
+    ((wine == 0)) || engine="$repo/build-windows/vardo.exe"
+fi
+if ((wine)); then
+    [[ -z $command ]] || die "--wine goes with --engine, not --command"
+    command -v wine > /dev/null || die "wine is not installed (apt-get install wine)"
+    # xboard runs with a HOME of its own below; Wine keeps the prefix it was set up in.
+    export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
+    export WINEDEBUG=${WINEDEBUG:--all}
+fi
 xboard_bin=$(command -v xboard || echo /usr/games/xboard)
 [[ -x $xboard_bin ]] || die "xboard is not installed (apt-get install xboard)"
 command -v xvfb-run > /dev/null || die "xvfb-run is not installed (apt-get install xvfb)"
@@ -163,9 +178,14 @@ if [[ -n $command ]]; then
     rm -f "$work/vardo/vardo" "$work/vardo/vardo.bk"
     first="$command${engine_args:+ $engine_args}"
 else
-    cp "$engine" "$work/vardo/vardo"
     cp "$book" "$work/vardo/vardo.bk"
-    first="./vardo${engine_args:+ $engine_args}"
+    if ((wine)); then
+        cp "$engine" "$work/vardo/vardo.exe"
+        first="wine vardo.exe${engine_args:+ $engine_args}"
+    else
+        cp "$engine" "$work/vardo/vardo"
+        first="./vardo${engine_args:+ $engine_args}"
+    fi
 fi
 
 name_args=()
@@ -214,7 +234,7 @@ group=$!
 # in kB.
 sample_rss() {
     local pid rss
-    for pid in $(pgrep -x 'vardo|vardo-engine' 2> /dev/null); do
+    for pid in $(pgrep -x 'vardo|vardo-engine|vardo.exe' 2> /dev/null); do
         if [[ $(readlink "/proc/$pid/cwd" 2> /dev/null) == "$work/vardo" ]]; then
             rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2> /dev/null || true)
             [[ -z $rss ]] || echo "$1 $rss" >> "$work/rss.txt"

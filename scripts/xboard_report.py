@@ -101,7 +101,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
         pending = None
 
     for line in text.splitlines():
-        if line.startswith("StartChildProcess") and re.search(r'/vardo"\) (\S*/)?vardo(\s.*)?$', line):
+        if line.startswith("StartChildProcess") and re.search(r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$', line):
             counts["starts"] += 1
             continue
         if "exited unexpectedly" in line and "first" in line:

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Builds Vardo for 64-bit Windows with MinGW-w64 (cmake/mingw-w64.cmake, into build-windows/)
+# and tests it under Wine:
+#   - the whole GoogleTest suite, cross-built;
+#   - perft of the standard positions, every listed depth;
+#   - the bench signature, which must be the pinned one of scripts/bench.sh (Linux's);
+#   - vardo-depths.exe against this tree's Linux vardo-depths on the comparison positions (the
+#     bench's, tests/data/search-positions.epd and tests/data/draw-positions.epd): every
+#     completed depth the same score and the same node count;
+#   - one game under a headless xboard against Fairy-Max, the engine run as `wine vardo.exe`.
+# What the machine lacks (MinGW-w64, Wine, xboard, Fairy-Max) is installed with apt-get first.
+# Wine keeps its prefix in build-windows/wine unless WINEPREFIX is set.
+#   scripts/windows_test.sh [--depth N] [--no-game] [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+depth=7
+game=1
+while [ $# -gt 0 ]; do
+    case $1 in
+    --depth) depth=${2:?}; shift 2 ;;
+    --no-game) game=0; shift ;;
+    *) break ;;
+    esac
+done
+[[ $depth =~ ^[0-9]+$ ]] && [ "$depth" -ge 1 ] && [ "$depth" -le 12 ] || {
+    echo "windows_test: --depth needs a number from 1 to 12" >&2
+    exit 2
+}
+
+scripts/ensure_tools.sh --tests g++-mingw-w64-x86-64-posix wine wine64 xboard xvfb xauth \
+    fairymax python3
+export WINEDEBUG=-all
+export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wine}
+mkdir -p build-windows
+
+echo "== Windows build (MinGW-w64)"
+cmake -S . -B build-windows --toolchain cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DVARDO_TESTS=ON "$@" >/dev/null
+cmake --build build-windows -j"${JOBS:-2}"
+# Wine sets up its prefix on first use; done once here, not by the first test.
+wineboot --init >/dev/null 2>&1 || true
+
+echo "== unit tests under Wine"
+ctest --test-dir build-windows -j"${JOBS:-2}" --output-on-failure
+
+echo "== perft under Wine"
+VARDO_WINDOWS=1 scripts/perft.sh tests/data/perft-standard.epd
+
+echo "== bench signature under Wine"
+VARDO_WINDOWS=1 scripts/bench.sh
+
+echo "== scores and nodes of every depth to $depth, Windows against Linux"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"${JOBS:-2}" --target vardo-depths >/dev/null
+work=$(mktemp -d "${TMPDIR:-/tmp}/vardo-windows.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+. scripts/compare_positions.sh
+write_positions "$work"
+cat "$work/bench.epd" "$work/search.epd" "$work/draw.epd" >"$work/all.epd"
+./build/vardo-depths "$work/all.epd" "$depth" | cut -d' ' -f1-4 >"$work/linux.txt"
+wine build-windows/vardo-depths.exe "$work/all.epd" "$depth" | cut -d' ' -f1-4 >"$work/windows.txt"
+if ! diff "$work/linux.txt" "$work/windows.txt" >"$work/diff.txt"; then
+    echo "Windows and Linux differ (index depth score nodes):"
+    head -40 "$work/diff.txt"
+    exit 1
+fi
+echo "$(wc -l <"$work/all.epd") positions, $(wc -l <"$work/linux.txt") depths: every score and node count equal"
+
+if [ "$game" = 1 ]; then
+    echo "== a game under a headless xboard, wine vardo.exe against Fairy-Max"
+    scripts/xboard_match.sh --wine --engine build-windows/vardo.exe --games 1 --tc 40/0:20
+fi
+echo "windows_test: all passed"
