@@ -71,8 +71,7 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_PACKAGE_NAME vardo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT
-  "Seed 3c56b8f2 maintainers <maintainers@users.noreply.c-seed-3c56b8f2.example>")
+set(CPACK_PACKAGE_CONTACT "Vardo developers <developers@vardo.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chess engine for the console and for xboard")
 # The extended description, below the summary that CPack puts first: lines of at most 80
 # characters, an empty line between paragraphs (CPack writes the " ." Debian wants there).
