@@ -10,6 +10,9 @@
 #  4. plays one short game under a headless xboard with the command xboard lists (-fcp vardo)
 #     against Fairy-Max, through scripts/xboard_match.sh;
 #  5. purges the package and checks that none of its files is left.
+# Installing and purging would replace and then remove a vardo package the user installed, so
+# the script refuses to run while one is installed, unless given --replace-installed; a copy
+# that an earlier run of this script left installed (it stopped before purging) is replaced.
 # Installs what it lacks (lintian, dpkg-dev, xboard, xvfb, fairymax...) through
 # scripts/ensure_tools.sh; installing and removing the package take root, through sudo when
 # not run as root. Takes one to two minutes on 2 cores, most of it the game.
@@ -22,6 +25,28 @@ fail() {
     echo "package test: $*" >&2
     exit 1
 }
+
+replace_installed=no
+case ${1:-} in
+"") ;;
+--replace-installed) replace_installed=yes ;;
+*) fail "unknown argument $1 (usage: scripts/package_test.sh [--replace-installed])" ;;
+esac
+
+# Marks a package installed by this script until it has purged it again.
+marker=/var/lib/vardo-package-test/installed
+installed=$(dpkg-query -W -f='${Status} ${Version}' vardo 2> /dev/null || true)
+case $installed in
+*" installed "*)
+    if [ -e "$marker" ]; then
+        echo "vardo ${installed##* } is installed, left by an earlier run of this test: it is replaced"
+    elif [ "$replace_installed" = yes ]; then
+        echo "vardo ${installed##* } is installed: replacing it and purging it at the end, as asked"
+    else
+        fail "vardo ${installed##* } is installed on this machine; this test installs its own package and purges it at the end, which would remove yours. Remove it first, or run scripts/package_test.sh --replace-installed"
+    fi
+    ;;
+esac
 
 scripts/ensure_tools.sh lintian dpkg-dev file xboard xvfb xauth fairymax python3
 if [ "$(id -u)" -eq 0 ]; then
@@ -93,6 +118,8 @@ if grep -q '^E: ' "$scratch/lintian.txt" || [ "$lintian_status" -ne 0 ]; then
 fi
 
 echo "== installing"
+root mkdir -p "$(dirname "$marker")"
+root touch "$marker"
 # --reinstall replaces a package an earlier run left installed, even of the same version.
 root apt-get install -y -qq --reinstall "$repo/$deb" > "$scratch/apt.txt" 2>&1 || {
     cat "$scratch/apt.txt"
@@ -158,6 +185,7 @@ case $status in
 "" | *" not-installed") ;;
 *) fail "after purging, dpkg still has vardo as \"$status\"" ;;
 esac
+root rm -rf "$(dirname "$marker")"
 # Every file of the package must be gone. A folder may stay when another package owns it or
 # it holds files of others. The launcher makes ~/.vardo (or $VARDO_HOME) for the user who runs
 # it: that is the user's data, with the user's games and logs, not a file of the package, and

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Vardo and starts it at the console, in the build folder where its book vardo.bk is.
+# Builds Vardo and starts it at the console, in the build folder where its book vardo.bk is;
+# arguments go to the engine (scripts/play.sh --threads 2).
 # What the build needs and the machine lacks (CMake, a C++ compiler, make) is installed first;
 # the tests are not needed. Set-up and build messages go to standard error so that standard
 # output carries only the engine's lines.
@@ -11,4 +12,4 @@ cd "$(dirname "$0")/.."
     cmake --build build -j"${JOBS:-2}" --target vardo
 } >&2
 cd build
-exec ./vardo
+exec ./vardo "$@"

@@ -28,8 +28,8 @@ done
     exit 2
 }
 
-scripts/ensure_tools.sh --tests g++-mingw-w64-x86-64-posix wine wine64 xboard xvfb xauth \
-    fairymax python3
+scripts/ensure_tools.sh --tests g++-mingw-w64-x86-64-posix wine wine64 groff-base xboard xvfb \
+    xauth fairymax python3
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wine}
 mkdir -p build-windows
@@ -44,6 +44,42 @@ wineboot --init >/dev/null 2>&1 || true
 echo "== unit tests under Wine"
 ctest --test-dir build-windows -j"${JOBS:-2}" --output-on-failure
 
+echo "== the programs need no DLL beyond Windows' own"
+for program in build-windows/*.exe; do
+    dlls=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' | sort -u)
+    for dll in $dlls; do
+        case ${dll,,} in
+        kernel32.dll | msvcrt.dll | advapi32.dll | user32.dll | ws2_32.dll) ;;
+        *)
+            echo "$program needs $dll"
+            exit 1
+            ;;
+        esac
+    done
+done
+echo "$(basename -a build-windows/*.exe | tr '\n' ' ')need only: $(x86_64-w64-mingw32-objdump -p build-windows/vardo.exe | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
+
+echo "== the release zip, unpacked and played from its folder as README.txt says"
+version=$(sed -n 's/^project(Vardo VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+zip=build-windows/vardo-$version-win64.zip
+(cd build-windows && cpack -G ZIP >/dev/null)
+python3 -m zipfile -l "$zip"
+work=$(mktemp -d "${TMPDIR:-/tmp}/vardo-windows.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+python3 -m zipfile -e "$zip" "$work/unpacked"
+folder=$work/unpacked/vardo-$version-win64
+# In its folder it finds its book (a book move at once) and writes its log there.
+reply=$(cd "$folder" && printf 'xboard\nnew\ngo\n' | wine vardo.exe)
+echo "$reply" | grep -q '^move ' || { echo "no move from the unpacked vardo.exe: $reply"; exit 1; }
+echo "$reply" | grep -q "Couldn't read opening book" && { echo "the unpacked vardo.exe found no book"; exit 1; }
+grep -q ';New session' "$folder/vardo$version.log" || { echo "no log beside the unpacked vardo.exe"; exit 1; }
+# Where the log cannot be written (here: its name is taken by a folder), it plays all the same.
+rm "$folder/vardo$version.log"
+mkdir "$folder/vardo$version.log"
+reply=$(cd "$folder" && printf 'xboard\nnew\ngo\n' | wine vardo.exe)
+echo "$reply" | grep -q '^move ' || { echo "no move without a log: $reply"; exit 1; }
+echo "the unpacked engine plays with its book and log, and without a writable log"
+
 echo "== perft under Wine"
 VARDO_WINDOWS=1 scripts/perft.sh tests/data/perft-standard.epd
 
@@ -53,8 +89,6 @@ VARDO_WINDOWS=1 scripts/bench.sh
 echo "== scores and nodes of every depth to $depth, Windows against Linux"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"${JOBS:-2}" --target vardo-depths >/dev/null
-work=$(mktemp -d "${TMPDIR:-/tmp}/vardo-windows.XXXXXX")
-trap 'rm -rf "$work"' EXIT
 . scripts/compare_positions.sh
 write_positions "$work"
 cat "$work/bench.epd" "$work/search.epd" "$work/draw.epd" >"$work/all.epd"
