@@ -122,6 +122,12 @@ TEST(Program, TypedMovesAndTheirRefusals) {
     ScratchDir dir;
     ProgramSession program(dir.Path());
     SkipStartup(program);
+    // Through the real pipe: a Ctrl-Z byte is no end of input (a C runtime's text mode takes it
+    // for one) and a line may end in CR LF.
+    program.Send("e2e4\x1a");
+    program.Send("ping 7\r");
+    EXPECT_EQ(program.Next(), "Error (unknown command): e2e4\x1a");
+    EXPECT_EQ(program.Next(), "pong 7");
     for (const char* line :
          {"new", "force", "e2e4", "e5", "g1f3", "Nc6", "o-o", "Bb5", "e4e5", "board"}) {
         program.Send(line);
