@@ -188,6 +188,11 @@ else
     fi
 fi
 
+# Fairy-Max crashes on xboard's "computer" line two times in five: it gets its input without it.
+opponent_command=$opponent
+[[ $(basename "${opponent%% *}") != fairymax ]] ||
+    opponent_command="$repo/scripts/drop_computer_line.sh $opponent"
+
 name_args=()
 [[ -z $opponent_name ]] || name_args=(-sn "$opponent_name")
 load_args=()
@@ -216,7 +221,7 @@ start=$(date +%s)
     exec setsid timeout -k 10 "$total_timeout" xvfb-run -a "$xboard_bin" \
         -noGUI -xexit -saveSettingsOnExit false -soundProgram "" \
         -fcp "$first" -fd "$work/vardo" -fn Vardo \
-        -scp "$opponent" -sd "$work/opponent" "${name_args[@]}" \
+        -scp "$opponent_command" -sd "$work/opponent" "${name_args[@]}" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
         -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \
         -reuseFirst true -reuseSecond true \
