@@ -144,7 +144,8 @@ cmp -s install/vardo.eng "$eng" || fail "$eng is missing or differs from install
 # xboard scans the engine-list entries in /usr/share/games/plugins/xboard/ at start and adds
 # those newer than its settings file to its list of engines, which it writes back on exit: with
 # a settings file of its own that does not exist yet it lists every entry. It plays one move
-# (mate in one, Fairy-Max against itself) so that it has a match to finish and exits.
+# (mate in one, Fairy-Max against itself, without xboard's "computer" line, on which it may
+# crash: scripts/drop_computer_line.sh) so that it has a match to finish and exits.
 cat > "$scratch/mate.pgn" << 'EOF'
 [Event "engine list"]
 [Result "*"]
@@ -154,7 +155,9 @@ EOF
 mkdir -p "$scratch/xboard"
 (cd "$scratch/xboard" && HOME=$scratch/xboard timeout 60 xvfb-run -a xboard -noGUI -xexit \
     -settingsFile "$scratch/xboard/rc" -saveSettingsFile "$scratch/xboard/rc" \
-    -saveSettingsOnExit true -autoInstall ALL -xponder -fcp fairymax -scp fairymax \
+    -saveSettingsOnExit true -autoInstall ALL -xponder \
+    -fcp "$repo/scripts/drop_computer_line.sh fairymax" \
+    -scp "$repo/scripts/drop_computer_line.sh fairymax" \
     -matchGames 1 -st 0:01 -loadGameFile "$scratch/mate.pgn" -loadGameIndex 1) \
     > "$scratch/xboard.txt" 2>&1 || {
     cat "$scratch/xboard.txt"
