@@ -1,5 +1,6 @@
 #include "child_process.h"
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -49,6 +50,10 @@ std::wstring Quoted(const std::wstring& arg) {
     }
     text.append(2 * backslashes, L'\\');
     return text + L"\"";
+}
+
+unsigned long ThisProcessId() {
+    return GetCurrentProcessId();
 }
 
 void CloseIfOpen(void*& handle) {
@@ -164,6 +169,14 @@ ChildProcess::~ChildProcess() {
 }
 
 #else
+
+namespace {
+
+unsigned long ThisProcessId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+}  // namespace
 
 bool ChildProcess::Start(const fs::path& program, const std::vector<std::string>& args,
                          const fs::path& folder, const fs::path& errorFile) {
@@ -281,8 +294,11 @@ ChildProcess::~ChildProcess() {
 RunOutcome RunProgram(const fs::path& program, const std::vector<std::string>& args,
                       const fs::path& folder, const std::string& input,
                       std::chrono::milliseconds timeout) {
+    // Named for this process and run: test programs running at once may share the folder.
+    static std::atomic<int> runs{0};
     RunOutcome outcome;
-    const fs::path errorFile = folder / "run-stderr.txt";
+    const fs::path errorFile = folder / ("vardo-run-stderr-" + std::to_string(ThisProcessId()) +
+                                         "-" + std::to_string(runs++) + ".txt");
     ChildProcess child;
     if (!child.Start(program, args, folder, errorFile)) return outcome;
     std::thread reader([&] {
