@@ -51,7 +51,7 @@ constexpr std::uint64_t SquaresOfFiles(unsigned files) {
 
 }  // namespace
 
-int Evaluator::Evaluate(const Board& board) const {
+void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
     // Material and the piece-square sums of every table set are kept by the board as men
     // move; pawn structure, the kings' files and the rooks come from its piece bits.
     const std::uint64_t pawns = board.Pieces(PAWN);
@@ -69,6 +69,9 @@ int Evaluator::Evaluate(const Board& board) const {
         const std::uint64_t king = kings & own;
         kingFile[colour] = king ? FileOf(63 - std::countl_zero(king)) : MISSING_KING_FILE;
     }
+
+    evaluation.base[WHITE] = score[WHITE];
+    evaluation.base[BLACK] = score[BLACK];
 
     // Table sets: White first, then Black, so a low Black score overrides White's own choice
     // and a high Black score overrides the endgame set White's low score gave Black.
@@ -91,7 +94,33 @@ int Evaluator::Evaluate(const Board& board) const {
             board.Placement(colour).Set(set[colour]) + OPEN_FILE_ROOK_BONUS * openRooks;
     }
 
-    return board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
+    evaluation.set[WHITE] = set[WHITE];
+    evaluation.set[BLACK] = set[BLACK];
+    evaluation.openFiles = openFiles;
+    evaluation.score =
+        board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
+}
+
+bool Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move,
+                          int& after) const {
+    const int man = board.piece[move.from];
+    if (man == PAWN || man == KING || (move.bits & (CASTLE | EN_PASSANT | PROMOTION))) return false;
+    const int us = board.side, them = Other(us);
+    const auto open = [&](int square) { return static_cast<int>(before.openFiles >> square & 1); };
+    int gain = PLACEMENT[us][man][move.to].Set(before.set[us]) -
+               PLACEMENT[us][man][move.from].Set(before.set[us]);
+    if (man == ROOK) gain += OPEN_FILE_ROOK_BONUS * (open(move.to) - open(move.from));
+    if (move.bits & CAPTURE) {
+        const int taken = board.piece[move.to];
+        if (taken == PAWN) return false;
+        const int left = before.base[them] - PIECE_VALUE[taken];
+        if ((left >= TABLE_SET_THRESHOLD) != (before.base[them] >= TABLE_SET_THRESHOLD))
+            return false;
+        gain += PIECE_VALUE[taken] + PLACEMENT[them][taken][move.to].Set(before.set[them]);
+        if (taken == ROOK) gain += OPEN_FILE_ROOK_BONUS * open(move.to);
+    }
+    after = before.score + gain;
+    return true;
 }
 
 }  // namespace vardo

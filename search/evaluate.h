@@ -1,6 +1,8 @@
 // Static evaluation: material, pawn structure, piece-square tables and open-file rooks.
 #pragma once
 
+#include <cstdint>
+
 #include "board/board.h"
 #include "board/piece_square.h"
 
@@ -27,13 +29,39 @@ constexpr int QUEEN_SIDE_KING_FILE = 3;
 // set it has.
 constexpr int MISSING_KING_FILE = 4;
 
+// What an evaluation works out on the way to its score, from which the score after some moves
+// follows without another evaluation (Evaluator::AfterMove).
+struct Evaluation {
+    int score = 0;                // the result, from the side to move's point of view
+    int base[2] = {0, 0};         // each colour's material and pawn structure
+    int set[2] = {0, 0};          // each colour's table set
+    std::uint64_t openFiles = 0;  // the squares of the files without pawns
+};
+
 // Scores positions. Holds no data; every call is a pure function of the position.
 class Evaluator {
    public:
     // Score in centipawns from the side to move's point of view (positive: better for it).
     // Reads the board's side to move and its redundant sums and bit sets, so a board whose
     // colour[] or piece[] was written directly needs Refresh first; allocates nothing.
-    int Evaluate(const Board& board) const;
+    int Evaluate(const Board& board) const {
+        Evaluation evaluation;
+        Evaluate(board, evaluation);
+        return evaluation.score;
+    }
+    // The same, keeping what was worked out on the way in `evaluation`.
+    void Evaluate(const Board& board, Evaluation& evaluation) const;
+
+    // Evaluate's score after `move`, from the point of view of the side that makes it, worked
+    // out from this position's Evaluation without making the move, where that gives exactly
+    // Evaluate's value: a move of a knight, bishop, rook or queen, quiet or taking a man other
+    // than a pawn, after which the colour that loses material (if any) stays on the same side
+    // of TABLE_SET_THRESHOLD. Such a move changes no pawn, no king's file and neither colour's
+    // table set, so only the moving man's piece-square value, the taken man's material and
+    // piece-square value and the open-file bonus of a rook that moves or is taken change.
+    // False for every other move: a king's move can change its colour's table set, a pawn's
+    // the pawn structure and the open files, a colour crossing the threshold both sets.
+    bool AfterMove(const Board& board, const Evaluation& before, Move move, int& after) const;
 };
 
 }  // namespace vardo

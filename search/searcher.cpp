@@ -1,6 +1,7 @@
 #include "search/searcher.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <thread>
 
@@ -278,6 +279,48 @@ bool Searcher::RaisesToBeta(Node& node, const MoveEntry& entry, int score) {
     return false;
 }
 
+// The frontier test: whether a move one ply above the horizon (below the root) can be left
+// unsearched because its score cannot raise alpha, whatever the window of its search. Its child
+// is resolved by quiescence, which stands pat on Evaluate at once: where the evaluation after
+// the move is at most alpha, the child's stand pat is at least the child's beta (-alpha for
+// the whole window and the null window alike), and the fail-hard child returns that beta: the
+// move scores alpha and raises nothing. Nothing below it would be stored (quiescence keeps no
+// entries), and a move that does not raise alpha changes no line, history count or killer, so
+// skipping it changes nothing but the node count.
+// - A child drawn by rule scores 0 before quiescence: where alpha < 0 a move whose child may
+//   be a draw (a capture or pawn move resets the count, and a repetition needs at least
+//   MIN_REPETITION_PLIES reversible plies) is searched.
+// - The evaluation after the move is used only where Evaluator::AfterMove gives exactly
+//   Evaluate's value; every other move is searched.
+// - A skipped move still counts as the node's legal move when it is one, so that the node
+//   neither returns a mate or stalemate score nor searches its later moves with other windows.
+bool Searcher::IsFutile(Node& node, Move move) {
+    Board& b = *board;
+    if (node.depth != 1 || node.ply == 0) return false;
+    if (node.alpha < DRAW_SCORE && !(move.bits & (CAPTURE | PAWN_MOVE)) &&
+        b.fifty + 1 >= MIN_REPETITION_PLIES)
+        return false;
+    if (!node.evaluated) {
+        evaluator.Evaluate(b, node.evaluation);
+        node.evaluated = true;
+    }
+    int after;
+    if (!evaluator.AfterMove(b, node.evaluation, move, after) || after > node.alpha) return false;
+    CheckAfterMove(move, after);
+    if (!node.hasLegalMove && b.IsLegal(move)) node.hasLegalMove = true;
+    return true;
+}
+
+void Searcher::CheckAfterMove([[maybe_unused]] Move move, [[maybe_unused]] int after) {
+#ifndef NDEBUG
+    Board& b = *board;
+    if (!b.MakeMove(move)) return;
+    const int evaluated = -evaluator.Evaluate(b);
+    b.TakeBack();
+    assert(evaluated == after);
+#endif
+}
+
 // Generates the node's moves and searches every legal one but `tried` (the table's move,
 // already searched, or null) in order; true at a cutoff. The list of this ply stays in place
 // while deeper plies are searched. It is put in order one move at a time, as the moves are
@@ -320,7 +363,7 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
         const MoveEntry entry = moves[i];
         if (tried != nullptr && entry.move == tried->move) continue;
         const std::uint64_t child = ChildKey(node, entry.move);
-        if (Defer(node, entry, child)) continue;
+        if (IsFutile(node, entry.move) || Defer(node, entry, child)) continue;
         if (TryMove(node, entry, child)) return true;
     }
 }
@@ -342,15 +385,25 @@ int Searcher::Quiesce(int alpha, int beta) {
     CountNode();
 
     // Step 2. Stand pat on the static evaluation.
-    const int stand = evaluator.Evaluate(b);
+    Evaluation evaluation;
+    evaluator.Evaluate(b, evaluation);
+    const int stand = evaluation.score;
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
 
-    // Step 3. Try captures and promotions, best ordering score first.
+    // Step 3. Try captures and promotions, best ordering score first. A capture whose
+    // evaluation after it is at most alpha is left out (delta pruning): its child would stand
+    // pat at or above its beta (-alpha) and return it, so the capture would score alpha and
+    // raise nothing. Only where Evaluator::AfterMove gives Evaluate's value exactly.
     b.GenerateCapturesUnsorted();
     MoveList& moves = b.CurrentMoves();
     for (int i = 0; i < moves.size(); ++i) {
         moves.PickNext(i);
+        int after;
+        if (evaluator.AfterMove(b, evaluation, moves[i].move, after) && after <= alpha) {
+            CheckAfterMove(moves[i].move, after);
+            continue;
+        }
         if (!b.MakeMove(moves[i].move)) continue;
         const int score = -Quiesce(-beta, -alpha);
         b.TakeBack();

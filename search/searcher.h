@@ -145,9 +145,11 @@ class Searcher {
         TieBreaks ties;
         Move bestMove;  // the last move that raised alpha; null while none has
         bool hasLegalMove = false;
-        bool mayDefer = false;  // whether its moves may wait for another thread's search
-        int deferredCount = 0;  // moves waiting in deferred[ply]
-        Line childLine;         // handed to every child search
+        bool mayDefer = false;   // whether its moves may wait for another thread's search
+        int deferredCount = 0;   // moves waiting in deferred[ply]
+        bool evaluated = false;  // whether `evaluation` holds this position's
+        Evaluation evaluation;
+        Line childLine;  // handed to every child search
     };
 
     int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
@@ -162,12 +164,17 @@ class Searcher {
         return SearchMove(node, entry, child, score) && score > node.alpha &&
                RaisesToBeta(node, entry, score);
     }
+    bool IsFutile(Node& node, Move move);
     bool SearchGenerated(Node& node, const MoveEntry* tried);
     bool SearchDeferred(Node& node);
     // Sets historyPeak from the board's history table, before a search from a root.
     void MeasureHistoryPeak();
     // Counts a node and throws StopSignal when the stop flag is raised and honoured.
     void CountNode();
+
+    // In a Debug build, checks an evaluation after `move` worked out by Evaluator::AfterMove
+    // against Evaluate's of the position the move leads to.
+    void CheckAfterMove(Move move, int after);
 
     // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
     // later nodes.
