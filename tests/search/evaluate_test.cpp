@@ -279,5 +279,36 @@ TEST(EvaluateKing, MissingKingKeepsTheDefaultSet) {
     EXPECT_EQ(Gain(board, WHITE, PAWN, "a2"), 100);
 }
 
+// The evaluation after a move worked out without making it is Evaluate's after making it,
+// for every move it is given for, both sides to move. The positions hold captures that take a
+// colour below the table-set threshold (Nxd5, which switches White to the endgame set), king
+// moves across the files that pick a set, rooks onto and off open files, and a rook taken on
+// an open file.
+TEST(EvaluateAfterMove, EqualsEvaluateAfterMakingTheMove) {
+    const Evaluator evaluator;
+    int given = 0;
+    for (const char* fen :
+         {"3q2k1/8/8/3r4/8/2N5/8/R2Q2K1 w - - 0 1", "3q2k1/8/8/3r4/8/2N5/8/R2Q2K1 b - - 0 1",
+          "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+          "4k3/8/2r5/8/2R5/8/1P6/4K2R w K - 0 1"}) {
+        Board board;
+        ASSERT_TRUE(board.SetFromFen(fen)) << fen;
+        Evaluation before;
+        evaluator.Evaluate(board, before);
+        board.GenerateMoves();
+        const MoveList moves = board.CurrentMoves();
+        for (const MoveEntry& entry : moves) {
+            int after;
+            if (!evaluator.AfterMove(board, before, entry.move, after)) continue;
+            ++given;
+            ASSERT_TRUE(board.MakeMove(entry.move));
+            EXPECT_EQ(after, -evaluator.Evaluate(board))
+                << fen << " " << int(entry.move.from) << "-" << int(entry.move.to);
+            board.TakeBack();
+        }
+    }
+    EXPECT_GT(given, 50);
+}
+
 }  // namespace
 }  // namespace vardo

@@ -335,6 +335,21 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
     }
 }
 
+// A move one ply above the horizon whose evaluation after it is at most alpha is not searched;
+// each case here needs one condition of that rule. The root's window is passed on whole to
+// the frontier nodes of its first move.
+// - Black's knight and bishop moves reach the fifty-move limit: a draw, which raises Black's
+//   alpha of -50 though they leave Black two pawns' worth behind (with a fresh count White
+//   scores 200). Every White move is quiet, and Black's king cannot move.
+// - After Nxh1 Black can only move its bishop, every move futile at Black's alpha of -100:
+//   the node still had a legal move, so it is neither stalemate nor mate.
+TEST_F(SearchTest, FutileMovesAreThoseThatCannotRaiseAlpha) {
+    Line line;
+    EXPECT_EQ(AlphaBeta(FromFen("kn6/pp5b/8/8/8/8/8/3Q3K w - - 98 80"), -50, 50, 2, line), 0);
+    EXPECT_EQ(AlphaBeta(FromFen("k7/2K5/1B6/8/8/6Nb/8/7n w - - 0 1"), -MATE_SCORE, 100, 2, line),
+              100);
+}
+
 // A table entry's score is another tree's unless it was stored at exactly the remaining depth
 // of the node that reads it. After a search of a position to some depth, a shallower search of
 // it with the same table meets the first one's entries at every node it shares with it, each
