@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "board/castling.h"
+
 namespace vardo {
 
 namespace {
@@ -49,24 +51,20 @@ constexpr std::uint64_t SquaresOfFiles(unsigned files) {
     return std::uint64_t{files & 0xFFu} * 0x0101010101010101ull;
 }
 
-}  // namespace
-
-void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
+// The evaluation of a position given by its inputs.
+void Score(const EvaluationInputs& in, Evaluation& evaluation) {
     // Material and the piece-square sums of every table set are kept by the board as men
     // move; pawn structure, the kings' files and the rooks come from its piece bits.
-    const std::uint64_t pawns = board.Pieces(PAWN);
-    const std::uint64_t kings = board.Pieces(KING);
-    const std::uint64_t rooks = board.Pieces(ROOK);
     int score[2];
     int kingFile[2];
     unsigned pawnFiles[2];
     for (int colour = WHITE; colour <= BLACK; ++colour) {
-        const std::uint64_t own = board.Occupancy(colour);
-        const PlacementValue& sums = board.Placement(colour);
-        pawnFiles[colour] = FilesOf(pawns & own);
+        const std::uint64_t own = in.own[colour];
+        const PlacementValue& sums = in.sums[colour];
+        pawnFiles[colour] = FilesOf(in.pawns & own);
         score[colour] = sums.Material() + PawnStructure(sums.Pawns(), pawnFiles[colour]);
         // The last king met in square order, as a scan of the board would find it.
-        const std::uint64_t king = kings & own;
+        const std::uint64_t king = in.kings & own;
         kingFile[colour] = king ? FileOf(63 - std::countl_zero(king)) : MISSING_KING_FILE;
     }
 
@@ -88,39 +86,93 @@ void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
     const std::uint64_t openFiles = SquaresOfFiles(~(pawnFiles[WHITE] | pawnFiles[BLACK]));
     for (int colour = WHITE; colour <= BLACK; ++colour) {
         int openRooks = 0;
-        for (std::uint64_t r = rooks & board.Occupancy(colour) & openFiles; r; r &= r - 1)
-            ++openRooks;
-        score[colour] +=
-            board.Placement(colour).Set(set[colour]) + OPEN_FILE_ROOK_BONUS * openRooks;
+        for (std::uint64_t r = in.rooks & in.own[colour] & openFiles; r; r &= r - 1) ++openRooks;
+        score[colour] += in.sums[colour].Set(set[colour]) + OPEN_FILE_ROOK_BONUS * openRooks;
     }
 
     evaluation.set[WHITE] = set[WHITE];
     evaluation.set[BLACK] = set[BLACK];
     evaluation.openFiles = openFiles;
-    evaluation.score =
-        board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
+    evaluation.score = in.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
 }
 
-bool Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move,
-                          int& after) const {
-    const int man = board.piece[move.from];
-    if (man == PAWN || man == KING || (move.bits & (CASTLE | EN_PASSANT | PROMOTION))) return false;
-    const int us = board.side, them = Other(us);
-    const auto open = [&](int square) { return static_cast<int>(before.openFiles >> square & 1); };
-    int gain = PLACEMENT[us][man][move.to].Set(before.set[us]) -
-               PLACEMENT[us][man][move.from].Set(before.set[us]);
-    if (man == ROOK) gain += OPEN_FILE_ROOK_BONUS * (open(move.to) - open(move.from));
-    if (move.bits & CAPTURE) {
-        const int taken = board.piece[move.to];
-        if (taken == PAWN) return false;
-        const int left = before.base[them] - PIECE_VALUE[taken];
-        if ((left >= TABLE_SET_THRESHOLD) != (before.base[them] >= TABLE_SET_THRESHOLD))
-            return false;
-        gain += PIECE_VALUE[taken] + PLACEMENT[them][taken][move.to].Set(before.set[them]);
-        if (taken == ROOK) gain += OPEN_FILE_ROOK_BONUS * open(move.to);
+EvaluationInputs InputsOf(const Board& board) {
+    EvaluationInputs in;
+    for (int colour = WHITE; colour <= BLACK; ++colour) {
+        in.sums[colour] = board.Placement(colour);
+        in.own[colour] = board.Occupancy(colour);
     }
-    after = before.score + gain;
-    return true;
+    in.pawns = board.Pieces(PAWN);
+    in.kings = board.Pieces(KING);
+    in.rooks = board.Pieces(ROOK);
+    in.side = board.side;
+    return in;
+}
+
+// Puts a man on an empty square of the inputs / takes one off.
+void Place(EvaluationInputs& in, int colour, int piece, int square) {
+    const std::uint64_t bit = std::uint64_t{1} << square;
+    in.own[colour] |= bit;
+    if (piece == PAWN) in.pawns |= bit;
+    if (piece == KING) in.kings |= bit;
+    if (piece == ROOK) in.rooks |= bit;
+    in.sums[colour] += PLACEMENT[colour][piece][square];
+}
+void Lift(EvaluationInputs& in, int colour, int piece, int square) {
+    const std::uint64_t bit = ~(std::uint64_t{1} << square);
+    in.own[colour] &= bit;
+    if (piece == PAWN) in.pawns &= bit;
+    if (piece == KING) in.kings &= bit;
+    if (piece == ROOK) in.rooks &= bit;
+    in.sums[colour] -= PLACEMENT[colour][piece][square];
+}
+
+}  // namespace
+
+void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
+    Score(InputsOf(board), evaluation);
+}
+
+int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move) const {
+    const int us = board.side, them = Other(us);
+    const int moving = board.piece[move.from];
+    const int taken = board.piece[move.to];
+    const bool pieceMove = moving >= KNIGHT && moving <= QUEEN && taken != PAWN;
+    // Whether the colour that loses material, if any, stays on its side of the threshold.
+    const auto keepsSets = [&] {
+        if (taken == EMPTY) return true;
+        const int left = before.base[them] - PIECE_VALUE[taken];
+        return (left >= TABLE_SET_THRESHOLD) == (before.base[them] >= TABLE_SET_THRESHOLD);
+    };
+    if (pieceMove && keepsSets()) {
+        const auto open = [&](int square) { return int(before.openFiles >> square & 1); };
+        int gain = PLACEMENT[us][moving][move.to].Set(before.set[us]) -
+                   PLACEMENT[us][moving][move.from].Set(before.set[us]);
+        if (moving == ROOK) gain += OPEN_FILE_ROOK_BONUS * (open(move.to) - open(move.from));
+        if (taken != EMPTY) {
+            gain += PIECE_VALUE[taken] + PLACEMENT[them][taken][move.to].Set(before.set[them]);
+            if (taken == ROOK) gain += OPEN_FILE_ROOK_BONUS * open(move.to);
+        }
+        return before.score + gain;
+    }
+
+    EvaluationInputs in = InputsOf(board);
+    if (moving == EMPTY) return before.score;  // not a move of this position
+    if (taken != EMPTY) Lift(in, them, taken, move.to);
+    if (move.bits & EN_PASSANT) {
+        const int square = us == WHITE ? move.to + 8 : move.to - 8;
+        if (board.colour[square] == them) Lift(in, them, board.piece[square], square);
+    }
+    Lift(in, us, moving, move.from);
+    Place(in, us, (move.bits & PROMOTION) ? move.promote : moving, move.to);
+    if (move.bits & CASTLE)
+        if (const CastleRule* rule = FindCastleRule(move.to)) {
+            Lift(in, us, ROOK, rule->rookFrom);
+            Place(in, us, ROOK, rule->rookTo);
+        }
+    Evaluation after;
+    Score(in, after);
+    return after.score;
 }
 
 }  // namespace vardo

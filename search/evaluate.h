@@ -29,10 +29,22 @@ constexpr int QUEEN_SIDE_KING_FILE = 3;
 // set it has.
 constexpr int MISSING_KING_FILE = 4;
 
-// What an evaluation works out on the way to its score, from which the score after some moves
-// follows without another evaluation (Evaluator::AfterMove).
+// What the evaluation reads of a position: each colour's material and piece-square sums and
+// men, the pawns, kings and rooks, and the side to move. A board holds them all; the same
+// values after a move follow from the move alone (Evaluator::AfterMove).
+struct EvaluationInputs {
+    PlacementValue sums[2];
+    std::uint64_t own[2] = {0, 0};
+    std::uint64_t pawns = 0;
+    std::uint64_t kings = 0;
+    std::uint64_t rooks = 0;
+    int side = WHITE;
+};
+
+// What an evaluation works out on the way to its score, from which the score after a move of
+// a knight, bishop, rook or queen follows at little cost (Evaluator::AfterMove).
 struct Evaluation {
-    int score = 0;                // the result, from the side to move's point of view
+    int score = 0;                // from the side to move's point of view
     int base[2] = {0, 0};         // each colour's material and pawn structure
     int set[2] = {0, 0};          // each colour's table set
     std::uint64_t openFiles = 0;  // the squares of the files without pawns
@@ -49,19 +61,23 @@ class Evaluator {
         Evaluate(board, evaluation);
         return evaluation.score;
     }
-    // The same, keeping what was worked out on the way in `evaluation`.
+    // The same, keeping what was worked out on the way.
     void Evaluate(const Board& board, Evaluation& evaluation) const;
 
-    // Evaluate's score after `move`, from the point of view of the side that makes it, worked
-    // out from this position's Evaluation without making the move, where that gives exactly
-    // Evaluate's value: a move of a knight, bishop, rook or queen, quiet or taking a man other
-    // than a pawn, after which the colour that loses material (if any) stays on the same side
-    // of TABLE_SET_THRESHOLD. Such a move changes no pawn, no king's file and neither colour's
-    // table set, so only the moving man's piece-square value, the taken man's material and
-    // piece-square value and the open-file bonus of a rook that moves or is taken change.
-    // False for every other move: a king's move can change its colour's table set, a pawn's
-    // the pawn structure and the open files, a colour crossing the threshold both sets.
-    bool AfterMove(const Board& board, const Evaluation& before, Move move, int& after) const;
+    // Evaluate's score of the position `move` leads to, from the point of view of the side
+    // that makes it, worked out without making it; `before` is this position's Evaluation.
+    // - A move of a knight, bishop, rook or queen, quiet or taking a man other than a pawn,
+    //   after which the colour that loses material (if any) stays on the same side of
+    //   TABLE_SET_THRESHOLD, changes no pawn, no king's file and neither colour's table set:
+    //   only the piece-square value of the man moved, the material and piece-square value of
+    //   the man taken and the open-file bonus of a rook moved or taken change.
+    // - Any other move (a king's can change its colour's set, a pawn's the pawn structure and
+    //   the open files, a capture that crosses the threshold both sets): the inputs are
+    //   changed as MakeMove would change the board's (the man moved or promoted, the man
+    //   taken, en passant or not, the rook of a castling) and scored again whole, by the same
+    //   code as Evaluate.
+    // For a move MakeMove refuses, the result means nothing.
+    int AfterMove(const Board& board, const Evaluation& before, Move move) const;
 };
 
 }  // namespace vardo

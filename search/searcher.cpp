@@ -290,8 +290,8 @@ bool Searcher::RaisesToBeta(Node& node, const MoveEntry& entry, int score) {
 // - A child drawn by rule scores 0 before quiescence: where alpha < 0 a move whose child may
 //   be a draw (a capture or pawn move resets the count, and a repetition needs at least
 //   MIN_REPETITION_PLIES reversible plies) is searched.
-// - The evaluation after the move is used only where Evaluator::AfterMove gives exactly
-//   Evaluate's value; every other move is searched.
+// - The evaluation after the move is Evaluator::AfterMove's, which is Evaluate's of the
+//   position the move leads to (checked against it in a Debug build).
 // - A skipped move still counts as the node's legal move when it is one, so that the node
 //   neither returns a mate or stalemate score nor searches its later moves with other windows.
 bool Searcher::IsFutile(Node& node, Move move) {
@@ -304,8 +304,8 @@ bool Searcher::IsFutile(Node& node, Move move) {
         evaluator.Evaluate(b, node.evaluation);
         node.evaluated = true;
     }
-    int after;
-    if (!evaluator.AfterMove(b, node.evaluation, move, after) || after > node.alpha) return false;
+    const int after = evaluator.AfterMove(b, node.evaluation, move);
+    if (after > node.alpha) return false;
     CheckAfterMove(move, after);
     if (!node.hasLegalMove && b.IsLegal(move)) node.hasLegalMove = true;
     return true;
@@ -391,16 +391,15 @@ int Searcher::Quiesce(int alpha, int beta) {
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
 
-    // Step 3. Try captures and promotions, best ordering score first. A capture whose
-    // evaluation after it is at most alpha is left out (delta pruning): its child would stand
-    // pat at or above its beta (-alpha) and return it, so the capture would score alpha and
-    // raise nothing. Only where Evaluator::AfterMove gives Evaluate's value exactly.
+    // Step 3. Try captures and promotions, best ordering score first. One whose evaluation
+    // after it is at most alpha is left out (delta pruning): its child would stand pat at or
+    // above its beta (-alpha) and return it, so the move would score alpha and raise nothing.
     b.GenerateCapturesUnsorted();
     MoveList& moves = b.CurrentMoves();
     for (int i = 0; i < moves.size(); ++i) {
         moves.PickNext(i);
-        int after;
-        if (evaluator.AfterMove(b, evaluation, moves[i].move, after) && after <= alpha) {
+        const int after = evaluator.AfterMove(b, evaluation, moves[i].move);
+        if (after <= alpha) {
             CheckAfterMove(moves[i].move, after);
             continue;
         }

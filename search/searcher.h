@@ -147,7 +147,7 @@ class Searcher {
         bool hasLegalMove = false;
         bool mayDefer = false;   // whether its moves may wait for another thread's search
         int deferredCount = 0;   // moves waiting in deferred[ply]
-        bool evaluated = false;  // whether `evaluation` holds this position's
+        bool evaluated = false;  // whether `evaluation` holds the node's, for the frontier test
         Evaluation evaluation;
         Line childLine;  // handed to every child search
     };
@@ -173,7 +173,7 @@ class Searcher {
     void CountNode();
 
     // In a Debug build, checks an evaluation after `move` worked out by Evaluator::AfterMove
-    // against Evaluate's of the position the move leads to.
+    // against Evaluate's of the position the move leads to, when the move is legal.
     void CheckAfterMove(Move move, int after);
 
     // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
