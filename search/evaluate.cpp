@@ -1,5 +1,6 @@
 #include "search/evaluate.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -127,6 +128,24 @@ void Lift(EvaluationInputs& in, int colour, int piece, int square) {
     in.sums[colour] -= PLACEMENT[colour][piece][square];
 }
 
+// The highest piece-square value each man can have, by colour, piece and table set.
+using PeakTable = std::array<std::array<std::array<int, TABLE_SETS>, 6>, 2>;
+const PeakTable& PeakValues() {
+    static const PeakTable peaks = [] {
+        PeakTable table{};
+        for (int colour = WHITE; colour <= BLACK; ++colour)
+            for (int piece = PAWN; piece <= KING; ++piece)
+                for (int set = 0; set < TABLE_SETS; ++set) {
+                    int peak = PLACEMENT[colour][piece][0].Set(set);
+                    for (int square = 1; square < 64; ++square)
+                        peak = std::max(peak, PLACEMENT[colour][piece][square].Set(set));
+                    table[colour][piece][set] = peak;
+                }
+        return table;
+    }();
+    return peaks;
+}
+
 }  // namespace
 
 void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
@@ -144,6 +163,22 @@ int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move
         const int left = before.base[them] - PIECE_VALUE[taken];
         return (left >= TABLE_SET_THRESHOLD) == (before.base[them] >= TABLE_SET_THRESHOLD);
     };
+    // A pawn's push keeps its file, so the pawn structure and the open files; a king's step
+    // between files that pick the same set (or of a colour whose set its king does not pick)
+    // keeps the sets. Only the man's piece-square value changes.
+    const bool quiet = !(move.bits & (CAPTURE | PROMOTION | CASTLE | EN_PASSANT));
+    const auto sameSet = [&] {
+        const auto group = [](int square) {
+            const int file = FileOf(square);
+            return (file > KING_SIDE_KING_FILE) - (file < QUEEN_SIDE_KING_FILE);
+        };
+        const std::uint64_t kings = board.Pieces(KING) & board.Occupancy(us);
+        return (kings & (kings - 1)) == 0 &&
+               (before.base[us] < TABLE_SET_THRESHOLD || group(move.from) == group(move.to));
+    };
+    if (quiet && (moving == PAWN || (moving == KING && sameSet())))
+        return before.score + PLACEMENT[us][moving][move.to].Set(before.set[us]) -
+               PLACEMENT[us][moving][move.from].Set(before.set[us]);
     if (pieceMove && keepsSets()) {
         const auto open = [&](int square) { return int(before.openFiles >> square & 1); };
         int gain = PLACEMENT[us][moving][move.to].Set(before.set[us]) -
@@ -173,6 +208,38 @@ int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move
     Evaluation after;
     Score(in, after);
     return after.score;
+}
+
+bool Evaluator::QuietGainBound(const Board& board, const Evaluation& before, int& bound) const {
+    const int us = board.side;
+    const int set = before.set[us];
+    const std::uint64_t own = board.Occupancy(us);
+    const std::uint64_t king = board.Pieces(KING) & own;
+    if (king == 0 || (king & (king - 1))) return false;
+    const PeakTable& peaks = PeakValues();
+    bound = 0;
+    for (std::uint64_t men = own & ~king; men; men &= men - 1) {
+        const int square = std::countr_zero(men);
+        const int piece = board.piece[square];
+        int gain = peaks[us][piece][set] - PLACEMENT[us][piece][square].Set(set);
+        if (piece == ROOK) gain += OPEN_FILE_ROOK_BONUS;
+        bound = std::max(bound, gain);
+    }
+    // The king's steps to empty squares and its castlings, each scored.
+    const int from = std::countr_zero(king);
+    for (int rank = -1; rank <= 1; ++rank)
+        for (int file = -1; file <= 1; ++file) {
+            const int toFile = FileOf(from) + file, toRow = from / 8 + rank;
+            if (toFile < 0 || toFile > 7 || toRow < 0 || toRow > 7) continue;
+            const int to = toRow * 8 + toFile;
+            if (board.piece[to] != EMPTY) continue;
+            const Move step{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0};
+            bound = std::max(bound, AfterMove(board, before, step) - before.score);
+        }
+    for (const CastleRule& rule : CASTLE_RULES)
+        if ((board.castle & rule.right) && rule.king == from && board.colour[from] == us)
+            bound = std::max(bound, AfterMove(board, before, CastleMove(rule)) - before.score);
+    return true;
 }
 
 }  // namespace vardo

@@ -78,6 +78,15 @@ class Evaluator {
     //   code as Evaluate.
     // For a move MakeMove refuses, the result means nothing.
     int AfterMove(const Board& board, const Evaluation& before, Move move) const;
+
+    // An upper bound on how much any quiet move (neither capture nor promotion) of the side to
+    // move can raise its score `before.score`; false where none is at hand (a colour with two
+    // kings, set up by hand). A quiet move of a pawn, knight, bishop, rook or queen changes no
+    // colour's table set and, but for a rook's open-file bonus, only the man's own
+    // piece-square value: the bound is at least the most any man can gain that way. The
+    // king's steps and castlings, which can change its colour's set, are each scored with
+    // AfterMove.
+    bool QuietGainBound(const Board& board, const Evaluation& before, int& bound) const;
 };
 
 }  // namespace vardo

@@ -300,15 +300,53 @@ bool Searcher::IsFutile(Node& node, Move move) {
     if (node.alpha < DRAW_SCORE && !(move.bits & (CAPTURE | PAWN_MOVE)) &&
         b.fifty + 1 >= MIN_REPETITION_PLIES)
         return false;
-    if (!node.evaluated) {
-        evaluator.Evaluate(b, node.evaluation);
-        node.evaluated = true;
-    }
-    const int after = evaluator.AfterMove(b, node.evaluation, move);
+    const int after = evaluator.AfterMove(b, NodeEvaluation(node), move);
     if (after > node.alpha) return false;
     CheckAfterMove(move, after);
     if (!node.hasLegalMove && b.IsLegal(move)) node.hasLegalMove = true;
     return true;
+}
+
+// The quiet moves of a frontier node, added to `moves` after its captures and promotions, less
+// those the frontier test leaves out; their order among themselves is kept. None at all are
+// generated where Evaluator::QuietGainBound shows every one futile, once the node is known to
+// have a legal move and where alpha < 0, no quiet move's child can be a draw by rule.
+void Searcher::AddFrontierQuiets(Node& node, MoveList& moves) {
+    Board& b = *board;
+    const bool mayDraw = node.alpha < DRAW_SCORE && b.fifty + 1 >= MIN_REPETITION_PLIES;
+    int bound;
+    if (node.ply > 0 && !mayDraw && evaluator.QuietGainBound(b, NodeEvaluation(node), bound) &&
+        NodeEvaluation(node).score + bound <= node.alpha) {
+        if (node.hasLegalMove) return;
+        if (HasLegalKingStep()) {
+            node.hasLegalMove = true;
+            return;
+        }
+    }
+    const int first = moves.size();
+    b.AddQuietMoves();
+    int kept = first;
+    for (int i = first; i < moves.size(); ++i)
+        if (!IsFutile(node, moves[i].move)) moves[kept++] = moves[i];
+    moves.Truncate(kept);
+}
+
+// Whether the side to move's king can step to an empty square: a legal quiet move, found
+// without generating the moves.
+bool Searcher::HasLegalKingStep() {
+    Board& b = *board;
+    const int from = b.KingSquare(b.side);
+    if (from == NO_SQUARE) return false;
+    for (int rank = -1; rank <= 1; ++rank)
+        for (int file = -1; file <= 1; ++file) {
+            const int toFile = FileOf(from) + file, toRow = from / 8 + rank;
+            if (toFile < 0 || toFile > 7 || toRow < 0 || toRow > 7) continue;
+            const int to = toRow * 8 + toFile;
+            if (b.piece[to] != EMPTY) continue;
+            if (b.IsLegal(Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0}))
+                return true;
+        }
+    return false;
 }
 
 void Searcher::CheckAfterMove([[maybe_unused]] Move move, [[maybe_unused]] int after) {
@@ -348,11 +386,13 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
     else
         order.Prepare(moves, node.ties, 0, rangeEnd);
 
+    int testedFrom = MAX_MOVES;  // the quiet moves AddFrontierQuiets kept have been tested
     for (int i = 0;; ++i) {
         if (i == rangeEnd) {
             // The captures and promotions are done: on to the quiet moves.
             if (quietsToAdd) {
-                b.AddQuietMoves();
+                testedFrom = i;
+                AddFrontierQuiets(node, moves);
                 quietsToAdd = false;
             }
             if (i == moves.size()) return false;
@@ -363,7 +403,7 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
         const MoveEntry entry = moves[i];
         if (tried != nullptr && entry.move == tried->move) continue;
         const std::uint64_t child = ChildKey(node, entry.move);
-        if (IsFutile(node, entry.move) || Defer(node, entry, child)) continue;
+        if ((i < testedFrom && IsFutile(node, entry.move)) || Defer(node, entry, child)) continue;
         if (TryMove(node, entry, child)) return true;
     }
 }

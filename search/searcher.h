@@ -164,7 +164,17 @@ class Searcher {
         return SearchMove(node, entry, child, score) && score > node.alpha &&
                RaisesToBeta(node, entry, score);
     }
+    // The node's Evaluation, worked out at the first call.
+    const Evaluation& NodeEvaluation(Node& node) {
+        if (!node.evaluated) {
+            evaluator.Evaluate(*board, node.evaluation);
+            node.evaluated = true;
+        }
+        return node.evaluation;
+    }
     bool IsFutile(Node& node, Move move);
+    void AddFrontierQuiets(Node& node, MoveList& moves);
+    bool HasLegalKingStep();
     bool SearchGenerated(Node& node, const MoveEntry* tried);
     bool SearchDeferred(Node& node);
     // Sets historyPeak from the board's history table, before a search from a root.

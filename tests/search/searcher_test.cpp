@@ -343,11 +343,14 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
 //   scores 200). Every White move is quiet, and Black's king cannot move.
 // - After Nxh1 Black can only move its bishop, every move futile at Black's alpha of -100:
 //   the node still had a legal move, so it is neither stalemate nor mate.
+// - The same with Black's king free: Black has no capture, and a bound on what any quiet move
+//   can gain shows them all futile before they are generated; the king's step still counts.
 TEST_F(SearchTest, FutileMovesAreThoseThatCannotRaiseAlpha) {
     Line line;
     EXPECT_EQ(AlphaBeta(FromFen("kn6/pp5b/8/8/8/8/8/3Q3K w - - 98 80"), -50, 50, 2, line), 0);
-    EXPECT_EQ(AlphaBeta(FromFen("k7/2K5/1B6/8/8/6Nb/8/7n w - - 0 1"), -MATE_SCORE, 100, 2, line),
-              100);
+    for (const char* fen :
+         {"k7/2K5/1B6/8/8/6Nb/8/7n w - - 0 1", "7k/8/1B6/2K5/8/6Nb/8/7n w - - 0 1"})
+        EXPECT_EQ(AlphaBeta(FromFen(fen), -MATE_SCORE, 100, 2, line), 100) << fen;
 }
 
 // A table entry's score is another tree's unless it was stored at exactly the remaining depth
