@@ -368,8 +368,9 @@ void Searcher::CheckAfterMove([[maybe_unused]] Move move, [[maybe_unused]] int a
 // While every history count is below the promotion score, every capture and promotion ranks
 // above every quiet move, so the captures and promotions are ordered and tried first, and the
 // quiet moves only when none of them cuts off. One node in two cuts off before. One ply above
-// the horizon the quiet moves are not even generated until then, and those nodes order as the
-// root does.
+// the horizon the quiet moves are not even generated until then, those the frontier test
+// rules out are dropped before they are ordered (AddFrontierQuiets), and those nodes order as
+// the root does.
 bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
     Board& b = *board;
     b.GenerateCapturesUnsorted();
