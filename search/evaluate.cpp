@@ -163,9 +163,7 @@ int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move
         const int left = before.base[them] - PIECE_VALUE[taken];
         return (left >= TABLE_SET_THRESHOLD) == (before.base[them] >= TABLE_SET_THRESHOLD);
     };
-    // A pawn's push keeps its file, so the pawn structure and the open files; a king's step
-    // between files that pick the same set (or of a colour whose set its king does not pick)
-    // keeps the sets. Only the man's piece-square value changes.
+    // A pawn's push, and a king's step that keeps its colour's set (see the description).
     const bool quiet = !(move.bits & (CAPTURE | PROMOTION | CASTLE | EN_PASSANT));
     const auto sameSet = [&] {
         const auto group = [](int square) {

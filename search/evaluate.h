@@ -41,8 +41,8 @@ struct EvaluationInputs {
     int side = WHITE;
 };
 
-// What an evaluation works out on the way to its score, from which the score after a move of
-// a knight, bishop, rook or queen follows at little cost (Evaluator::AfterMove).
+// What an evaluation works out on the way to its score, from which the score after most moves
+// follows at little cost (Evaluator::AfterMove).
 struct Evaluation {
     int score = 0;                // from the side to move's point of view
     int base[2] = {0, 0};         // each colour's material and pawn structure
@@ -66,13 +66,18 @@ class Evaluator {
 
     // Evaluate's score of the position `move` leads to, from the point of view of the side
     // that makes it, worked out without making it; `before` is this position's Evaluation.
+    // - A pawn's push keeps its file, so the pawn structure, the open files and the table
+    //   sets; so does a king's step between files that pick the same set, or of a colour
+    //   whose set its king does not pick (its material is below TABLE_SET_THRESHOLD): only
+    //   the man's piece-square value changes.
     // - A move of a knight, bishop, rook or queen, quiet or taking a man other than a pawn,
     //   after which the colour that loses material (if any) stays on the same side of
     //   TABLE_SET_THRESHOLD, changes no pawn, no king's file and neither colour's table set:
     //   only the piece-square value of the man moved, the material and piece-square value of
     //   the man taken and the open-file bonus of a rook moved or taken change.
-    // - Any other move (a king's can change its colour's set, a pawn's the pawn structure and
-    //   the open files, a capture that crosses the threshold both sets): the inputs are
+    // - Any other move (a king's can change its colour's set, a pawn's capture the pawn
+    //   structure and the open files, a capture that crosses the threshold both sets, a
+    //   castling both a king and a rook): the inputs are
     //   changed as MakeMove would change the board's (the man moved or promoted, the man
     //   taken, en passant or not, the rook of a castling) and scored again whole, by the same
     //   code as Evaluate.
