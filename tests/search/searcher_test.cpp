@@ -338,16 +338,17 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
 // A move one ply above the horizon whose evaluation after it is at most alpha is not searched;
 // each case here needs one condition of that rule. The root's window is passed on whole to
 // the frontier nodes of its first move.
-// - Black's knight and bishop moves reach the fifty-move limit: a draw, which raises Black's
-//   alpha of -50 though they leave Black two pawns' worth behind (with a fresh count White
-//   scores 200). Every White move is quiet, and Black's king cannot move.
+// - Black's king, knight and bishop moves reach the fifty-move limit: a draw, which raises
+//   Black's alpha of -50 though they leave Black behind (with a fresh count White scores 50
+//   here). Every White move is quiet, and no quiet move of Black's may be left out, not even
+//   where a bound shows them all futile by their evaluation.
 // - After Nxh1 Black can only move its bishop, every move futile at Black's alpha of -100:
 //   the node still had a legal move, so it is neither stalemate nor mate.
 // - The same with Black's king free: Black has no capture, and a bound on what any quiet move
 //   can gain shows them all futile before they are generated; the king's step still counts.
 TEST_F(SearchTest, FutileMovesAreThoseThatCannotRaiseAlpha) {
     Line line;
-    EXPECT_EQ(AlphaBeta(FromFen("kn6/pp5b/8/8/8/8/8/3Q3K w - - 98 80"), -50, 50, 2, line), 0);
+    EXPECT_EQ(AlphaBeta(FromFen("kn6/1p5b/8/8/8/8/8/3Q3K w - - 98 80"), -50, 50, 2, line), 0);
     for (const char* fen :
          {"k7/2K5/1B6/8/8/6Nb/8/7n w - - 0 1", "7k/8/1B6/2K5/8/6Nb/8/7n w - - 0 1"})
         EXPECT_EQ(AlphaBeta(FromFen(fen), -MATE_SCORE, 100, 2, line), 100) << fen;
