@@ -38,10 +38,6 @@ class MoveList {
         count = 0;
         checkState = UNKNOWN;
     }
-    // Keeps the first `size` entries.
-    void Truncate(int size) {
-        if (size < count) count = size;
-    }
     void push_back(const MoveEntry& entry) {
         assert(count < MAX_MOVES);
         if (count < MAX_MOVES) entries[count++] = entry;

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Node count of `vardo-bench` at its default depth.
-PINNED_SIGNATURE=1965413
+PINNED_SIGNATURE=1961942
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"${JOBS:-2}" --target vardo-bench >/dev/null

@@ -307,11 +307,12 @@ bool Searcher::IsFutile(Node& node, Move move) {
     return true;
 }
 
-// The quiet moves of a frontier node, added to `moves` after its captures and promotions, less
-// those the frontier test leaves out; their order among themselves is kept. None at all are
-// generated where Evaluator::QuietGainBound shows every one futile, once the node is known to
-// have a legal move and where alpha < 0, no quiet move's child can be a draw by rule.
-void Searcher::AddFrontierQuiets(Node& node, MoveList& moves) {
+// The quiet moves of a frontier node, added to `moves` after its captures and promotions: none
+// at all where Evaluator::QuietGainBound shows every one futile, once the node is known to have
+// a legal move and where alpha < 0, no quiet move's child can be a draw by rule. (Each one
+// added meets the frontier test when its turn comes, with alpha as it stands then: testing
+// them all as they are added costs more than the ordering it saves.)
+void Searcher::AddFrontierQuiets(Node& node) {
     Board& b = *board;
     const bool mayDraw = node.alpha < DRAW_SCORE && b.fifty + 1 >= MIN_REPETITION_PLIES;
     int bound;
@@ -323,12 +324,7 @@ void Searcher::AddFrontierQuiets(Node& node, MoveList& moves) {
             return;
         }
     }
-    const int first = moves.size();
     b.AddQuietMoves();
-    int kept = first;
-    for (int i = first; i < moves.size(); ++i)
-        if (!IsFutile(node, moves[i].move)) moves[kept++] = moves[i];
-    moves.Truncate(kept);
 }
 
 // Whether the side to move's king can step to an empty square: a legal quiet move, found
@@ -368,9 +364,8 @@ void Searcher::CheckAfterMove([[maybe_unused]] Move move, [[maybe_unused]] int a
 // While every history count is below the promotion score, every capture and promotion ranks
 // above every quiet move, so the captures and promotions are ordered and tried first, and the
 // quiet moves only when none of them cuts off. One node in two cuts off before. One ply above
-// the horizon the quiet moves are not even generated until then, those the frontier test
-// rules out are dropped before they are ordered (AddFrontierQuiets), and those nodes order as
-// the root does.
+// the horizon the quiet moves are not even generated until then, nor at all where a bound
+// shows every one futile (AddFrontierQuiets), and those nodes order as the root does.
 bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
     Board& b = *board;
     b.GenerateCapturesUnsorted();
@@ -387,13 +382,11 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
     else
         order.Prepare(moves, node.ties, 0, rangeEnd);
 
-    int testedFrom = MAX_MOVES;  // the quiet moves AddFrontierQuiets kept have been tested
     for (int i = 0;; ++i) {
         if (i == rangeEnd) {
             // The captures and promotions are done: on to the quiet moves.
             if (quietsToAdd) {
-                testedFrom = i;
-                AddFrontierQuiets(node, moves);
+                AddFrontierQuiets(node);
                 quietsToAdd = false;
             }
             if (i == moves.size()) return false;
@@ -404,7 +397,7 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
         const MoveEntry entry = moves[i];
         if (tried != nullptr && entry.move == tried->move) continue;
         const std::uint64_t child = ChildKey(node, entry.move);
-        if ((i < testedFrom && IsFutile(node, entry.move)) || Defer(node, entry, child)) continue;
+        if (IsFutile(node, entry.move) || Defer(node, entry, child)) continue;
         if (TryMove(node, entry, child)) return true;
     }
 }

@@ -173,7 +173,7 @@ class Searcher {
         return node.evaluation;
     }
     bool IsFutile(Node& node, Move move);
-    void AddFrontierQuiets(Node& node, MoveList& moves);
+    void AddFrontierQuiets(Node& node);
     bool HasLegalKingStep();
     bool SearchGenerated(Node& node, const MoveEntry* tried);
     bool SearchDeferred(Node& node);
