@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Node count of `vardo-bench` at its default depth.
-PINNED_SIGNATURE=4696413
+PINNED_SIGNATURE=1961942
 
 if [ "${VARDO_WINDOWS:-0}" = 1 ]; then
     bench=(wine build-windows/vardo-bench.exe)

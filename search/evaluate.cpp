@@ -1,8 +1,11 @@
 #include "search/evaluate.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
+
+#include "board/castling.h"
 
 namespace vardo {
 
@@ -49,26 +52,25 @@ constexpr std::uint64_t SquaresOfFiles(unsigned files) {
     return std::uint64_t{files & 0xFFu} * 0x0101010101010101ull;
 }
 
-}  // namespace
-
-int Evaluator::Evaluate(const Board& board) const {
+// The evaluation of a position given by its inputs.
+void Score(const EvaluationInputs& in, Evaluation& evaluation) {
     // Material and the piece-square sums of every table set are kept by the board as men
     // move; pawn structure, the kings' files and the rooks come from its piece bits.
-    const std::uint64_t pawns = board.Pieces(PAWN);
-    const std::uint64_t kings = board.Pieces(KING);
-    const std::uint64_t rooks = board.Pieces(ROOK);
     int score[2];
     int kingFile[2];
     unsigned pawnFiles[2];
     for (int colour = WHITE; colour <= BLACK; ++colour) {
-        const std::uint64_t own = board.Occupancy(colour);
-        const PlacementValue& sums = board.Placement(colour);
-        pawnFiles[colour] = FilesOf(pawns & own);
+        const std::uint64_t own = in.own[colour];
+        const PlacementValue& sums = in.sums[colour];
+        pawnFiles[colour] = FilesOf(in.pawns & own);
         score[colour] = sums.Material() + PawnStructure(sums.Pawns(), pawnFiles[colour]);
         // The last king met in square order, as a scan of the board would find it.
-        const std::uint64_t king = kings & own;
+        const std::uint64_t king = in.kings & own;
         kingFile[colour] = king ? FileOf(63 - std::countl_zero(king)) : MISSING_KING_FILE;
     }
+
+    evaluation.base[WHITE] = score[WHITE];
+    evaluation.base[BLACK] = score[BLACK];
 
     // Table sets: White first, then Black, so a low Black score overrides White's own choice
     // and a high Black score overrides the endgame set White's low score gave Black.
@@ -85,13 +87,157 @@ int Evaluator::Evaluate(const Board& board) const {
     const std::uint64_t openFiles = SquaresOfFiles(~(pawnFiles[WHITE] | pawnFiles[BLACK]));
     for (int colour = WHITE; colour <= BLACK; ++colour) {
         int openRooks = 0;
-        for (std::uint64_t r = rooks & board.Occupancy(colour) & openFiles; r; r &= r - 1)
-            ++openRooks;
-        score[colour] +=
-            board.Placement(colour).Set(set[colour]) + OPEN_FILE_ROOK_BONUS * openRooks;
+        for (std::uint64_t r = in.rooks & in.own[colour] & openFiles; r; r &= r - 1) ++openRooks;
+        score[colour] += in.sums[colour].Set(set[colour]) + OPEN_FILE_ROOK_BONUS * openRooks;
     }
 
-    return board.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
+    evaluation.set[WHITE] = set[WHITE];
+    evaluation.set[BLACK] = set[BLACK];
+    evaluation.openFiles = openFiles;
+    evaluation.score = in.side == WHITE ? score[WHITE] - score[BLACK] : score[BLACK] - score[WHITE];
+}
+
+EvaluationInputs InputsOf(const Board& board) {
+    EvaluationInputs in;
+    for (int colour = WHITE; colour <= BLACK; ++colour) {
+        in.sums[colour] = board.Placement(colour);
+        in.own[colour] = board.Occupancy(colour);
+    }
+    in.pawns = board.Pieces(PAWN);
+    in.kings = board.Pieces(KING);
+    in.rooks = board.Pieces(ROOK);
+    in.side = board.side;
+    return in;
+}
+
+// Puts a man on an empty square of the inputs / takes one off.
+void Place(EvaluationInputs& in, int colour, int piece, int square) {
+    const std::uint64_t bit = std::uint64_t{1} << square;
+    in.own[colour] |= bit;
+    if (piece == PAWN) in.pawns |= bit;
+    if (piece == KING) in.kings |= bit;
+    if (piece == ROOK) in.rooks |= bit;
+    in.sums[colour] += PLACEMENT[colour][piece][square];
+}
+void Lift(EvaluationInputs& in, int colour, int piece, int square) {
+    const std::uint64_t bit = ~(std::uint64_t{1} << square);
+    in.own[colour] &= bit;
+    if (piece == PAWN) in.pawns &= bit;
+    if (piece == KING) in.kings &= bit;
+    if (piece == ROOK) in.rooks &= bit;
+    in.sums[colour] -= PLACEMENT[colour][piece][square];
+}
+
+// The highest piece-square value each man can have, by colour, piece and table set.
+using PeakTable = std::array<std::array<std::array<int, TABLE_SETS>, 6>, 2>;
+const PeakTable& PeakValues() {
+    static const PeakTable peaks = [] {
+        PeakTable table{};
+        for (int colour = WHITE; colour <= BLACK; ++colour)
+            for (int piece = PAWN; piece <= KING; ++piece)
+                for (int set = 0; set < TABLE_SETS; ++set) {
+                    int peak = PLACEMENT[colour][piece][0].Set(set);
+                    for (int square = 1; square < 64; ++square)
+                        peak = std::max(peak, PLACEMENT[colour][piece][square].Set(set));
+                    table[colour][piece][set] = peak;
+                }
+        return table;
+    }();
+    return peaks;
+}
+
+}  // namespace
+
+void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
+    Score(InputsOf(board), evaluation);
+}
+
+int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move) const {
+    const int us = board.side, them = Other(us);
+    const int moving = board.piece[move.from];
+    const int taken = board.piece[move.to];
+    const bool pieceMove = moving >= KNIGHT && moving <= QUEEN && taken != PAWN;
+    // Whether the colour that loses material, if any, stays on its side of the threshold.
+    const auto keepsSets = [&] {
+        if (taken == EMPTY) return true;
+        const int left = before.base[them] - PIECE_VALUE[taken];
+        return (left >= TABLE_SET_THRESHOLD) == (before.base[them] >= TABLE_SET_THRESHOLD);
+    };
+    // A pawn's push, and a king's step that keeps its colour's set (see the description).
+    const bool quiet = !(move.bits & (CAPTURE | PROMOTION | CASTLE | EN_PASSANT));
+    const auto sameSet = [&] {
+        const auto group = [](int square) {
+            const int file = FileOf(square);
+            return (file > KING_SIDE_KING_FILE) - (file < QUEEN_SIDE_KING_FILE);
+        };
+        const std::uint64_t kings = board.Pieces(KING) & board.Occupancy(us);
+        return (kings & (kings - 1)) == 0 &&
+               (before.base[us] < TABLE_SET_THRESHOLD || group(move.from) == group(move.to));
+    };
+    if (quiet && (moving == PAWN || (moving == KING && sameSet())))
+        return before.score + PLACEMENT[us][moving][move.to].Set(before.set[us]) -
+               PLACEMENT[us][moving][move.from].Set(before.set[us]);
+    if (pieceMove && keepsSets()) {
+        const auto open = [&](int square) { return int(before.openFiles >> square & 1); };
+        int gain = PLACEMENT[us][moving][move.to].Set(before.set[us]) -
+                   PLACEMENT[us][moving][move.from].Set(before.set[us]);
+        if (moving == ROOK) gain += OPEN_FILE_ROOK_BONUS * (open(move.to) - open(move.from));
+        if (taken != EMPTY) {
+            gain += PIECE_VALUE[taken] + PLACEMENT[them][taken][move.to].Set(before.set[them]);
+            if (taken == ROOK) gain += OPEN_FILE_ROOK_BONUS * open(move.to);
+        }
+        return before.score + gain;
+    }
+
+    EvaluationInputs in = InputsOf(board);
+    if (moving == EMPTY) return before.score;  // not a move of this position
+    if (taken != EMPTY) Lift(in, them, taken, move.to);
+    if (move.bits & EN_PASSANT) {
+        const int square = us == WHITE ? move.to + 8 : move.to - 8;
+        if (board.colour[square] == them) Lift(in, them, board.piece[square], square);
+    }
+    Lift(in, us, moving, move.from);
+    Place(in, us, (move.bits & PROMOTION) ? move.promote : moving, move.to);
+    if (move.bits & CASTLE)
+        if (const CastleRule* rule = FindCastleRule(move.to)) {
+            Lift(in, us, ROOK, rule->rookFrom);
+            Place(in, us, ROOK, rule->rookTo);
+        }
+    Evaluation after;
+    Score(in, after);
+    return after.score;
+}
+
+bool Evaluator::QuietGainBound(const Board& board, const Evaluation& before, int& bound) const {
+    const int us = board.side;
+    const int set = before.set[us];
+    const std::uint64_t own = board.Occupancy(us);
+    const std::uint64_t king = board.Pieces(KING) & own;
+    if (king == 0 || (king & (king - 1))) return false;
+    const PeakTable& peaks = PeakValues();
+    bound = 0;
+    for (std::uint64_t men = own & ~king; men; men &= men - 1) {
+        const int square = std::countr_zero(men);
+        const int piece = board.piece[square];
+        int gain = peaks[us][piece][set] - PLACEMENT[us][piece][square].Set(set);
+        if (piece == ROOK) gain += OPEN_FILE_ROOK_BONUS;
+        bound = std::max(bound, gain);
+    }
+    // The king's steps to empty squares and its castlings, each scored.
+    const int from = std::countr_zero(king);
+    for (int rank = -1; rank <= 1; ++rank)
+        for (int file = -1; file <= 1; ++file) {
+            const int toFile = FileOf(from) + file, toRow = from / 8 + rank;
+            if (toFile < 0 || toFile > 7 || toRow < 0 || toRow > 7) continue;
+            const int to = toRow * 8 + toFile;
+            if (board.piece[to] != EMPTY) continue;
+            const Move step{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0};
+            bound = std::max(bound, AfterMove(board, before, step) - before.score);
+        }
+    for (const CastleRule& rule : CASTLE_RULES)
+        if ((board.castle & rule.right) && rule.king == from && board.colour[from] == us)
+            bound = std::max(bound, AfterMove(board, before, CastleMove(rule)) - before.score);
+    return true;
 }
 
 }  // namespace vardo

@@ -1,6 +1,8 @@
 // Static evaluation: material, pawn structure, piece-square tables and open-file rooks.
 #pragma once
 
+#include <cstdint>
+
 #include "board/board.h"
 #include "board/piece_square.h"
 
@@ -27,13 +29,69 @@ constexpr int QUEEN_SIDE_KING_FILE = 3;
 // set it has.
 constexpr int MISSING_KING_FILE = 4;
 
+// What the evaluation reads of a position: each colour's material and piece-square sums and
+// men, the pawns, kings and rooks, and the side to move. A board holds them all; the same
+// values after a move follow from the move alone (Evaluator::AfterMove).
+struct EvaluationInputs {
+    PlacementValue sums[2];
+    std::uint64_t own[2] = {0, 0};
+    std::uint64_t pawns = 0;
+    std::uint64_t kings = 0;
+    std::uint64_t rooks = 0;
+    int side = WHITE;
+};
+
+// What an evaluation works out on the way to its score, from which the score after most moves
+// follows at little cost (Evaluator::AfterMove).
+struct Evaluation {
+    int score = 0;                // from the side to move's point of view
+    int base[2] = {0, 0};         // each colour's material and pawn structure
+    int set[2] = {0, 0};          // each colour's table set
+    std::uint64_t openFiles = 0;  // the squares of the files without pawns
+};
+
 // Scores positions. Holds no data; every call is a pure function of the position.
 class Evaluator {
    public:
     // Score in centipawns from the side to move's point of view (positive: better for it).
     // Reads the board's side to move and its redundant sums and bit sets, so a board whose
     // colour[] or piece[] was written directly needs Refresh first; allocates nothing.
-    int Evaluate(const Board& board) const;
+    int Evaluate(const Board& board) const {
+        Evaluation evaluation;
+        Evaluate(board, evaluation);
+        return evaluation.score;
+    }
+    // The same, keeping what was worked out on the way.
+    void Evaluate(const Board& board, Evaluation& evaluation) const;
+
+    // Evaluate's score of the position `move` leads to, from the point of view of the side
+    // that makes it, worked out without making it; `before` is this position's Evaluation.
+    // - A pawn's push keeps its file, so the pawn structure, the open files and the table
+    //   sets; so does a king's step between files that pick the same set, or of a colour
+    //   whose set its king does not pick (its material is below TABLE_SET_THRESHOLD): only
+    //   the man's piece-square value changes.
+    // - A move of a knight, bishop, rook or queen, quiet or taking a man other than a pawn,
+    //   after which the colour that loses material (if any) stays on the same side of
+    //   TABLE_SET_THRESHOLD, changes no pawn, no king's file and neither colour's table set:
+    //   only the piece-square value of the man moved, the material and piece-square value of
+    //   the man taken and the open-file bonus of a rook moved or taken change.
+    // - Any other move (a king's can change its colour's set, a pawn's capture the pawn
+    //   structure and the open files, a capture that crosses the threshold both sets, a
+    //   castling both a king and a rook): the inputs are
+    //   changed as MakeMove would change the board's (the man moved or promoted, the man
+    //   taken, en passant or not, the rook of a castling) and scored again whole, by the same
+    //   code as Evaluate.
+    // For a move MakeMove refuses, the result means nothing.
+    int AfterMove(const Board& board, const Evaluation& before, Move move) const;
+
+    // An upper bound on how much any quiet move (neither capture nor promotion) of the side to
+    // move can raise its score `before.score`; false where none is at hand (a colour with two
+    // kings, set up by hand). A quiet move of a pawn, knight, bishop, rook or queen changes no
+    // colour's table set and, but for a rook's open-file bonus, only the man's own
+    // piece-square value: the bound is at least the most any man can gain that way. The
+    // king's steps and castlings, which can change its colour's set, are each scored with
+    // AfterMove.
+    bool QuietGainBound(const Board& board, const Evaluation& before, int& bound) const;
 };
 
 }  // namespace vardo

@@ -1,6 +1,7 @@
 #include "search/searcher.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <thread>
 
@@ -130,188 +131,285 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
     // Step 3. Count the node; stop if asked.
     CountNode();
 
-    // Step 4. The table, below the root only (the root keeps its own order). Its move is
-    // tried first. Its score ends the node only where it is certain to be the score this
-    // search would return:
-    // - from an entry under the node's own key, which carries whatever the draw tests below
-    //   the node read (IsPathFree, TableKey);
-    // - at exactly this depth: a deeper search scores another tree;
-    // - in a null window: a node with a wider window lies on the line the search reports,
-    //   which is collected move by move down to the horizon, as without a table.
-    // A fail-hard search returns its window's bound when the value lies beyond it, so a lower
-    // bound at or above beta gives beta, an upper bound at or below alpha gives alpha, and an
-    // exact score, which in a null window lies on one side or the other, gives one of them.
+    // Step 4. The table, below the root only (the root keeps its own order): its move, and
+    // where it is certain, the node's score.
+    Node node{alpha, beta, depth, ply, line};
     if (ply == 0) windowKeys[0] = RootWindowKey(b);
     const bool pathFree = IsPathFree(b.fifty, depth);
-    const std::uint64_t key = TableKey(b.PositionKey(), pathFree, ply);
+    node.key = TableKey(b.PositionKey(), pathFree, ply);
     Move tableMove;
-    if (ply > 0) {
-        TableEntry stored;
-        if (shared->Probe(key, depth, stored)) {
-            tableMove = stored.move;
-            if (beta - alpha == 1 && stored.depth == depth) {
-                const auto bound = static_cast<unsigned>(stored.bound);
-                if ((bound & static_cast<unsigned>(Bound::LOWER)) && stored.score >= beta)
-                    return beta;
-                if ((bound & static_cast<unsigned>(Bound::UPPER)) && stored.score <= alpha)
-                    return alpha;
-            }
-        } else if (!pathFree && shared->Probe(b.PositionKey(), depth, stored)) {
-            // Another path's entry: its move is as good a first try here.
-            tableMove = stored.move;
-        }
-    }
+    int tableScore;
+    if (ply > 0 && TableEndsNode(node, pathFree, tableMove, tableScore)) return tableScore;
 
     // Step 5. What breaks ties between moves of equal ordering score: the previous
     // iteration's move here, the killers, and the moves that caused most successes.
-    TieBreaks ties;
-    if (linePlies == ply && ply < previousLine.size()) ties.lineMove = previousLine[ply].move;
-    ties.killers[0] = killers[ply][0];
-    ties.killers[1] = killers[ply][1];
-    ties.successes = (ply == 0 ? rootSuccesses : successes)[b.side];
-
-    // Searching a move: the first legal one with the whole window, the others with a null
-    // window at alpha, which tells whether they raise it; one that does is searched again
-    // with the whole window for its score and line (principal variation search). Each returns
-    // the score the whole window would give wherever that matters. False for an illegal move.
-    Line childLine;
-    bool hasLegalMove = false;
-    // The table key of the position a move leads to; sets the window key of the next ply. One
-    // ply above the horizon the child is resolved by quiescence, which keeps no entries: no key
-    // is needed (0).
-    auto childKey = [&](Move move) -> std::uint64_t {
-        if (depth == 1) return 0;
-        const bool resets = move.bits & (CAPTURE | PAWN_MOVE);
-        windowKeys[ply + 1] = resets ? 0 : ExtendWindow(windowKeys[ply], move);
-        return TableKey(b.KeyAfter(move), IsPathFree(resets ? 0 : b.fifty + 1, depth - 1), ply + 1);
-    };
-    // Whether another thread is searching the position a move leads to: the move can wait.
-    const bool mayDefer = busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH && (ply > 0 || helperStop);
-    auto othersSearch = [&](std::uint64_t child) {
-        return mayDefer && hasLegalMove && busy->IsBusy(BusyKey(child, depth - 1));
-    };
-    // `child` is childKey of the move, worked out just before: the window key it sets is the
-    // move's own.
-    auto searchMove = [&](const MoveEntry& entry, std::uint64_t child, int& score) {
-        if (depth > 1) shared->Prefetch(child);
-        if (!b.MakeMove(entry.move)) return false;
-        BusyMark mark(busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH ? busy : nullptr,
-                      BusyKey(child, depth - 1));
-        childLine.clear();  // a child's line never carries moves from a sibling's search
-        const bool followsLine = entry.move == ties.lineMove;
-        if (followsLine) linePlies = ply + 1;
-        if (!hasLegalMove || beta - alpha == 1) {
-            score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
-        } else {
-            score = -AlphaBetaAt(-alpha - 1, -alpha, depth - 1, ply + 1, childLine);
-            if (score > alpha) {
-                childLine.clear();
-                score = -AlphaBetaAt(-beta, -alpha, depth - 1, ply + 1, childLine);
-            }
-        }
-        hasLegalMove = true;
-        if (followsLine) linePlies = ply;
-        b.TakeBack();
-        return true;
-    };
-    // A move that raises alpha heads the line, and it is rewarded for ordering, more the
-    // deeper it stands. True when it reaches beta: the node is done.
-    Move bestMove;
-    auto raisesToBeta = [&](const MoveEntry& entry, int score) {
-        line.Assign(entry, childLine);
-        std::int32_t& history = b.historyTable[entry.move.from][entry.move.to];
-        history += static_cast<int>(b.plyMoves.size());
-        historyPeak = std::max(historyPeak, history);
-        if (!(entry.move.bits & (CAPTURE | PROMOTION))) RewardQuietMove(entry.move, ply, depth);
-        if (score >= beta) {
-            shared->Store(key, entry.move, beta, depth, Bound::LOWER);
-            return true;
-        }
-        alpha = score;
-        bestMove = entry.move;
-        return false;
-    };
+    if (linePlies == ply && ply < previousLine.size()) node.ties.lineMove = previousLine[ply].move;
+    node.ties.killers[0] = killers[ply][0];
+    node.ties.killers[1] = killers[ply][1];
+    node.ties.successes = (ply == 0 ? rootSuccesses : successes)[b.side];
+    node.mayDefer = busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH && (ply > 0 || helperStop);
 
     // Step 6. The table's move first, when the generators list it, before the other moves
     // are generated: it cuts off often enough that they are then never needed.
     MoveEntry tableEntry;
     const bool tableFirst = !tableMove.IsNull() && b.FindGenerated(tableMove, tableEntry);
-    if (tableFirst) {
-        int score;
-        if (searchMove(tableEntry, childKey(tableEntry.move), score) && score > alpha &&
-            raisesToBeta(tableEntry, score))
-            return beta;
-    }
+    if (tableFirst && TryMove(node, tableEntry, ChildKey(node, tableEntry.move))) return beta;
 
-    // Step 7. Generate; the list of this ply stays in place while deeper plies are searched.
-    // It is put in order one move at a time, as the moves are tried: best ordering score
-    // first, then by the tie-breaks. Below the root, where every order gives the same score,
-    // MoveOrder::PrepareOwn's order instead.
-    //
-    // While every history count is below the promotion score, every capture and promotion
-    // ranks above every quiet move, so the captures and promotions are ordered and tried
-    // first, and the quiet moves only when none of them cuts off. One node in two cuts off
-    // before. One ply above the horizon the quiet moves are not even generated until then,
-    // and those nodes order as the root does.
-    b.GenerateCapturesUnsorted();
-    MoveList& moves = b.CurrentMoves();
-    const bool capturesFirst = historyPeak < PROMOTION_SCORE;
-    bool quietsToAdd = capturesFirst && depth == 1;
-    const int captureEnd = moves.size();
-    if (!quietsToAdd) b.AddQuietMoves();
-    MoveOrder& order = orders[ply];
-    const bool ownOrder = ply > 0 && !quietsToAdd;
-    int rangeEnd = capturesFirst && !ownOrder ? captureEnd : moves.size();
-    if (ownOrder)
-        order.PrepareOwn(b, moves, ties, 0, rangeEnd);
-    else
-        order.Prepare(moves, ties, 0, rangeEnd);
+    // Step 7. Generate, and search every other legal move in order.
+    if (SearchGenerated(node, tableFirst ? &tableEntry : nullptr)) return beta;
 
-    // Step 8. Search every other legal move in that order. Where threads share the search, a
-    // move (but the first) into a position another thread is searching waits until the others
-    // are done, when that thread's result is likely in the table; the order changes, the
-    // score cannot. The main thread's root keeps its order.
-    int deferredCount = 0;
-    for (int i = 0;; ++i) {
-        if (i == rangeEnd) {
-            // The captures and promotions are done: on to the quiet moves.
-            if (quietsToAdd) {
-                b.AddQuietMoves();
-                quietsToAdd = false;
-            }
-            if (i == moves.size()) break;
-            rangeEnd = moves.size();
-            order.Prepare(moves, ties, i, rangeEnd);
-        }
-        order.PickNext(moves, i);
-        const MoveEntry entry = moves[i];
-        if (tableFirst && entry.move == tableEntry.move) continue;
-        const std::uint64_t child = childKey(entry.move);
-        if (deferredCount < DEFER_ROOM && othersSearch(child)) {
-            deferred[ply][deferredCount++] = entry;
-            continue;
-        }
-        int score;
-        if (searchMove(entry, child, score) && score > alpha && raisesToBeta(entry, score))
-            return beta;
-    }
-    // The moves left for another thread's search: by now its result is likely in the table.
-    for (int i = 0; i < deferredCount; ++i) {
-        const MoveEntry entry = deferred[ply][i];
-        int score;
-        if (searchMove(entry, childKey(entry.move), score) && score > alpha &&
-            raisesToBeta(entry, score))
-            return beta;
-    }
+    // Step 8. The moves left for another thread's search: by now its result is likely in the
+    // table.
+    if (SearchDeferred(node)) return beta;
 
     // Step 9. No legal move: checkmate (quicker mates score further from zero) or stalemate,
     // returned as they are and not stored, as they cost no more than a probe. Otherwise the
     // node's result goes to the table: the value is at most alpha when no move raised it, and
     // exactly alpha when one did (a move that reached beta stored a lower bound above). A
     // stopped search throws past every store, so only completed nodes are stored.
-    if (!hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
-    shared->Store(key, bestMove, alpha, depth, bestMove.IsNull() ? Bound::UPPER : Bound::EXACT);
-    return alpha;
+    if (!node.hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
+    shared->Store(node.key, node.bestMove, node.alpha, depth,
+                  node.bestMove.IsNull() ? Bound::UPPER : Bound::EXACT);
+    return node.alpha;
+}
+
+// The table probe. The stored move is tried first. The stored score ends the node (true, with
+// `score` the node's result) only where it is certain to be the score this search would
+// return:
+// - from an entry under the node's own key, which carries whatever the draw tests below the
+//   node read (IsPathFree, TableKey);
+// - at exactly this depth: a deeper search scores another tree;
+// - in a null window: a node with a wider window lies on the line the search reports, which
+//   is collected move by move down to the horizon, as without a table.
+// A fail-hard search returns its window's bound when the value lies beyond it, so a lower
+// bound at or above beta gives beta, an upper bound at or below alpha gives alpha, and an
+// exact score, which in a null window lies on one side or the other, gives one of them.
+bool Searcher::TableEndsNode(Node& node, bool pathFree, Move& tableMove, int& score) {
+    TableEntry stored;
+    if (shared->Probe(node.key, node.depth, stored)) {
+        tableMove = stored.move;
+        if (node.beta - node.alpha == 1 && stored.depth == node.depth) {
+            const auto bound = static_cast<unsigned>(stored.bound);
+            if ((bound & static_cast<unsigned>(Bound::LOWER)) && stored.score >= node.beta) {
+                score = node.beta;
+                return true;
+            }
+            if ((bound & static_cast<unsigned>(Bound::UPPER)) && stored.score <= node.alpha) {
+                score = node.alpha;
+                return true;
+            }
+        }
+    } else if (!pathFree && shared->Probe(board->PositionKey(), node.depth, stored)) {
+        // Another path's entry: its move is as good a first try here.
+        tableMove = stored.move;
+    }
+    return false;
+}
+
+// The table key of the position a move leads to; sets the window key of the next ply. One ply
+// above the horizon the child is resolved by quiescence, which keeps no entries: no key is
+// needed (0).
+std::uint64_t Searcher::ChildKey(const Node& node, Move move) {
+    if (node.depth == 1) return 0;
+    const bool resets = move.bits & (CAPTURE | PAWN_MOVE);
+    windowKeys[node.ply + 1] = resets ? 0 : ExtendWindow(windowKeys[node.ply], move);
+    return TableKey(board->KeyAfter(move),
+                    IsPathFree(resets ? 0 : board->fifty + 1, node.depth - 1), node.ply + 1);
+}
+
+// The deferral to other threads. Where threads share the search, a move (but the first) into
+// a position another thread is searching waits until the node's other moves are done, when
+// that thread's result is likely in the table: true when the move waits. The order changes,
+// the score cannot. The main thread's root keeps its order. `child` is the move's ChildKey.
+bool Searcher::Defer(Node& node, const MoveEntry& entry, std::uint64_t child) {
+    if (!node.mayDefer || !node.hasLegalMove || node.deferredCount == DEFER_ROOM ||
+        !busy->IsBusy(BusyKey(child, node.depth - 1)))
+        return false;
+    deferred[node.ply][node.deferredCount++] = entry;
+    return true;
+}
+
+// The search of one move: the first legal one with the whole window, the others with a null
+// window at alpha, which tells whether they raise it; one that does is searched again with the
+// whole window for its score and line (principal variation search). The score is the one the
+// whole window would give wherever that matters. False for an illegal move. `child` is the
+// move's ChildKey, worked out just before: the window key it sets is the move's own.
+bool Searcher::SearchMove(Node& node, const MoveEntry& entry, std::uint64_t child, int& score) {
+    Board& b = *board;
+    const int depth = node.depth, ply = node.ply;
+    if (depth > 1) shared->Prefetch(child);
+    if (!b.MakeMove(entry.move)) return false;
+    BusyMark mark(busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH ? busy : nullptr,
+                  BusyKey(child, depth - 1));
+    Line& childLine = node.childLine;
+    childLine.clear();  // a child's line never carries moves from a sibling's search
+    const bool followsLine = entry.move == node.ties.lineMove;
+    if (followsLine) linePlies = ply + 1;
+    if (!node.hasLegalMove || node.beta - node.alpha == 1) {
+        score = -AlphaBetaAt(-node.beta, -node.alpha, depth - 1, ply + 1, childLine);
+    } else {
+        score = -AlphaBetaAt(-node.alpha - 1, -node.alpha, depth - 1, ply + 1, childLine);
+        if (score > node.alpha) {
+            childLine.clear();
+            score = -AlphaBetaAt(-node.beta, -node.alpha, depth - 1, ply + 1, childLine);
+        }
+    }
+    node.hasLegalMove = true;
+    if (followsLine) linePlies = ply;
+    b.TakeBack();
+    return true;
+}
+
+// A move that raises alpha heads the line, and it is rewarded for ordering, more the deeper it
+// stands. True when it reaches beta: the node is done, with a lower bound stored.
+bool Searcher::RaisesToBeta(Node& node, const MoveEntry& entry, int score) {
+    Board& b = *board;
+    node.line.Assign(entry, node.childLine);
+    std::int32_t& history = b.historyTable[entry.move.from][entry.move.to];
+    history += static_cast<int>(b.plyMoves.size());
+    historyPeak = std::max(historyPeak, history);
+    if (!(entry.move.bits & (CAPTURE | PROMOTION)))
+        RewardQuietMove(entry.move, node.ply, node.depth);
+    if (score >= node.beta) {
+        shared->Store(node.key, entry.move, node.beta, node.depth, Bound::LOWER);
+        return true;
+    }
+    node.alpha = score;
+    node.bestMove = entry.move;
+    return false;
+}
+
+// The frontier test: whether a move one ply above the horizon (below the root) can be left
+// unsearched because its score cannot raise alpha, whatever the window of its search. Its child
+// is resolved by quiescence, which stands pat on Evaluate at once: where the evaluation after
+// the move is at most alpha, the child's stand pat is at least the child's beta (-alpha for
+// the whole window and the null window alike), and the fail-hard child returns that beta: the
+// move scores alpha and raises nothing. Nothing below it would be stored (quiescence keeps no
+// entries), and a move that does not raise alpha changes no line, history count or killer, so
+// skipping it changes nothing but the node count.
+// - A child drawn by rule scores 0 before quiescence: where alpha < 0 a move whose child may
+//   be a draw (a capture or pawn move resets the count, and a repetition needs at least
+//   MIN_REPETITION_PLIES reversible plies) is searched.
+// - The evaluation after the move is Evaluator::AfterMove's, which is Evaluate's of the
+//   position the move leads to (checked against it in a Debug build).
+// - A skipped move still counts as the node's legal move when it is one, so that the node
+//   neither returns a mate or stalemate score nor searches its later moves with other windows.
+bool Searcher::IsFutile(Node& node, Move move) {
+    Board& b = *board;
+    if (node.depth != 1 || node.ply == 0) return false;
+    if (node.alpha < DRAW_SCORE && !(move.bits & (CAPTURE | PAWN_MOVE)) &&
+        b.fifty + 1 >= MIN_REPETITION_PLIES)
+        return false;
+    const int after = evaluator.AfterMove(b, NodeEvaluation(node), move);
+    if (after > node.alpha) return false;
+    CheckAfterMove(move, after);
+    if (!node.hasLegalMove && b.IsLegal(move)) node.hasLegalMove = true;
+    return true;
+}
+
+// The quiet moves of a frontier node, added to `moves` after its captures and promotions: none
+// at all where Evaluator::QuietGainBound shows every one futile, once the node is known to have
+// a legal move and where alpha < 0, no quiet move's child can be a draw by rule. (Each one
+// added meets the frontier test when its turn comes, with alpha as it stands then: testing
+// them all as they are added costs more than the ordering it saves.)
+void Searcher::AddFrontierQuiets(Node& node) {
+    Board& b = *board;
+    const bool mayDraw = node.alpha < DRAW_SCORE && b.fifty + 1 >= MIN_REPETITION_PLIES;
+    int bound;
+    if (node.ply > 0 && !mayDraw && evaluator.QuietGainBound(b, NodeEvaluation(node), bound) &&
+        NodeEvaluation(node).score + bound <= node.alpha) {
+        if (node.hasLegalMove) return;
+        if (HasLegalKingStep()) {
+            node.hasLegalMove = true;
+            return;
+        }
+    }
+    b.AddQuietMoves();
+}
+
+// Whether the side to move's king can step to an empty square: a legal quiet move, found
+// without generating the moves.
+bool Searcher::HasLegalKingStep() {
+    Board& b = *board;
+    const int from = b.KingSquare(b.side);
+    if (from == NO_SQUARE) return false;
+    for (int rank = -1; rank <= 1; ++rank)
+        for (int file = -1; file <= 1; ++file) {
+            const int toFile = FileOf(from) + file, toRow = from / 8 + rank;
+            if (toFile < 0 || toFile > 7 || toRow < 0 || toRow > 7) continue;
+            const int to = toRow * 8 + toFile;
+            if (b.piece[to] != EMPTY) continue;
+            if (b.IsLegal(Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0}))
+                return true;
+        }
+    return false;
+}
+
+void Searcher::CheckAfterMove([[maybe_unused]] Move move, [[maybe_unused]] int after) {
+#ifndef NDEBUG
+    Board& b = *board;
+    if (!b.MakeMove(move)) return;
+    const int evaluated = -evaluator.Evaluate(b);
+    b.TakeBack();
+    assert(evaluated == after);
+#endif
+}
+
+// Generates the node's moves and searches every legal one but `tried` (the table's move,
+// already searched, or null) in order; true at a cutoff. The list of this ply stays in place
+// while deeper plies are searched. It is put in order one move at a time, as the moves are
+// tried: best ordering score first, then by the tie-breaks. Below the root, where every order
+// gives the same score, MoveOrder::PrepareOwn's order instead.
+//
+// While every history count is below the promotion score, every capture and promotion ranks
+// above every quiet move, so the captures and promotions are ordered and tried first, and the
+// quiet moves only when none of them cuts off. One node in two cuts off before. One ply above
+// the horizon the quiet moves are not even generated until then, nor at all where a bound
+// shows every one futile (AddFrontierQuiets), and those nodes order as the root does.
+bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
+    Board& b = *board;
+    b.GenerateCapturesUnsorted();
+    MoveList& moves = b.CurrentMoves();
+    const bool capturesFirst = historyPeak < PROMOTION_SCORE;
+    bool quietsToAdd = capturesFirst && node.depth == 1;
+    const int captureEnd = moves.size();
+    if (!quietsToAdd) b.AddQuietMoves();
+    MoveOrder& order = orders[node.ply];
+    const bool ownOrder = node.ply > 0 && !quietsToAdd;
+    int rangeEnd = capturesFirst && !ownOrder ? captureEnd : moves.size();
+    if (ownOrder)
+        order.PrepareOwn(b, moves, node.ties, 0, rangeEnd);
+    else
+        order.Prepare(moves, node.ties, 0, rangeEnd);
+
+    for (int i = 0;; ++i) {
+        if (i == rangeEnd) {
+            // The captures and promotions are done: on to the quiet moves.
+            if (quietsToAdd) {
+                AddFrontierQuiets(node);
+                quietsToAdd = false;
+            }
+            if (i == moves.size()) return false;
+            rangeEnd = moves.size();
+            order.Prepare(moves, node.ties, i, rangeEnd);
+        }
+        order.PickNext(moves, i);
+        const MoveEntry entry = moves[i];
+        if (tried != nullptr && entry.move == tried->move) continue;
+        const std::uint64_t child = ChildKey(node, entry.move);
+        if (IsFutile(node, entry.move) || Defer(node, entry, child)) continue;
+        if (TryMove(node, entry, child)) return true;
+    }
+}
+
+// Searches the moves Defer left waiting, in the order they were left; true at a cutoff. Their
+// child keys are worked out again: the window key of the next ply has been overwritten since.
+bool Searcher::SearchDeferred(Node& node) {
+    for (int i = 0; i < node.deferredCount; ++i) {
+        const MoveEntry entry = deferred[node.ply][i];
+        if (TryMove(node, entry, ChildKey(node, entry.move))) return true;
+    }
+    return false;
 }
 
 int Searcher::Quiesce(int alpha, int beta) {
@@ -321,15 +419,24 @@ int Searcher::Quiesce(int alpha, int beta) {
     CountNode();
 
     // Step 2. Stand pat on the static evaluation.
-    const int stand = evaluator.Evaluate(b);
+    Evaluation evaluation;
+    evaluator.Evaluate(b, evaluation);
+    const int stand = evaluation.score;
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
 
-    // Step 3. Try captures and promotions, best ordering score first.
+    // Step 3. Try captures and promotions, best ordering score first. One whose evaluation
+    // after it is at most alpha is left out (delta pruning): its child would stand pat at or
+    // above its beta (-alpha) and return it, so the move would score alpha and raise nothing.
     b.GenerateCapturesUnsorted();
     MoveList& moves = b.CurrentMoves();
     for (int i = 0; i < moves.size(); ++i) {
         moves.PickNext(i);
+        const int after = evaluator.AfterMove(b, evaluation, moves[i].move);
+        if (after <= alpha) {
+            CheckAfterMove(moves[i].move, after);
+            continue;
+        }
         if (!b.MakeMove(moves[i].move)) continue;
         const int score = -Quiesce(-beta, -alpha);
         b.TakeBack();

@@ -132,11 +132,59 @@ class Searcher {
    private:
     friend class SearchHelper;
 
+    // One node of AlphaBetaAt: its window and depth, and what its steps share.
+    struct Node {
+        Node(int alphaAt, int betaAt, int depthAt, int plyAt, Line& lineOut)
+            : alpha(alphaAt), beta(betaAt), depth(depthAt), ply(plyAt), line(lineOut) {}
+        int alpha;
+        int beta;
+        int depth;
+        int ply;
+        Line& line;             // filled whenever a move raises alpha
+        std::uint64_t key = 0;  // the table key its result is stored under
+        TieBreaks ties;
+        Move bestMove;  // the last move that raised alpha; null while none has
+        bool hasLegalMove = false;
+        bool mayDefer = false;   // whether its moves may wait for another thread's search
+        int deferredCount = 0;   // moves waiting in deferred[ply]
+        bool evaluated = false;  // whether `evaluation` holds the node's, for the frontier test
+        Evaluation evaluation;
+        Line childLine;  // handed to every child search
+    };
+
     int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
+    // The steps of AlphaBetaAt, each described where it is defined.
+    bool TableEndsNode(Node& node, bool pathFree, Move& tableMove, int& score);
+    std::uint64_t ChildKey(const Node& node, Move move);
+    bool Defer(Node& node, const MoveEntry& entry, std::uint64_t child);
+    bool SearchMove(Node& node, const MoveEntry& entry, std::uint64_t child, int& score);
+    bool RaisesToBeta(Node& node, const MoveEntry& entry, int score);
+    bool TryMove(Node& node, const MoveEntry& entry, std::uint64_t child) {
+        int score;
+        return SearchMove(node, entry, child, score) && score > node.alpha &&
+               RaisesToBeta(node, entry, score);
+    }
+    // The node's Evaluation, worked out at the first call.
+    const Evaluation& NodeEvaluation(Node& node) {
+        if (!node.evaluated) {
+            evaluator.Evaluate(*board, node.evaluation);
+            node.evaluated = true;
+        }
+        return node.evaluation;
+    }
+    bool IsFutile(Node& node, Move move);
+    void AddFrontierQuiets(Node& node);
+    bool HasLegalKingStep();
+    bool SearchGenerated(Node& node, const MoveEntry* tried);
+    bool SearchDeferred(Node& node);
     // Sets historyPeak from the board's history table, before a search from a root.
     void MeasureHistoryPeak();
     // Counts a node and throws StopSignal when the stop flag is raised and honoured.
     void CountNode();
+
+    // In a Debug build, checks an evaluation after `move` worked out by Evaluator::AfterMove
+    // against Evaluate's of the position the move leads to, when the move is legal.
+    void CheckAfterMove(Move move, int after);
 
     // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
     // later nodes.

@@ -279,5 +279,44 @@ TEST(EvaluateKing, MissingKingKeepsTheDefaultSet) {
     EXPECT_EQ(Gain(board, WHITE, PAWN, "a2"), 100);
 }
 
+// The evaluation after a move worked out without making it is Evaluate's after making it, for
+// every legal move, both sides to move, and no quiet move gains more than QuietGainBound says.
+// The positions hold captures that take a colour below the table-set threshold (Nxd5
+// switches White to the endgame set), king moves across the files that pick a set (Kc1 puts
+// White's pawns on a2, b2 and c2 on the queen-side set, a gain of 105), castling, rooks onto
+// and off open files and taken on one, pawn captures that change the pawn structure and the
+// open files, en passant and promotions.
+TEST(EvaluateAfterMove, EqualsEvaluateAndQuietMovesStayWithinTheBound) {
+    const Evaluator evaluator;
+    int given = 0;
+    for (const char* fen :
+         {"3q2k1/8/8/3r4/8/2N5/8/R2Q2K1 w - - 0 1", "3q2k1/8/8/3r4/8/2N5/8/R2Q2K1 b - - 0 1",
+          "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+          "4k3/8/2r5/8/2R5/8/1P6/4K2R w K - 0 1", "r3k3/1P6/8/3pP3/8/8/8/4K3 w q d6 0 1",
+          "r2qk3/5ppp/8/7Q/8/8/PPP5/3K3R w - - 0 1"}) {
+        Board board;
+        ASSERT_TRUE(board.SetFromFen(fen)) << fen;
+        Evaluation before;
+        evaluator.Evaluate(board, before);
+        int bound;
+        ASSERT_TRUE(evaluator.QuietGainBound(board, before, bound)) << fen;
+        board.GenerateMoves();
+        const MoveList moves = board.CurrentMoves();
+        for (const MoveEntry& entry : moves) {
+            const int after = evaluator.AfterMove(board, before, entry.move);
+            if (!board.MakeMove(entry.move)) continue;
+            ++given;
+            EXPECT_EQ(after, -evaluator.Evaluate(board))
+                << fen << " " << int(entry.move.from) << "-" << int(entry.move.to);
+            board.TakeBack();
+            if (!(entry.move.bits & (CAPTURE | PROMOTION))) {
+                EXPECT_LE(after - before.score, bound)
+                    << fen << " " << int(entry.move.from) << "-" << int(entry.move.to);
+            }
+        }
+    }
+    EXPECT_GT(given, 50);
+}
+
 }  // namespace
 }  // namespace vardo
