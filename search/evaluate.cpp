@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/castling.h"
+#include "board/geometry.h"
 
 namespace vardo {
 
@@ -225,15 +226,13 @@ bool Evaluator::QuietGainBound(const Board& board, const Evaluation& before, int
     }
     // The king's steps to empty squares and its castlings, each scored.
     const int from = std::countr_zero(king);
-    for (int rank = -1; rank <= 1; ++rank)
-        for (int file = -1; file <= 1; ++file) {
-            const int toFile = FileOf(from) + file, toRow = from / 8 + rank;
-            if (toFile < 0 || toFile > 7 || toRow < 0 || toRow > 7) continue;
-            const int to = toRow * 8 + toFile;
-            if (board.piece[to] != EMPTY) continue;
-            const Move step{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0};
-            bound = std::max(bound, AfterMove(board, before, step) - before.score);
-        }
+    for (std::uint64_t targets =
+             GEOMETRY.king[from] & ~(board.Occupancy(WHITE) | board.Occupancy(BLACK));
+         targets != 0; targets &= targets - 1) {
+        const int to = std::countr_zero(targets);
+        const Move step{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0};
+        bound = std::max(bound, AfterMove(board, before, step) - before.score);
+    }
     for (const CastleRule& rule : CASTLE_RULES)
         if ((board.castle & rule.right) && rule.king == from && board.colour[from] == us)
             bound = std::max(bound, AfterMove(board, before, CastleMove(rule)) - before.score);

@@ -1,10 +1,12 @@
 #include "search/searcher.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <thread>
 
+#include "board/geometry.h"
 #include "search/search_helper.h"
 #include "search/stop_flag.h"
 #include "support/log.h"
@@ -333,15 +335,12 @@ bool Searcher::HasLegalKingStep() {
     Board& b = *board;
     const int from = b.KingSquare(b.side);
     if (from == NO_SQUARE) return false;
-    for (int rank = -1; rank <= 1; ++rank)
-        for (int file = -1; file <= 1; ++file) {
-            const int toFile = FileOf(from) + file, toRow = from / 8 + rank;
-            if (toFile < 0 || toFile > 7 || toRow < 0 || toRow > 7) continue;
-            const int to = toRow * 8 + toFile;
-            if (b.piece[to] != EMPTY) continue;
-            if (b.IsLegal(Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0}))
-                return true;
-        }
+    for (std::uint64_t targets = GEOMETRY.king[from] & ~(b.Occupancy(WHITE) | b.Occupancy(BLACK));
+         targets != 0; targets &= targets - 1) {
+        const int to = std::countr_zero(targets);
+        if (b.IsLegal(Move{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0}))
+            return true;
+    }
     return false;
 }
 
