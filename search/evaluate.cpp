@@ -153,7 +153,8 @@ void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
     Score(InputsOf(board), evaluation);
 }
 
-int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move) const {
+void Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move,
+                          Evaluation& after) const {
     const int us = board.side, them = Other(us);
     const int moving = board.piece[move.from];
     const int taken = board.piece[move.to];
@@ -175,23 +176,35 @@ int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move
         return (kings & (kings - 1)) == 0 &&
                (before.base[us] < TABLE_SET_THRESHOLD || group(move.from) == group(move.to));
     };
-    if (quiet && (moving == PAWN || (moving == KING && sameSet())))
-        return before.score + PLACEMENT[us][moving][move.to].Set(before.set[us]) -
-               PLACEMENT[us][moving][move.from].Set(before.set[us]);
+    // On the two short paths the pawn files, the kings' set choices and so the open files and
+    // the sets stay as they were: only the score and the material of a man taken change.
+    if (quiet && (moving == PAWN || (moving == KING && sameSet()))) {
+        after = before;
+        after.score = -(before.score + PLACEMENT[us][moving][move.to].Set(before.set[us]) -
+                        PLACEMENT[us][moving][move.from].Set(before.set[us]));
+        return;
+    }
     if (pieceMove && keepsSets()) {
         const auto open = [&](int square) { return int(before.openFiles >> square & 1); };
         int gain = PLACEMENT[us][moving][move.to].Set(before.set[us]) -
                    PLACEMENT[us][moving][move.from].Set(before.set[us]);
         if (moving == ROOK) gain += OPEN_FILE_ROOK_BONUS * (open(move.to) - open(move.from));
+        after = before;
         if (taken != EMPTY) {
             gain += PIECE_VALUE[taken] + PLACEMENT[them][taken][move.to].Set(before.set[them]);
             if (taken == ROOK) gain += OPEN_FILE_ROOK_BONUS * open(move.to);
+            after.base[them] -= PIECE_VALUE[taken];
         }
-        return before.score + gain;
+        after.score = -(before.score + gain);
+        return;
     }
 
+    if (moving == EMPTY) {  // not a move of this position
+        after = before;
+        after.score = -before.score;
+        return;
+    }
     EvaluationInputs in = InputsOf(board);
-    if (moving == EMPTY) return before.score;  // not a move of this position
     if (taken != EMPTY) Lift(in, them, taken, move.to);
     if (move.bits & EN_PASSANT) {
         const int square = us == WHITE ? move.to + 8 : move.to - 8;
@@ -204,9 +217,8 @@ int Evaluator::AfterMove(const Board& board, const Evaluation& before, Move move
             Lift(in, us, ROOK, rule->rookFrom);
             Place(in, us, ROOK, rule->rookTo);
         }
-    Evaluation after;
+    in.side = them;
     Score(in, after);
-    return after.score;
 }
 
 bool Evaluator::QuietGainBound(const Board& board, const Evaluation& before, int& bound) const {

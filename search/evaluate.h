@@ -48,6 +48,8 @@ struct Evaluation {
     int base[2] = {0, 0};         // each colour's material and pawn structure
     int set[2] = {0, 0};          // each colour's table set
     std::uint64_t openFiles = 0;  // the squares of the files without pawns
+
+    friend bool operator==(const Evaluation&, const Evaluation&) = default;
 };
 
 // Scores positions. Holds no data; every call is a pure function of the position.
@@ -64,8 +66,9 @@ class Evaluator {
     // The same, keeping what was worked out on the way.
     void Evaluate(const Board& board, Evaluation& evaluation) const;
 
-    // Evaluate's score of the position `move` leads to, from the point of view of the side
-    // that makes it, worked out without making it; `before` is this position's Evaluation.
+    // Evaluate's Evaluation of the position `move` leads to (its score from the point of view
+    // of the side to move there), worked out without making it; `before` is this position's
+    // Evaluation. A search hands it to the child it searches, which need not evaluate again.
     // - A pawn's push keeps its file, so the pawn structure, the open files and the table
     //   sets; so does a king's step between files that pick the same set, or of a colour
     //   whose set its king does not pick (its material is below TABLE_SET_THRESHOLD): only
@@ -82,7 +85,14 @@ class Evaluator {
     //   taken, en passant or not, the rook of a castling) and scored again whole, by the same
     //   code as Evaluate.
     // For a move MakeMove refuses, the result means nothing.
-    int AfterMove(const Board& board, const Evaluation& before, Move move) const;
+    void AfterMove(const Board& board, const Evaluation& before, Move move,
+                   Evaluation& after) const;
+    // Its score from the point of view of the side that makes the move.
+    int AfterMove(const Board& board, const Evaluation& before, Move move) const {
+        Evaluation after;
+        AfterMove(board, before, move, after);
+        return -after.score;
+    }
 
     // An upper bound on how much any quiet move (neither capture nor promotion) of the side to
     // move can raise its score `before.score`; false where none is at hand (a colour with two

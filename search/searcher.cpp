@@ -121,14 +121,15 @@ void Searcher::CountNode() {
         throw StopSignal{nodes};
 }
 
-int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line) {
+int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line,
+                          const Evaluation* known) {
     Board& b = *board;
 
     // Step 1. Draw by the fifty-move rule or by repetition, below the root only.
     if (ply > 0 && (b.fifty >= FIFTY_MOVE_LIMIT || b.IsRepetition())) return DRAW_SCORE;
 
     // Step 2. At the horizon, resolve captures.
-    if (depth == 0) return Quiesce(alpha, beta);
+    if (depth == 0) return Quiesce(alpha, beta, known);
 
     // Step 3. Count the node; stop if asked.
     CountNode();
@@ -247,13 +248,16 @@ bool Searcher::SearchMove(Node& node, const MoveEntry& entry, std::uint64_t chil
     childLine.clear();  // a child's line never carries moves from a sibling's search
     const bool followsLine = entry.move == node.ties.lineMove;
     if (followsLine) linePlies = ply + 1;
+    // A child at the horizon takes the evaluation the frontier test worked out for the move.
+    const Evaluation* known =
+        depth == 1 && entry.move == node.scoredMove ? &node.afterScored : nullptr;
     if (!node.hasLegalMove || node.beta - node.alpha == 1) {
-        score = -AlphaBetaAt(-node.beta, -node.alpha, depth - 1, ply + 1, childLine);
+        score = -AlphaBetaAt(-node.beta, -node.alpha, depth - 1, ply + 1, childLine, known);
     } else {
-        score = -AlphaBetaAt(-node.alpha - 1, -node.alpha, depth - 1, ply + 1, childLine);
+        score = -AlphaBetaAt(-node.alpha - 1, -node.alpha, depth - 1, ply + 1, childLine, known);
         if (score > node.alpha) {
             childLine.clear();
-            score = -AlphaBetaAt(-node.beta, -node.alpha, depth - 1, ply + 1, childLine);
+            score = -AlphaBetaAt(-node.beta, -node.alpha, depth - 1, ply + 1, childLine, known);
         }
     }
     node.hasLegalMove = true;
@@ -302,9 +306,10 @@ bool Searcher::IsFutile(Node& node, Move move) {
     if (node.alpha < DRAW_SCORE && !(move.bits & (CAPTURE | PAWN_MOVE)) &&
         b.fifty + 1 >= MIN_REPETITION_PLIES)
         return false;
-    const int after = evaluator.AfterMove(b, NodeEvaluation(node), move);
-    if (after > node.alpha) return false;
-    CheckAfterMove(move, after);
+    evaluator.AfterMove(b, NodeEvaluation(node), move, node.afterScored);
+    node.scoredMove = move;
+    if (-node.afterScored.score > node.alpha) return false;
+    CheckAfterMove(move, node.afterScored);
     if (!node.hasLegalMove && b.IsLegal(move)) node.hasLegalMove = true;
     return true;
 }
@@ -344,11 +349,13 @@ bool Searcher::HasLegalKingStep() {
     return false;
 }
 
-void Searcher::CheckAfterMove([[maybe_unused]] Move move, [[maybe_unused]] int after) {
+void Searcher::CheckAfterMove([[maybe_unused]] Move move,
+                              [[maybe_unused]] const Evaluation& after) {
 #ifndef NDEBUG
     Board& b = *board;
     if (!b.MakeMove(move)) return;
-    const int evaluated = -evaluator.Evaluate(b);
+    Evaluation evaluated;
+    evaluator.Evaluate(b, evaluated);
     b.TakeBack();
     assert(evaluated == after);
 #endif
@@ -411,7 +418,9 @@ bool Searcher::SearchDeferred(Node& node) {
     return false;
 }
 
-int Searcher::Quiesce(int alpha, int beta) {
+// `known`, when not null, is the position's Evaluation, worked out by the parent without making
+// the move (Evaluator::AfterMove; checked against Evaluate in a Debug build).
+int Searcher::Quiesce(int alpha, int beta, const Evaluation* known) {
     Board& b = *board;
 
     // Step 1. Count the node; stop if asked.
@@ -419,7 +428,16 @@ int Searcher::Quiesce(int alpha, int beta) {
 
     // Step 2. Stand pat on the static evaluation.
     Evaluation evaluation;
-    evaluator.Evaluate(b, evaluation);
+    if (known != nullptr) {
+        evaluation = *known;
+#ifndef NDEBUG
+        Evaluation evaluated;
+        evaluator.Evaluate(b, evaluated);
+        assert(evaluated == evaluation);
+#endif
+    } else {
+        evaluator.Evaluate(b, evaluation);
+    }
     const int stand = evaluation.score;
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
@@ -431,13 +449,14 @@ int Searcher::Quiesce(int alpha, int beta) {
     MoveList& moves = b.CurrentMoves();
     for (int i = 0; i < moves.size(); ++i) {
         moves.PickNext(i);
-        const int after = evaluator.AfterMove(b, evaluation, moves[i].move);
-        if (after <= alpha) {
+        Evaluation after;
+        evaluator.AfterMove(b, evaluation, moves[i].move, after);
+        if (-after.score <= alpha) {
             CheckAfterMove(moves[i].move, after);
             continue;
         }
         if (!b.MakeMove(moves[i].move)) continue;
-        const int score = -Quiesce(-beta, -alpha);
+        const int score = -Quiesce(-beta, -alpha, &after);
         b.TakeBack();
         if (score > alpha) {
             if (score >= beta) return beta;

@@ -105,7 +105,7 @@ class Searcher {
     }
     // Capture-only search ending in the static evaluation; fail-hard; no draw or mate
     // detection. Throws StopSignal when stopFlag is raised.
-    int Quiesce(int alpha, int beta);
+    int Quiesce(int alpha, int beta) { return Quiesce(alpha, beta, nullptr); }
 
     // Forgets the successes counted in earlier searches and every table entry, so that the
     // next search runs as it would in a new game. Only while no search runs.
@@ -149,10 +149,17 @@ class Searcher {
         int deferredCount = 0;   // moves waiting in deferred[ply]
         bool evaluated = false;  // whether `evaluation` holds the node's, for the frontier test
         Evaluation evaluation;
+        // The evaluation after the move the frontier test last scored, for its child.
+        Move scoredMove;
+        Evaluation afterScored;
         Line childLine;  // handed to every child search
     };
 
-    int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line);
+    // `known`, when not null, is the node's Evaluation, worked out by its parent; it is read
+    // only at the horizon, by quiescence.
+    int AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line,
+                    const Evaluation* known = nullptr);
+    int Quiesce(int alpha, int beta, const Evaluation* known);
     // The steps of AlphaBetaAt, each described where it is defined.
     bool TableEndsNode(Node& node, bool pathFree, Move& tableMove, int& score);
     std::uint64_t ChildKey(const Node& node, Move move);
@@ -184,7 +191,7 @@ class Searcher {
 
     // In a Debug build, checks an evaluation after `move` worked out by Evaluator::AfterMove
     // against Evaluate's of the position the move leads to, when the move is legal.
-    void CheckAfterMove(Move move, int after);
+    void CheckAfterMove(Move move, const Evaluation& after);
 
     // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
     // later nodes.

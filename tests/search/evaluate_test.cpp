@@ -279,8 +279,8 @@ TEST(EvaluateKing, MissingKingKeepsTheDefaultSet) {
     EXPECT_EQ(Gain(board, WHITE, PAWN, "a2"), 100);
 }
 
-// The evaluation after a move worked out without making it is Evaluate's after making it, for
-// every legal move, both sides to move, and no quiet move gains more than QuietGainBound says.
+// The evaluation after a move worked out without making it is Evaluate's after making it (every
+// field, since a search hands it to the child as its own), for every legal move, both sides to move, and no quiet move gains more than QuietGainBound says.
 // The positions hold captures that take a colour below the table-set threshold (Nxd5
 // switches White to the endgame set), king moves across the files that pick a set (Kc1 puts
 // White's pawns on a2, b2 and c2 on the queen-side set, a gain of 105), castling, rooks onto
@@ -303,14 +303,19 @@ TEST(EvaluateAfterMove, EqualsEvaluateAndQuietMovesStayWithinTheBound) {
         board.GenerateMoves();
         const MoveList moves = board.CurrentMoves();
         for (const MoveEntry& entry : moves) {
-            const int after = evaluator.AfterMove(board, before, entry.move);
+            Evaluation after;
+            evaluator.AfterMove(board, before, entry.move, after);
             if (!board.MakeMove(entry.move)) continue;
             ++given;
-            EXPECT_EQ(after, -evaluator.Evaluate(board))
-                << fen << " " << int(entry.move.from) << "-" << int(entry.move.to);
+            Evaluation made;
+            evaluator.Evaluate(board, made);
+            EXPECT_TRUE(after == made)
+                << fen << " " << int(entry.move.from) << "-" << int(entry.move.to) << ": score "
+                << after.score << " vs " << made.score;
             board.TakeBack();
+            const int afterScore = -after.score;
             if (!(entry.move.bits & (CAPTURE | PROMOTION))) {
-                EXPECT_LE(after - before.score, bound)
+                EXPECT_LE(afterScore - before.score, bound)
                     << fen << " " << int(entry.move.from) << "-" << int(entry.move.to);
             }
         }
