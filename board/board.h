@@ -175,6 +175,7 @@ class Board {
     void GeneratePawnMoves(MoveList& list, Kinds kinds);
     void AddPromotions(MoveList& list, int from, int to, int bits);
     void GeneratePieceMoves(MoveList& list, int s, int p, Kinds kinds);
+    void AddPieceCaptures(MoveList& list);
 };
 
 }  // namespace vardo
