@@ -134,8 +134,7 @@ void Board::AddPieceCaptures(MoveList& list) {
     for (std::uint64_t men = ours & derived.pieceBits[QUEEN]; men; men &= men - 1) {
         const int s = std::countr_zero(men);
         if ((diagonals(s) | straights(s)) & theirs)
-            add(s, QUEEN,
-                (GEOMETRY.BishopAttacks(s, all) | GEOMETRY.RookAttacks(s, all)) & theirs);
+            add(s, QUEEN, (GEOMETRY.BishopAttacks(s, all) | GEOMETRY.RookAttacks(s, all)) & theirs);
     }
     for (std::uint64_t men = ours & derived.pieceBits[KING]; men; men &= men - 1) {
         const int s = std::countr_zero(men);
