@@ -295,6 +295,11 @@ TEST_F(SearchTest, RememberedOrderingChangesNoIterationScore) {
 // - A position Black can repeat once more for a draw after shuffling a bishop and a knight out
 //   and back, and the same position set up with the same clock but no history, where the
 //   repetition test has nothing to count.
+// - A queen's perpetual check (Qe8+ Kh7 Qh5+ Kg8) one ply into the game record, the king's
+//   last step, and the same position set up with a clock of 1: the third time the checked
+//   king stands on h7 counts only with the record's first position. White's capture Qxb5 comes
+//   first at the root, so the checks are searched in a null window, whose child (a clock of 2)
+//   reads the table: an entry of a node so near the last capture still depends on the path.
 TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
     constexpr const char* MATE = "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - ";
     const Board fresh = FromFen(std::string(MATE) + "0 1");
@@ -304,6 +309,10 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
     for (const char* move : {"d6b8", "c3b5", "b8d6", "b5c3"}) Play(shuffled, move);
     shuffled.ClearPlyState();
     const Board setUp = FromFen(std::string(SHUFFLE) + "4 3");
+    Board checking = FromFen("8/6pk/8/1p5Q/8/rr6/6PP/7K b - - 0 1");
+    Play(checking, "h7g8");
+    checking.ClearPlyState();
+    const Board checkingSetUp = FromFen("6k1/6p1/8/1p5Q/8/rr6/6PP/7K w - - 1 2");
 
     // Each board with its depth and the score a search without a table gives it.
     struct Case {
@@ -319,13 +328,17 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
     };
     const Case mate = untabled(fresh, 4), drawn = untabled(late, 4);
     const Case repeated = untabled(shuffled, 5), lost = untabled(setUp, 5);
+    const Case perpetual = untabled(checking, 7), behind = untabled(checkingSetUp, 7);
     EXPECT_EQ(mate.score, MATE_SCORE);
     EXPECT_EQ(drawn.score, 0);
     EXPECT_EQ(repeated.score, 0);
     EXPECT_LT(lost.score, -100);
+    EXPECT_EQ(perpetual.score, 0);
+    EXPECT_LT(behind.score, -50);
 
     for (const auto& [first, second] : {std::pair{mate, drawn}, std::pair{drawn, mate},
-                                        std::pair{lost, repeated}, std::pair{repeated, lost}}) {
+                                        std::pair{lost, repeated}, std::pair{repeated, lost},
+                                        std::pair{perpetual, behind}, std::pair{behind, perpetual}}) {
         Searcher tabled(1);
         Line line;
         for (const Case& next : {first, second}) {
