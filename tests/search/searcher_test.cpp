@@ -336,9 +336,9 @@ TEST_F(SearchTest, TableEntriesNeverCarryAScoreAcrossHistories) {
     EXPECT_EQ(perpetual.score, 0);
     EXPECT_LT(behind.score, -50);
 
-    for (const auto& [first, second] : {std::pair{mate, drawn}, std::pair{drawn, mate},
-                                        std::pair{lost, repeated}, std::pair{repeated, lost},
-                                        std::pair{perpetual, behind}, std::pair{behind, perpetual}}) {
+    for (const auto& [first, second] :
+         {std::pair{mate, drawn}, std::pair{drawn, mate}, std::pair{lost, repeated},
+          std::pair{repeated, lost}, std::pair{perpetual, behind}, std::pair{behind, perpetual}}) {
         Searcher tabled(1);
         Line line;
         for (const Case& next : {first, second}) {
