@@ -147,6 +147,56 @@ const PeakTable& PeakValues() {
     return peaks;
 }
 
+// The Evaluation after a knight, bishop, rook or queen takes a pawn; false, with `after` unset,
+// where the pawn's colour then crosses TABLE_SET_THRESHOLD, which switches table sets. Nothing
+// else can switch them: no king moves and the mover's colour keeps its material and pawns. The
+// pawn's colour loses its material and piece-square value and may change its pawn structure;
+// its file opens when no other pawn stands on it, which gives each rook on the file its bonus;
+// a rook that moves may gain or lose its own.
+bool TakingPawnKeepsSets(const Board& board, const Evaluation& before, Move move,
+                         Evaluation& after) {
+    const int us = board.side, them = Other(us);
+    const int moving = board.piece[move.from];
+    const std::uint64_t toBit = std::uint64_t{1} << move.to;
+    const std::uint64_t pawns = board.Pieces(PAWN);
+    const std::uint64_t theirPawns = pawns & board.Occupancy(them);
+    const int count = board.Placement(them).Pawns();
+    const int theirBase = before.base[them] - PIECE_VALUE[PAWN] +
+                          PawnStructure(count - 1, FilesOf(theirPawns & ~toBit)) -
+                          PawnStructure(count, FilesOf(theirPawns));
+    if ((theirBase >= TABLE_SET_THRESHOLD) != (before.base[them] >= TABLE_SET_THRESHOLD))
+        return false;
+
+    const std::uint64_t file = SquaresOfFiles(1u << FileOf(move.to));
+    const std::uint64_t openAfter =
+        (pawns & ~toBit & file) ? before.openFiles : before.openFiles | file;
+    // The pawn's material is in its colour's base.
+    int gain = PLACEMENT[them][PAWN][move.to].Set(before.set[them]) -
+               (theirBase - before.base[them]) +
+               PLACEMENT[us][moving][move.to].Set(before.set[us]) -
+               PLACEMENT[us][moving][move.from].Set(before.set[us]);
+    if (openAfter != before.openFiles || moving == ROOK) {
+        // Each rook's bonus, before and after (a loop: a colour has few rooks, and
+        // std::popcount is a library call on the baseline instruction set).
+        const auto bonus = [](std::uint64_t rooks, std::uint64_t open) {
+            int total = 0;
+            for (std::uint64_t r = rooks & open; r; r &= r - 1) total += OPEN_FILE_ROOK_BONUS;
+            return total;
+        };
+        const std::uint64_t ours = board.Pieces(ROOK) & board.Occupancy(us);
+        const std::uint64_t theirs = board.Pieces(ROOK) & board.Occupancy(them);
+        const std::uint64_t oursAfter =
+            moving == ROOK ? (ours & ~(std::uint64_t{1} << move.from)) | toBit : ours;
+        gain += bonus(oursAfter, openAfter) - bonus(ours, before.openFiles) -
+                (bonus(theirs, openAfter) - bonus(theirs, before.openFiles));
+    }
+    after = before;
+    after.score = -(before.score + gain);
+    after.base[them] = theirBase;
+    after.openFiles = openAfter;
+    return true;
+}
+
 }  // namespace
 
 void Evaluator::Evaluate(const Board& board, Evaluation& evaluation) const {
@@ -199,6 +249,9 @@ void Evaluator::AfterMove(const Board& board, const Evaluation& before, Move mov
         return;
     }
 
+    if (moving >= KNIGHT && moving <= QUEEN && taken == PAWN &&
+        TakingPawnKeepsSets(board, before, move, after))
+        return;
     if (moving == EMPTY) {  // not a move of this position
         after = before;
         after.score = -before.score;

@@ -78,6 +78,9 @@ class Evaluator {
     //   TABLE_SET_THRESHOLD, changes no pawn, no king's file and neither colour's table set:
     //   only the piece-square value of the man moved, the material and piece-square value of
     //   the man taken and the open-file bonus of a rook moved or taken change.
+    // - Such a man taking a pawn, after which the pawn's colour stays on the same side of
+    //   TABLE_SET_THRESHOLD: the same, and the pawn's colour's pawn structure, and the file
+    //   the pawn leaves, which may open (each rook on it then earns its bonus).
     // - Any other move (a king's can change its colour's set, a pawn's capture the pawn
     //   structure and the open files, a capture that crosses the threshold both sets, a
     //   castling both a king and a rook): the inputs are

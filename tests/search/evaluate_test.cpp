@@ -287,7 +287,8 @@ TEST(EvaluateKing, MissingKingKeepsTheDefaultSet) {
 // a gain of 105), castling, rooks onto and off open files and taken on one, pawn captures that
 // change the pawn structure and the open files, en passant and promotions. In the last, no man but
 // the rook on d7 can gain by a quiet move (it stands on its best square, the queen's table is flat,
-// the king's steps all lose): Rd7-e7 gains the open-file bonus alone.
+// the king's steps all lose): Rd7-e7 gains the open-file bonus alone. Then Rxd5 takes the d-file's
+// last pawn, which opens it for both rooks, and Nxh7 or Nxf7 takes Black below the threshold.
 TEST(EvaluateAfterMove, EqualsEvaluateAndQuietMovesStayWithinTheBound) {
     const Evaluator evaluator;
     int given = 0;
@@ -295,7 +296,8 @@ TEST(EvaluateAfterMove, EqualsEvaluateAndQuietMovesStayWithinTheBound) {
          {"3q2k1/8/8/3r4/8/2N5/8/R2Q2K1 w - - 0 1", "3q2k1/8/8/3r4/8/2N5/8/R2Q2K1 b - - 0 1",
           "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
           "4k3/8/2r5/8/2R5/8/1P6/4K2R w K - 0 1", "r3k3/1P6/8/3pP3/8/8/8/4K3 w q d6 0 1",
-          "r2qk3/5ppp/8/7Q/8/8/PPP5/3K3R w - - 0 1", "q5k1/r2R4/8/3p4/8/8/8/Q5K1 w - - 0 1"}) {
+          "r2qk3/5ppp/8/7Q/8/8/PPP5/3K3R w - - 0 1", "q5k1/r2R4/8/3p4/8/8/8/Q5K1 w - - 0 1",
+          "3r2k1/8/8/3p4/8/8/8/3R2K1 w - - 0 1", "r5k1/r4ppp/8/6N1/8/8/8/6K1 w - - 0 1"}) {
         Board board;
         ASSERT_TRUE(board.SetFromFen(fen)) << fen;
         Evaluation before;
