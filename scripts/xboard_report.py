@@ -126,7 +126,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
         if body.startswith("move "):
             played += 1
         if direction == "<":
-            thinking = re.match(r"^(\d+) -?\d+ \d+ \d+", body)
+            thinking = re.match(r"^(\d+)\s+-?\d+\s+\d+\s+\d+", body)
             if thinking:
                 depth[who] = int(thinking.group(1))
             elif body.startswith("move ") and depth[who] is not None:
