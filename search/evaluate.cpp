@@ -53,6 +53,14 @@ constexpr std::uint64_t SquaresOfFiles(unsigned files) {
     return std::uint64_t{files & 0xFFu} * 0x0101010101010101ull;
 }
 
+// The open-file bonus of `rooks`: a loop, since a colour has few rooks and std::popcount is a
+// library call on the baseline instruction set.
+constexpr int RookBonus(std::uint64_t rooks, std::uint64_t openFiles) {
+    int total = 0;
+    for (std::uint64_t r = rooks & openFiles; r; r &= r - 1) total += OPEN_FILE_ROOK_BONUS;
+    return total;
+}
+
 // The evaluation of a position given by its inputs.
 void Score(const EvaluationInputs& in, Evaluation& evaluation) {
     // Material and the piece-square sums of every table set are kept by the board as men
@@ -86,11 +94,9 @@ void Score(const EvaluationInputs& in, Evaluation& evaluation) {
     // Piece-square values of the chosen sets, and rooks on files without pawns of either
     // colour.
     const std::uint64_t openFiles = SquaresOfFiles(~(pawnFiles[WHITE] | pawnFiles[BLACK]));
-    for (int colour = WHITE; colour <= BLACK; ++colour) {
-        int openRooks = 0;
-        for (std::uint64_t r = in.rooks & in.own[colour] & openFiles; r; r &= r - 1) ++openRooks;
-        score[colour] += in.sums[colour].Set(set[colour]) + OPEN_FILE_ROOK_BONUS * openRooks;
-    }
+    for (int colour = WHITE; colour <= BLACK; ++colour)
+        score[colour] +=
+            in.sums[colour].Set(set[colour]) + RookBonus(in.rooks & in.own[colour], openFiles);
 
     evaluation.set[WHITE] = set[WHITE];
     evaluation.set[BLACK] = set[BLACK];
@@ -176,19 +182,13 @@ bool TakingPawnKeepsSets(const Board& board, const Evaluation& before, Move move
                PLACEMENT[us][moving][move.to].Set(before.set[us]) -
                PLACEMENT[us][moving][move.from].Set(before.set[us]);
     if (openAfter != before.openFiles || moving == ROOK) {
-        // Each rook's bonus, before and after (a loop: a colour has few rooks, and
-        // std::popcount is a library call on the baseline instruction set).
-        const auto bonus = [](std::uint64_t rooks, std::uint64_t open) {
-            int total = 0;
-            for (std::uint64_t r = rooks & open; r; r &= r - 1) total += OPEN_FILE_ROOK_BONUS;
-            return total;
-        };
+        // Each rook's bonus, before and after.
         const std::uint64_t ours = board.Pieces(ROOK) & board.Occupancy(us);
         const std::uint64_t theirs = board.Pieces(ROOK) & board.Occupancy(them);
         const std::uint64_t oursAfter =
             moving == ROOK ? (ours & ~(std::uint64_t{1} << move.from)) | toBit : ours;
-        gain += bonus(oursAfter, openAfter) - bonus(ours, before.openFiles) -
-                (bonus(theirs, openAfter) - bonus(theirs, before.openFiles));
+        gain += RookBonus(oursAfter, openAfter) - RookBonus(ours, before.openFiles) -
+                (RookBonus(theirs, openAfter) - RookBonus(theirs, before.openFiles));
     }
     after = before;
     after.score = -(before.score + gain);
