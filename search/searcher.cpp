@@ -153,10 +153,13 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line,
     node.mayDefer = busy != nullptr && depth - 1 >= BUSY_MIN_DEPTH && (ply > 0 || helperStop);
 
     // Step 6. The table's move first, when the generators list it, before the other moves
-    // are generated: it cuts off often enough that they are then never needed.
+    // are generated: it cuts off often enough that they are then never needed. Its child's
+    // bucket is fetched while the generators are asked.
     MoveEntry tableEntry;
+    const std::uint64_t tableChild = tableMove.IsNull() ? 0 : ChildKey(node, tableMove);
+    if (tableChild != 0) shared->Prefetch(tableChild);
     const bool tableFirst = !tableMove.IsNull() && b.FindGenerated(tableMove, tableEntry);
-    if (tableFirst && TryMove(node, tableEntry, ChildKey(node, tableEntry.move))) return beta;
+    if (tableFirst && TryMove(node, tableEntry, tableChild)) return beta;
 
     // Step 7. Generate, and search every other legal move in order.
     if (SearchGenerated(node, tableFirst ? &tableEntry : nullptr)) return beta;
@@ -214,10 +217,16 @@ bool Searcher::TableEndsNode(Node& node, bool pathFree, Move& tableMove, int& sc
 // needed (0).
 std::uint64_t Searcher::ChildKey(const Node& node, Move move) {
     if (node.depth == 1) return 0;
+    return ChildKeyAndWindow(node, move, windowKeys[node.ply + 1]);
+}
+
+// The child's table key, and in `window` its window key.
+std::uint64_t Searcher::ChildKeyAndWindow(const Node& node, Move move,
+                                          std::uint64_t& window) const {
     const bool resets = move.bits & (CAPTURE | PAWN_MOVE);
-    windowKeys[node.ply + 1] = resets ? 0 : ExtendWindow(windowKeys[node.ply], move);
-    return TableKey(board->KeyAfter(move),
-                    IsPathFree(resets ? 0 : board->fifty + 1, node.depth - 1), node.ply + 1);
+    window = resets ? 0 : ExtendWindow(windowKeys[node.ply], move);
+    const std::uint64_t key = board->KeyAfter(move);
+    return IsPathFree(resets ? 0 : board->fifty + 1, node.depth - 1) ? key : key ^ window;
 }
 
 // The deferral to other threads. Where threads share the search, a move (but the first) into
@@ -383,6 +392,9 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
     MoveOrder& order = orders[node.ply];
     const bool ownOrder = node.ply > 0 && !quietsToAdd;
     int rangeEnd = capturesFirst && !ownOrder ? captureEnd : moves.size();
+    int rangeStart = 0;
+    Move ahead;  // the move whose child key is worked out ahead of its turn, with its window key
+    std::uint64_t aheadKey = 0, aheadWindow = 0;
     if (ownOrder)
         order.PrepareOwn(b, moves, node.ties, 0, rangeEnd);
     else
@@ -397,12 +409,28 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
             }
             if (i == moves.size()) return false;
             rangeEnd = moves.size();
+            rangeStart = i;
             order.Prepare(moves, node.ties, i, rangeEnd);
         }
         order.PickNext(moves, i);
         const MoveEntry entry = moves[i];
+        std::uint64_t child;
+        if (node.depth > 1 && entry.move == ahead) {
+            child = aheadKey;
+            windowKeys[node.ply + 1] = aheadWindow;
+        } else {
+            child = ChildKey(node, entry.move);
+        }
+        // The next move's bucket is fetched while this one is searched, so that it is in the
+        // cache when the child probes it: from the range's second pick on, the moves left stand
+        // in the order they are tried. Only from nodes two plies or more above the horizon,
+        // whose children probe the table.
+        if (node.depth > 1 && i > rangeStart && i + 1 < rangeEnd) {
+            ahead = moves[i + 1].move;
+            aheadKey = ChildKeyAndWindow(node, ahead, aheadWindow);
+            shared->Prefetch(aheadKey);
+        }
         if (tried != nullptr && entry.move == tried->move) continue;
-        const std::uint64_t child = ChildKey(node, entry.move);
         if (IsFutile(node, entry.move) || Defer(node, entry, child)) continue;
         if (TryMove(node, entry, child)) return true;
     }

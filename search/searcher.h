@@ -163,6 +163,7 @@ class Searcher {
     // The steps of AlphaBetaAt, each described where it is defined.
     bool TableEndsNode(Node& node, bool pathFree, Move& tableMove, int& score);
     std::uint64_t ChildKey(const Node& node, Move move);
+    std::uint64_t ChildKeyAndWindow(const Node& node, Move move, std::uint64_t& window) const;
     bool Defer(Node& node, const MoveEntry& entry, std::uint64_t child);
     bool SearchMove(Node& node, const MoveEntry& entry, std::uint64_t child, int& score);
     bool RaisesToBeta(Node& node, const MoveEntry& entry, int score);
