@@ -90,6 +90,17 @@ class Board {
     bool IsLegal(Move move);
     // Undoes the newest move; nothing when no move has been made.
     void TakeBack();
+    // What a null move changes besides the side to move, for taking it back.
+    struct NullMoveRecord {
+        int enPassant;
+        int fifty;
+    };
+    // Passes the turn without moving a man, for a selective search's null-move test: the side
+    // to move changes, no pawn may be taken in passing, and the fifty-move counter starts
+    // again so that no repetition is looked for across it. Appends a ply list but no undo
+    // record; only TakeBackNullMove undoes it. Never with the side to move in check.
+    NullMoveRecord MakeNullMove();
+    void TakeBackNullMove(const NullMoveRecord& record);
     // Makes room for `more` records beyond those held, so that making that many moves
     // allocates nothing (a search reserves for the deepest line it can reach). A copy gets
     // only the room its records need.

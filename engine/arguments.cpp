@@ -11,7 +11,8 @@ namespace vardo {
 
 namespace {
 
-constexpr const char* USAGE = "Usage: vardo [--hash MB] [--threads N] | --help | --version";
+constexpr const char* USAGE =
+    "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version";
 
 // Exit status of a command used the wrong way, as the shell's own tools use it.
 constexpr int MISUSE_STATUS = 2;
@@ -71,6 +72,8 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
             << "  --hash MB    size of the transposition table in megabytes (default "
             << TranspositionTable::DEFAULT_MEGABYTES << ")\n"
             << "  --threads N  search threads (default 1; 0: one per core)\n"
+            << "  --strong     play as strongly as it can: a selective search that looks\n"
+            << "               deeper than the full-width one by skipping unlikely moves\n"
             << "  --help       show this text and exit\n"
             << "  --version    show the version and exit\n"
             << std::flush;
@@ -91,6 +94,8 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
                 return Misuse(err);
             }
             ++i;
+        } else if (argument == "--strong") {
+            read.strong = true;
         } else if (argument == "--help" || argument == "--version") {
             err << "vardo: '" << argument << "' stands alone";
             return Misuse(err);

@@ -20,6 +20,7 @@ Engine::Engine(std::istream& input, std::ostream& output, const std::string& boo
     : sessionLog(logFile),
       searcher(options.hashMegabytes, options.threads),
       console(input, output) {
+    searcher.SetStrong(options.strong);
     if (HashMegabytes() != options.hashMegabytes)
         LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
                    " MB asked, " + std::to_string(HashMegabytes()) + " MB allocated");

@@ -38,6 +38,9 @@ constexpr bool AcceptsDraw(int score, std::size_t plies) {
 constexpr bool Resigns(int score) {
     return score < RESIGN_SCORE;
 }
+// With --strong, the share of a move's allotment after which no new iteration begins: each
+// takes about as long as all before it, so one begun later would rarely finish.
+inline constexpr float SOFT_TIME_SHARE = 0.5f;
 // The command loop's sleep when no input is queued.
 inline constexpr int IDLE_POLL_MS = 25;
 

@@ -32,15 +32,18 @@ void Engine::Run() {
         found.move = entry.move;
         found.score = entry.score;
     } else {
+        float softSeconds = 0.0f;
         {
             MutexLock lock(*this);
             if (timer.IsRunning()) LogWarning("(Main) Time control already running");
             // The side to move has made half the plies since the game's start position
             // (rounded down), whoever moved first.
             timer.SetMovesPlayed(static_cast<int>(searchBoard.undoStack.size() / 2));
+            // The selective search begins no iteration it is unlikely to finish in time.
+            if (searcher.Strong()) softSeconds = timer.Allotment() * SOFT_TIME_SHARE;
             if (!timer.StartClock()) LogError("(Main) Time control didn't start");
         }
-        const BestMove best = searcher.Search(searchBoard, this);
+        const BestMove best = searcher.Search(searchBoard, this, MAX_DEPTH, softSeconds);
         found.text = FormatMove(best.move, searchBoard);
         found.move = best.move;
         found.score = best.score;

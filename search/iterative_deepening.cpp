@@ -20,7 +20,9 @@ struct CopyGuard {
 
 }  // namespace
 
-BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth) {
+BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth,
+                          float softSeconds) {
+    if (selective) return selective->Search(game, listener, maxDepth, softSeconds);
     // Step 1. Fresh counters and result; the copy the search plays on.
     nodes = 0;
     BestMove best;

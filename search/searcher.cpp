@@ -56,7 +56,14 @@ Searcher::Searcher(std::size_t hashMegabytes, int threads)
 
 Searcher::~Searcher() = default;
 
+void Searcher::SetStrong(bool on) {
+    if (on == Strong()) return;
+    selective = on ? std::make_unique<SelectiveSearcher>(table, Threads()) : nullptr;
+    table.Clear();
+}
+
 void Searcher::ClearOrderingMemory() {
+    if (selective) selective->Clear();
     std::memset(successes, 0, sizeof successes);
     std::memset(rootSuccesses, 0, sizeof rootSuccesses);
     table.Clear();
@@ -86,6 +93,7 @@ void Searcher::StopHelpers() {
 }
 
 std::uint32_t Searcher::AllNodes() const {
+    if (selective) return static_cast<std::uint32_t>(selective->AllNodes());
     std::uint32_t all = nodes;
     for (const auto& helper : helpers) all += helper->Nodes();
     return all;

@@ -15,6 +15,7 @@
 #include "search/line.h"
 #include "search/move_order.h"
 #include "search/search_listener.h"
+#include "search/selective_search.h"
 #include "search/transposition_table.h"
 
 namespace vardo {
@@ -91,7 +92,16 @@ class Searcher {
     // depth 1, which always completes so a side with a legal move always gets one. Search
     // never lowers stopFlag: the caller lowers it before it starts whatever may raise it (the
     // timer), so a stop raised early is never lost.
-    BestMove Search(const Board& game, SearchListener* listener, int maxDepth = MAX_DEPTH);
+    //
+    // With the selective search switched on (SetStrong), it searches instead, and
+    // `softSeconds`, when positive, is the time after which it begins no new iteration.
+    BestMove Search(const Board& game, SearchListener* listener, int maxDepth = MAX_DEPTH,
+                    float softSeconds = 0.0f);
+
+    // Switches the selective search (--strong) on or off; only while no search runs. Its
+    // history is forgotten, and the table when the switch changes anything.
+    void SetStrong(bool on);
+    bool Strong() const { return selective != nullptr; }
 
     // Searches `board` to `depth` plies with the window alpha..beta, fail-hard: the result
     // lies within the window except the mate, stalemate and draw scores, returned as they are.
@@ -212,6 +222,8 @@ class Searcher {
     std::vector<std::array<MoveEntry, DEFER_ROOM>> deferred;
     // The helpers (none on one thread).
     std::vector<std::unique_ptr<SearchHelper>> helpers;
+    // The selective search, when switched on.
+    std::unique_ptr<SelectiveSearcher> selective;
     // What the helpers read at every node: whether this search has ended, and the depth of
     // its current iteration, which they follow. A cache line of their own, apart from the
     // fields this thread writes as it searches.

@@ -47,8 +47,8 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
 
     const Answer help = Answered({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(
-        help.out.starts_with("Usage: vardo [--hash MB] [--threads N] | --help | --version\n"))
+    EXPECT_TRUE(help.out.starts_with(
+        "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n"))
         << help.out;
     EXPECT_NE(help.out.find("--hash MB"), std::string::npos);
     EXPECT_EQ(help.err, "");
@@ -59,14 +59,17 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
         EXPECT_EQ(hash.out + hash.err, "") << size;
         EXPECT_EQ(hash.options.hashMegabytes, std::stoul(size));
     }
-    const Answer both = Answered({"--threads", "4", "--hash", "64"});
+    const Answer both = Answered({"--threads", "4", "--strong", "--hash", "64"});
     EXPECT_EQ(both.status, std::nullopt);
     EXPECT_EQ(both.options.threads, 4);
     EXPECT_EQ(both.options.hashMegabytes, 64u);
+    EXPECT_TRUE(both.options.strong);
+    EXPECT_FALSE(Answered({}).options.strong);
     EXPECT_EQ(Answered({"--threads", "0"}).options.threads, 0);
     EXPECT_EQ(Answered({}).options.threads, 1);
 
-    const std::string usage = "Usage: vardo [--hash MB] [--threads N] | --help | --version\n";
+    const std::string usage =
+        "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n";
     const std::string hashUsage = "vardo: --hash needs a size in megabytes from 0 to 1048576\n";
     const std::string threadsUsage = "vardo: --threads needs a number from 0 to 256\n";
     for (const auto& [args, message] :
@@ -106,14 +109,14 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
     EXPECT_EQ(run("--version"), 0);
     EXPECT_EQ(outcome.out, "Vardo 0.72\n");
     EXPECT_EQ(run("--help"), 0);
-    EXPECT_TRUE(
-        outcome.out.starts_with("Usage: vardo [--hash MB] [--threads N] | --help | --version\n"))
+    EXPECT_TRUE(outcome.out.starts_with(
+        "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n"))
         << outcome.out;
     EXPECT_EQ(run("--bogus"), 2);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err,
               "vardo: unknown option '--bogus'\n"
-              "Usage: vardo [--hash MB] [--threads N] | --help | --version\n");
+              "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
 }
 

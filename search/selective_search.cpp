@@ -1,0 +1,603 @@
+#include "search/selective_search.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include "search/searcher.h"
+#include "search/selective_tuning.h"
+#include "search/static_exchange.h"
+#include "search/stop_flag.h"
+#include "support/log.h"
+#include "support/thread.h"
+
+namespace vardo {
+
+namespace {
+
+constexpr int INFINITE_SCORE = SELECTIVE_MATE + 1;
+constexpr int MAX_PLY = MAX_DEPTH;
+// Records the deepest line can need: the full-width plies, then quiescence.
+constexpr std::size_t RECORD_ROOM = 2 * MAX_DEPTH + 16;
+
+// Ordering scores: the table move, then winning and even captures and promotions by victim and
+// attacker, the killers, the counter move, quiet moves by history, and losing captures last.
+constexpr int TABLE_MOVE_ORDER = 2000000000;
+constexpr int GOOD_CAPTURE_ORDER = 1000000000;
+constexpr int KILLER_ORDER = 900000000;
+constexpr int COUNTER_ORDER = 800000000;
+constexpr int BAD_CAPTURE_ORDER = -1000000000;
+
+// Late move reductions by depth and move number.
+struct ReductionTable {
+    std::uint8_t plies[MAX_DEPTH + 1][64];
+    ReductionTable() {
+        for (int d = 0; d <= MAX_DEPTH; ++d)
+            for (int m = 0; m < 64; ++m) {
+                const double r =
+                    d == 0 || m == 0
+                        ? 0.0
+                        : LMR_BASE + std::log(double(d)) * std::log(double(m)) / LMR_DIVISOR;
+                plies[d][m] = static_cast<std::uint8_t>(std::max(0.0, r));
+            }
+    }
+    int At(int depth, int moveNumber) const {
+        return plies[std::min(depth, MAX_DEPTH)][std::min(moveNumber, 63)];
+    }
+};
+const ReductionTable REDUCTIONS;
+
+bool IsQuiet(Move move) {
+    return (move.bits & (CAPTURE | PROMOTION | EN_PASSANT)) == 0;
+}
+
+// A mate score is stored in the table as the distance from the node, not from the root.
+int ToTable(int score, int ply) {
+    if (score > MATE_SEEN) return score + ply;
+    if (score < -MATE_SEEN) return score - ply;
+    return score;
+}
+int FromTable(int score, int ply) {
+    if (score > MATE_SEEN) return score - ply;
+    if (score < -MATE_SEEN) return score + ply;
+    return score;
+}
+
+bool HasPiecesBesidesPawns(const Board& board, int side) {
+    return (board.Occupancy(side) & ~(board.Pieces(PAWN) | board.Pieces(KING))) != 0;
+}
+
+void AddHistory(std::int16_t& counter, int bonus) {
+    const int value = counter + bonus - counter * std::abs(bonus) / HISTORY_LIMIT;
+    counter = static_cast<std::int16_t>(std::clamp(value, -HISTORY_LIMIT, HISTORY_LIMIT));
+}
+
+}  // namespace
+
+int SelectiveMatePlies(int score) {
+    if (score > MATE_SEEN) return SELECTIVE_MATE - score;
+    if (score < -MATE_SEEN) return -(SELECTIVE_MATE + score);
+    return 0;
+}
+
+struct SelectiveSearcher::Signals {
+    std::atomic<bool> stop{false};
+};
+
+// A helper thread: searches the main searcher's position on its own board and history, and
+// gives what it finds only through the shared table.
+class SelectiveHelper : public Thread {
+   public:
+    SelectiveHelper(TranspositionTable& table, const SelectiveSearcher::Signals& signals)
+        : searcher(table, signals) {}
+    ~SelectiveHelper() override { Wait(); }
+    bool Begin(const Board& game) {
+        root = &game;
+        return Start();
+    }
+    SelectiveSearcher searcher;
+
+   protected:
+    void Run() override { searcher.Help(*root); }
+
+   private:
+    const Board* root = nullptr;
+};
+
+SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, int threads)
+    : table(sharedTable),
+      ownSignals(std::make_unique<Signals>()),
+      plies(MAX_PLY + 2),
+      pv(MAX_PLY + 2),
+      pvLength(MAX_PLY + 2) {
+    for (int k = 1; k < threads; ++k)
+        helpers.push_back(std::make_unique<SelectiveHelper>(table, *ownSignals));
+}
+
+SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Signals& signals)
+    : table(sharedTable),
+      helperSignals(&signals),
+      plies(MAX_PLY + 2),
+      pv(MAX_PLY + 2),
+      pvLength(MAX_PLY + 2) {}
+
+SelectiveSearcher::~SelectiveSearcher() = default;
+
+void SelectiveSearcher::Clear() {
+    std::memset(history, 0, sizeof history);
+    for (auto& row : counterMoves)
+        for (Move& move : row) move = Move();
+    for (auto& helper : helpers) helper->searcher.Clear();
+}
+
+std::uint64_t SelectiveSearcher::AllNodes() const {
+    std::uint64_t all = nodes;
+    for (const auto& helper : helpers)
+        all += helper->searcher.publishedNodes.load(std::memory_order_relaxed);
+    return all;
+}
+
+void SelectiveSearcher::LoadGameKeys(const Board& game) {
+    Board walk(game);
+    const int back =
+        std::min<int>(std::max(game.fifty, 0), static_cast<int>(game.undoStack.size()));
+    keys.assign(back + MAX_PLY + 2, 0);
+    for (int i = back; i >= 0; --i) {
+        keys[i] = walk.PositionKey();
+        if (i > 0) walk.TakeBack();
+    }
+    gamePlies = back;
+}
+
+// Draws below the root: the fifty-move rule, and a repetition. A position met before on the
+// current path counts at once (the side that could avoid it will, or the draw is its choice);
+// one met only in the game before the root must have occurred twice there, as the game's rule
+// asks three times in all.
+bool SelectiveSearcher::IsDraw(int ply) const {
+    const Board& b = *board;
+    if (b.fifty >= 100) return true;
+    const int now = gamePlies + ply;
+    const int first = std::max(0, now - b.fifty);
+    int before = 0;
+    for (int i = now - 4; i >= first; i -= 2) {
+        if (keys[i] != keys[now]) continue;
+        if (i >= gamePlies) return true;
+        if (++before == 2) return true;
+    }
+    return false;
+}
+
+void SelectiveSearcher::CountNode() {
+    ++nodes;
+    if ((nodes & 1023) == 0) publishedNodes.store(nodes, std::memory_order_relaxed);
+    if (helperSignals != nullptr) {
+        if (helperSignals->stop.load(std::memory_order_relaxed) ||
+            stopFlag.load(std::memory_order_relaxed)) [[unlikely]]
+            throw StopSignal{static_cast<std::uint32_t>(nodes)};
+    } else if (honourStop && stopFlag.load(std::memory_order_relaxed)) [[unlikely]] {
+        throw StopSignal{static_cast<std::uint32_t>(nodes)};
+    }
+}
+
+void SelectiveSearcher::ScoreMoves(MoveList& list, Move tableMove, int ply) {
+    const Board& b = *board;
+    const PlyState& state = plies[ply];
+    Move counter;
+    if (ply > 0 && !plies[ply - 1].nullMade) {
+        const Move previous = plies[ply - 1].move;
+        counter =
+            counterMoves[b.piece[previous.to] == EMPTY ? 0 : b.piece[previous.to]][previous.to];
+    }
+    for (MoveEntry& entry : list) {
+        const Move move = entry.move;
+        if (move == tableMove) {
+            entry.score = TABLE_MOVE_ORDER;
+        } else if (!IsQuiet(move)) {
+            const int victim = (move.bits & EN_PASSANT) ? PAWN : b.piece[move.to];
+            const int victimValue = victim == EMPTY ? 0 : EXCHANGE_VALUE[victim];
+            const int promotion = (move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0;
+            const int order = 10 * (victimValue + promotion) - b.piece[move.from];
+            entry.score = ExchangeAtLeast(b, move, 0) ? GOOD_CAPTURE_ORDER + order
+                                                      : BAD_CAPTURE_ORDER + order;
+        } else if (move == state.killers[0]) {
+            entry.score = KILLER_ORDER + 1;
+        } else if (move == state.killers[1]) {
+            entry.score = KILLER_ORDER;
+        } else if (move == counter) {
+            entry.score = COUNTER_ORDER;
+        } else {
+            entry.score = history[b.side][move.from][move.to];
+        }
+    }
+}
+
+// The history of a quiet move that caused a cutoff grows; that of the quiet moves tried before
+// it shrinks by as much. The move also becomes its ply's first killer and the counter move of
+// the move before it.
+void SelectiveSearcher::UpdateQuietHistory(const MoveList& list, int tried, Move best, int depth,
+                                           int ply) {
+    const int side = board->side;
+    const int bonus = std::min(depth * depth, HISTORY_BONUS_CAP);
+    for (int i = 0; i < tried; ++i) {
+        const Move move = list[i].move;
+        if (!IsQuiet(move)) continue;
+        AddHistory(history[side][move.from][move.to], move == best ? bonus : -bonus);
+    }
+    PlyState& state = plies[ply];
+    if (!(state.killers[0] == best)) {
+        state.killers[1] = state.killers[0];
+        state.killers[0] = best;
+    }
+    if (ply > 0 && !plies[ply - 1].nullMade) {
+        const Move previous = plies[ply - 1].move;
+        const int there = board->piece[previous.to];
+        counterMoves[there == EMPTY ? 0 : there][previous.to] = best;
+    }
+}
+
+int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
+    Board& b = *board;
+    CountNode();
+    iterationSelDepth = std::max(iterationSelDepth, ply);
+    const bool inCheck = b.InCheck(b.side);
+    if (ply >= MAX_PLY) return inCheck ? 0 : evaluator.Evaluate(b);
+
+    // Step 1. The table: a stored bound that settles the window ends the node.
+    const std::uint64_t key = b.PositionKey();
+    TableEntry stored;
+    Move tableMove;
+    if (table.Probe(key, 0, stored)) {
+        tableMove = stored.move;
+        const int score = FromTable(stored.score, ply);
+        if ((stored.bound == Bound::EXACT) || (stored.bound == Bound::LOWER && score >= beta) ||
+            (stored.bound == Bound::UPPER && score <= alpha))
+            return score;
+    }
+
+    // Step 2. Stand pat, unless in check: then every evasion is searched and none means mate.
+    int best = -INFINITE_SCORE;
+    int stand = 0;
+    if (!inCheck) {
+        stand = evaluator.Evaluate(b);
+        if (stand >= beta) return stand;
+        if (stand > alpha) alpha = stand;
+        best = stand;
+        b.GenerateCapturesUnsorted();
+    } else {
+        b.GenerateMovesUnsorted();
+    }
+    MoveList& list = b.CurrentMoves();
+    ScoreMoves(list, tableMove, ply);
+
+    Move bestMove;
+    const int alphaIn = alpha;
+    int legal = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        list.PickNext(i);
+        const Move move = list[i].move;
+        if (!inCheck) {
+            // Step 3. Delta pruning: the victim and a margin cannot lift the score to alpha.
+            // Step 4. Captures that lose material in the exchange are not searched.
+            const int victim = (move.bits & EN_PASSANT) ? PAWN : b.piece[move.to];
+            const int gain = (victim == EMPTY ? 0 : EXCHANGE_VALUE[victim]) +
+                             ((move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0);
+            if (stand + gain + DELTA_MARGIN <= alpha && !(move.bits & PROMOTION)) continue;
+            if (list[i].score < 0 ||
+                (list[i].score == TABLE_MOVE_ORDER && !ExchangeAtLeast(b, move, 0)))
+                continue;
+        }
+        if (!b.MakeMove(move)) continue;
+        ++legal;
+        const int score = -Quiesce(-beta, -alpha, ply + 1);
+        b.TakeBack();
+        if (score > best) {
+            best = score;
+            if (score > alpha) {
+                bestMove = move;
+                alpha = score;
+                if (score >= beta) break;
+            }
+        }
+    }
+    if (inCheck && legal == 0) return -(SELECTIVE_MATE - ply);
+    const Bound bound = best >= beta ? Bound::LOWER : best > alphaIn ? Bound::EXACT : Bound::UPPER;
+    table.Store(key, bestMove, ToTable(best, ply), 0, bound);
+    return best;
+}
+
+int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cutNode) {
+    Board& b = *board;
+    const bool pvNode = beta - alpha > 1;
+    const bool root = ply == 0;
+    pvLength[ply] = ply;
+    keys[gamePlies + ply] = b.PositionKey();
+
+    // Step 1. Draws by rule, and mate distance: no line from here can end in a mate nearer
+    // than one already found.
+    if (!root) {
+        if (IsDraw(ply)) return DRAW_SCORE;
+        if (ply >= MAX_PLY) return evaluator.Evaluate(b);
+        alpha = std::max(alpha, -(SELECTIVE_MATE - ply));
+        beta = std::min(beta, SELECTIVE_MATE - ply - 1);
+        if (alpha >= beta) return alpha;
+    }
+
+    // Step 2 (check extension). A side in check is searched a ply deeper: its moves are few,
+    // and a mate or a lost man often lies just beyond the horizon.
+    const bool inCheck = b.InCheck(b.side);
+    if (inCheck) ++depth;
+    if (depth <= 0) return Quiesce(alpha, beta, ply);
+    CountNode();
+
+    // Step 3. The table: its move, and below the root a stored score that settles the window
+    // at this depth or deeper ends the node (never at a principal node, whose line is wanted).
+    const std::uint64_t key = b.PositionKey();
+    TableEntry stored;
+    Move tableMove;
+    bool tableHit = false;
+    if (table.Probe(key, depth, stored)) {
+        tableHit = true;
+        tableMove = stored.move;
+        const int score = FromTable(stored.score, ply);
+        if (!pvNode && !root && stored.depth >= depth &&
+            ((stored.bound == Bound::EXACT) || (stored.bound == Bound::LOWER && score >= beta) ||
+             (stored.bound == Bound::UPPER && score <= alpha)))
+            return score;
+    }
+
+    // Step 4. The static evaluation, and whether it improves on the side's two plies ago.
+    PlyState& state = plies[ply];
+    plies[ply + 2].killers = {};
+    const int staticEval = inCheck ? -INFINITE_SCORE : evaluator.Evaluate(b);
+    state.staticEval = staticEval;
+    const bool improving = !inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
+                           staticEval > plies[ply - 2].staticEval;
+
+    if (!pvNode && !inCheck && !root) {
+        // Step 5 (reverse futility). So far above beta that no quiet reply at this shallow
+        // depth is likely to bring it back: the node fails high on its evaluation.
+        if (depth <= REVERSE_FUTILITY_DEPTH && std::abs(beta) < MATE_SEEN &&
+            staticEval - REVERSE_FUTILITY_MARGIN * (depth - (improving ? 1 : 0)) >= beta)
+            return staticEval;
+
+        // Step 6 (null move). Passing the turn and still failing high with a reduced search
+        // shows a position so good that a real move would fail high too. Not in check, not
+        // twice in a row, and not where the side has only pawns (zugzwang is common there).
+        if (depth >= NULL_MOVE_MIN_DEPTH && staticEval >= beta && ply > 0 &&
+            !plies[ply - 1].nullMade && HasPiecesBesidesPawns(b, b.side)) {
+            const int reduction =
+                NULL_MOVE_BASE + depth / NULL_MOVE_DEPTH_DIVISOR +
+                std::min((staticEval - beta) / NULL_MOVE_EVAL_DIVISOR, NULL_MOVE_EVAL_CAP);
+            state.nullMade = true;
+            state.move = Move();
+            const Board::NullMoveRecord record = b.MakeNullMove();
+            const int score = -Negamax(-beta, -beta + 1, depth - 1 - reduction, ply + 1, !cutNode);
+            b.TakeBackNullMove(record);
+            state.nullMade = false;
+            if (score >= beta) return score > MATE_SEEN ? beta : score;
+        }
+    }
+
+    // Step 7 (internal iterative reduction). Without a table move a deep node's order is
+    // poor: search it a ply shallower, and the next iteration finds it with a move.
+    if (!tableHit && depth >= IIR_MIN_DEPTH && !root) --depth;
+
+    // Step 8. Every move, best ordering score first.
+    b.GenerateMovesUnsorted();
+    MoveList& list = b.CurrentMoves();
+    ScoreMoves(list, tableMove, ply);
+
+    const int alphaIn = alpha;
+    int best = -INFINITE_SCORE;
+    Move bestMove;
+    int legal = 0;
+    int quietsTried = 0;
+    bool skipQuiets = false;
+    for (int i = 0; i < list.size(); ++i) {
+        list.PickNext(i);
+        const Move move = list[i].move;
+        const bool quiet = IsQuiet(move);
+        if (quiet && skipQuiets) continue;
+
+        if (!root && best > -MATE_SEEN && HasPiecesBesidesPawns(b, b.side)) {
+            if (quiet) {
+                // Step 9 (late move pruning). At shallow depth, once enough quiet moves have
+                // been tried the rest, ordered last by history, rarely matter.
+                if (depth <= LMP_DEPTH &&
+                    quietsTried >= (LMP_BASE + depth * depth) / (improving ? 1 : 2)) {
+                    skipQuiets = true;
+                    continue;
+                }
+                // Step 10 (futility). A quiet move cannot lift an evaluation this far below
+                // alpha at this shallow depth.
+                if (!inCheck && depth <= FUTILITY_DEPTH &&
+                    staticEval + FUTILITY_BASE + FUTILITY_PER_DEPTH * depth <= alpha) {
+                    skipQuiets = true;
+                    continue;
+                }
+                // Step 11 (exchange pruning of quiet moves). A man put where it is lost.
+                if (depth <= EXCHANGE_PRUNE_DEPTH &&
+                    !ExchangeAtLeast(b, move, -EXCHANGE_QUIET_MARGIN * depth * depth))
+                    continue;
+            } else if (depth <= EXCHANGE_PRUNE_DEPTH &&
+                       !ExchangeAtLeast(b, move, -EXCHANGE_CAPTURE_MARGIN * depth)) {
+                // Step 12 (exchange pruning of captures). A capture that loses material.
+                continue;
+            }
+        }
+
+        state.move = move;
+        if (!b.MakeMove(move)) continue;
+        ++legal;
+        if (quiet) ++quietsTried;
+        const bool givesCheck = b.InCheck(b.side);
+        int newDepth = depth - 1;
+        int score;
+        pvLength[ply + 1] = ply + 1;
+        {
+            if (depth >= LMR_MIN_DEPTH && legal > 1 + (pvNode ? 1 : 0) &&
+                (quiet || list[i].score < 0)) {
+                // Step 13 (late move reductions). A late quiet move is searched shallower with
+                // a null window; if it beats alpha after all, it is searched again at full
+                // depth.
+                int reduction = REDUCTIONS.At(depth, legal);
+                if (pvNode) --reduction;
+                if (!improving) ++reduction;
+                if (givesCheck) --reduction;
+                if (cutNode) ++reduction;
+                if (quiet)
+                    reduction -= history[Other(b.side)][move.from][move.to] / LMR_HISTORY_DIVISOR;
+                reduction = std::clamp(reduction, 0, newDepth - 1);
+                score = -Negamax(-alpha - 1, -alpha, newDepth - reduction, ply + 1, true);
+                if (score > alpha && reduction > 0)
+                    score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !cutNode);
+            } else if (!pvNode || legal > 1) {
+                score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !cutNode);
+            } else {
+                score = alpha + 1;  // the first move of a principal node: full window below
+            }
+            if (pvNode && (legal == 1 || (score > alpha && score < beta)))
+                score = -Negamax(-beta, -alpha, newDepth, ply + 1, false);
+        }
+        b.TakeBack();
+
+        if (score > best) {
+            best = score;
+            if (score > alpha) {
+                bestMove = move;
+                alpha = score;
+                pv[ply][ply] = move;
+                for (int j = ply + 1; j < pvLength[ply + 1]; ++j) pv[ply][j] = pv[ply + 1][j];
+                pvLength[ply] = std::max(pvLength[ply + 1], ply + 1);
+                if (score >= beta) {
+                    if (quiet) UpdateQuietHistory(list, i + 1, move, depth, ply);
+                    break;
+                }
+            }
+        }
+    }
+
+    // Step 14. No legal move: checkmate or stalemate.
+    if (legal == 0) return inCheck ? -(SELECTIVE_MATE - ply) : DRAW_SCORE;
+
+    const Bound bound = best >= beta ? Bound::LOWER : best > alphaIn ? Bound::EXACT : Bound::UPPER;
+    table.Store(key, bestMove, ToTable(best, ply), depth, bound);
+    return best;
+}
+
+// Aspiration windows (step 15): from ASPIRATION_MIN_DEPTH on, a narrow window around the last
+// iteration's score; a score outside it widens that side and searches again.
+int SelectiveSearcher::SearchRoot(int depth, int previous) {
+    int delta = ASPIRATION_WINDOW;
+    int alpha = -INFINITE_SCORE;
+    int beta = INFINITE_SCORE;
+    if (depth >= ASPIRATION_MIN_DEPTH && std::abs(previous) < MATE_SEEN) {
+        alpha = std::max(previous - delta, -INFINITE_SCORE);
+        beta = std::min(previous + delta, INFINITE_SCORE);
+    }
+    for (;;) {
+        const int score = Negamax(alpha, beta, depth, 0, false);
+        if (score <= alpha && alpha > -INFINITE_SCORE) {
+            beta = (alpha + beta) / 2;
+            alpha = std::max(score - delta, -INFINITE_SCORE);
+        } else if (score >= beta && beta < INFINITE_SCORE) {
+            beta = std::min(score + delta, INFINITE_SCORE);
+        } else {
+            return score;
+        }
+        delta += delta / 2;
+        if (delta > 1000) {
+            alpha = -INFINITE_SCORE;
+            beta = INFINITE_SCORE;
+        }
+    }
+}
+
+namespace {
+
+// Discards a searcher's board copy when its search ends, however it ends.
+struct BoardGuard {
+    std::unique_ptr<Board>& board;
+    ~BoardGuard() { board.reset(); }
+};
+
+}  // namespace
+
+BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, int maxDepth,
+                                   float softSeconds) {
+    const auto start = std::chrono::steady_clock::now();
+    nodes = 0;
+    publishedNodes = 0;
+    selDepth = 0;
+    board = std::make_unique<Board>(game);
+    board->ReserveRecords(RECORD_ROOM);
+    board->ClearPlyState();
+    BoardGuard guard{board};
+    LoadGameKeys(game);
+    for (PlyState& state : plies) state = PlyState();
+    // Older successes count for less in a new search.
+    for (auto& side : history)
+        for (auto& row : side)
+            for (std::int16_t& counter : row) counter = static_cast<std::int16_t>(counter / 2);
+    table.NewSearch();
+
+    ownSignals->stop = false;
+    for (auto& helper : helpers)
+        if (!helper->Begin(game)) LogWarning("(Main) Search helper didn't start");
+    struct HelperGuard {
+        SelectiveSearcher& main;
+        ~HelperGuard() {
+            main.ownSignals->stop = true;
+            for (auto& helper : main.helpers) helper->Wait();
+        }
+    } helperGuard{*this};
+
+    BestMove best;
+    int score = 0;
+    const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
+    honourStop = false;
+    try {
+        for (int depth = 1; depth <= lastDepth; ++depth) {
+            iterationSelDepth = 0;
+            score = SearchRoot(depth, score);
+            honourStop = true;
+            selDepth = iterationSelDepth;
+            Line line;
+            for (int j = 0; j < pvLength[0]; ++j) line.push_back({pv[0][j], 0});
+            const std::chrono::duration<float> seconds = std::chrono::steady_clock::now() - start;
+            if (listener)
+                listener->OnIteration(depth, static_cast<unsigned>(AllNodes()), seconds.count(),
+                                      board->side == BLACK ? -score : score, line);
+            if (!line.empty()) best = {line.front().move, score};
+            // A mate found with time to look for a shorter one has been looked at enough.
+            const int mate = SelectiveMatePlies(score);
+            if (mate != 0 && depth >= std::abs(mate) + 2) break;
+            if (softSeconds > 0 && seconds.count() >= softSeconds) break;
+        }
+    } catch (StopSignal) {
+        // The iteration in progress is abandoned; `best` holds the last completed one.
+    }
+    honourStop = true;
+    return best;
+}
+
+void SelectiveSearcher::Help(const Board& game) {
+    nodes = 0;
+    publishedNodes = 0;
+    board = std::make_unique<Board>(game);
+    board->ReserveRecords(RECORD_ROOM);
+    board->ClearPlyState();
+    BoardGuard guard{board};
+    LoadGameKeys(game);
+    for (PlyState& state : plies) state = PlyState();
+    int score = 0;
+    try {
+        for (int depth = 1; depth <= MAX_DEPTH; ++depth) score = SearchRoot(depth, score);
+    } catch (StopSignal) {
+        // The main thread's search has ended.
+    }
+    publishedNodes = nodes;
+}
+
+}  // namespace vardo

@@ -1,0 +1,113 @@
+// The selective search of --strong: principal variation search with a transposition table,
+// check extensions, null-move pruning, reverse futility, late move pruning and reductions,
+// futility and exchange pruning, aspiration windows and quiet-move history. Its scores differ
+// from the full-width search's on purpose: what it skips, games judge.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "board/board.h"
+#include "search/evaluate.h"
+#include "search/line.h"
+#include "search/search_listener.h"
+#include "search/transposition_table.h"
+
+namespace vardo {
+
+struct BestMove;
+class SelectiveHelper;
+
+// A side to move that is checkmated `ply` plies below the root scores -(SELECTIVE_MATE - ply),
+// so a nearer mate scores further from zero whatever was reduced or extended on the way. Every
+// such score lies beyond MATE_SEEN, as the full-width search's mate scores do.
+inline constexpr int SELECTIVE_MATE = 10000 + MAX_DEPTH;
+
+// The number of plies to the mate a selective score announces: positive when the side to move
+// mates, negative when it is mated, 0 for a score that is no mate.
+int SelectiveMatePlies(int score);
+
+class SelectiveSearcher {
+   public:
+    // A searcher on `table`, with threads - 1 helpers that search the same position alongside
+    // and share the table.
+    SelectiveSearcher(TranspositionTable& table, int threads);
+    ~SelectiveSearcher();
+    SelectiveSearcher(const SelectiveSearcher&) = delete;
+    SelectiveSearcher& operator=(const SelectiveSearcher&) = delete;
+
+    // Iterative deepening from depth 1 on a copy of `game` up to `maxDepth` (clamped to
+    // 1..MAX_DEPTH), reporting each completed iteration to `listener` (may be null) as the
+    // full-width search does. Depth 1 always completes; later iterations end at the first
+    // node after stopFlag is raised, or, where `softSeconds` is positive, an iteration is not
+    // begun once that many seconds have passed (it could not finish in the time left).
+    // Returns the last completed iteration's first move and score (side to move's view).
+    BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds);
+
+    // Forgets the history, counter moves and killers (the table is the caller's to clear).
+    void Clear();
+    // The nodes of every thread of the current or last search.
+    std::uint64_t AllNodes() const;
+    // The deepest ply the last completed iteration reached, quiescence included.
+    int SelectiveDepth() const { return selDepth; }
+
+   private:
+    friend class SelectiveHelper;
+    struct Signals;
+
+    // A helper's searcher: shares the table and follows `signals`.
+    SelectiveSearcher(TranspositionTable& table, const Signals& signals);
+
+    int Negamax(int alpha, int beta, int depth, int ply, bool cutNode);
+    int Quiesce(int alpha, int beta, int ply);
+    // One iteration at the root with aspiration windows around `previous`.
+    int SearchRoot(int depth, int previous);
+    // Gives the moves of the current ply's list their ordering scores.
+    void ScoreMoves(MoveList& list, Move tableMove, int ply);
+    bool IsDraw(int ply) const;
+    void CountNode();
+    void UpdateQuietHistory(const MoveList& list, int tried, Move best, int depth, int ply);
+    // Sets keys[] from the game's moves since its last capture or pawn move.
+    void LoadGameKeys(const Board& game);
+    // The helpers' part: iterate on `game` until the signals say stop.
+    void Help(const Board& game);
+
+    TranspositionTable& table;
+    Evaluator evaluator;
+    std::unique_ptr<Board> board;
+    std::uint64_t nodes = 0;
+    std::atomic<std::uint64_t> publishedNodes{0};
+    int selDepth = 0;
+    int iterationSelDepth = 0;
+    // False during depth 1 on the main thread, which completes whatever the stop flag says.
+    bool honourStop = true;
+    const Signals* helperSignals = nullptr;  // a helper's: its main searcher's signals
+    std::unique_ptr<Signals> ownSignals;
+    std::vector<std::unique_ptr<SelectiveHelper>> helpers;
+
+    // Position keys of the game since its last capture or pawn move and of the current path,
+    // for the repetition test: keys[gamePlies + ply] is the key at `ply`.
+    std::vector<std::uint64_t> keys;
+    int gamePlies = 0;
+
+    // Per ply of the current path.
+    struct PlyState {
+        int staticEval = 0;
+        Move move;  // the move made from this ply
+        std::array<Move, 2> killers;
+        bool nullMade = false;  // whether this ply's move is a null move
+    };
+    std::vector<PlyState> plies;
+    std::vector<std::array<Move, MAX_DEPTH + 1>> pv;
+    std::vector<int> pvLength;
+
+    // Quiet-move history by side, from and to; counter moves by the previous move's target
+    // square and the man that stands there.
+    std::int16_t history[2][64][64] = {};
+    Move counterMoves[6][64] = {};
+};
+
+}  // namespace vardo

@@ -1,0 +1,66 @@
+// The margins and counts of the selective search (--strong), one place for all of them. Each
+// belongs to one numbered step of SelectiveSearcher::Negamax or Quiesce, which says what the
+// step does, why, and what games measured it at.
+#pragma once
+
+namespace vardo {
+
+// Aspiration windows: from this depth on, an iteration first searches a window this wide on
+// either side of the last score, and widens it by half again its width on each failure.
+inline constexpr int ASPIRATION_MIN_DEPTH = 5;
+inline constexpr int ASPIRATION_WINDOW = 30;
+
+// Reverse futility: a node this shallow whose static evaluation exceeds beta by this much a
+// ply (less a ply's worth when the evaluation is improving) is cut at once.
+inline constexpr int REVERSE_FUTILITY_DEPTH = 7;
+inline constexpr int REVERSE_FUTILITY_MARGIN = 80;
+
+// Null move: tried from this depth on; the reduction is NULL_MOVE_BASE plus a ply for every
+// NULL_MOVE_DEPTH_DIVISOR of depth, plus a ply for every NULL_MOVE_EVAL_DIVISOR centipawns the
+// evaluation exceeds beta by (at most NULL_MOVE_EVAL_CAP).
+inline constexpr int NULL_MOVE_MIN_DEPTH = 3;
+inline constexpr int NULL_MOVE_BASE = 3;
+inline constexpr int NULL_MOVE_DEPTH_DIVISOR = 4;
+inline constexpr int NULL_MOVE_EVAL_DIVISOR = 200;
+inline constexpr int NULL_MOVE_EVAL_CAP = 3;
+
+// Internal iterative reduction: a node this deep without a table move is searched a ply
+// shallower; its ordering is poor, and the next iteration will have a move for it.
+inline constexpr int IIR_MIN_DEPTH = 4;
+
+// Late move pruning: at this depth or less, quiet moves after the first
+// (LMP_BASE + depth * depth) / (2 - improving) are not searched.
+inline constexpr int LMP_DEPTH = 8;
+inline constexpr int LMP_BASE = 3;
+
+// Futility pruning: at this depth or less, quiet moves are not searched where the static
+// evaluation plus FUTILITY_BASE plus FUTILITY_PER_DEPTH a ply cannot reach alpha.
+inline constexpr int FUTILITY_DEPTH = 8;
+inline constexpr int FUTILITY_BASE = 100;
+inline constexpr int FUTILITY_PER_DEPTH = 100;
+
+// Exchange pruning: at this depth or less, a capture that loses more than
+// EXCHANGE_CAPTURE_MARGIN a ply, or a quiet move that puts a man where it is lost for more
+// than EXCHANGE_QUIET_MARGIN times the depth squared, is not searched.
+inline constexpr int EXCHANGE_PRUNE_DEPTH = 8;
+inline constexpr int EXCHANGE_CAPTURE_MARGIN = 100;
+inline constexpr int EXCHANGE_QUIET_MARGIN = 25;
+
+// Late move reductions: from this depth on, moves after the first (two at a principal node)
+// are searched shallower by LMR_BASE + ln(depth) ln(moves) / LMR_DIVISOR plies, less one per
+// LMR_HISTORY_DIVISOR of history.
+inline constexpr int LMR_MIN_DEPTH = 3;
+inline constexpr double LMR_BASE = 0.75;
+inline constexpr double LMR_DIVISOR = 2.25;
+inline constexpr int LMR_HISTORY_DIVISOR = 8192;
+
+// Quiescence: a capture whose victim plus this margin cannot lift the stand-pat score to
+// alpha is not searched (delta pruning).
+inline constexpr int DELTA_MARGIN = 200;
+
+// History counters stay within +-HISTORY_LIMIT; a bonus is depth squared, at most
+// HISTORY_BONUS_CAP. Between searches every counter is halved (decay).
+inline constexpr int HISTORY_LIMIT = 16384;
+inline constexpr int HISTORY_BONUS_CAP = 1600;
+
+}  // namespace vardo
