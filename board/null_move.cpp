@@ -1,8 +1,11 @@
+#include <cassert>
+
 #include "board/board.h"
 
 namespace vardo {
 
 Board::NullMoveRecord Board::MakeNullMove() {
+    assert(!InCheck(side));
     const NullMoveRecord record{enPassant, fifty};
     enPassant = NO_SQUARE;
     fifty = 0;

@@ -102,6 +102,8 @@ class Searcher {
     // history is forgotten, and the table when the switch changes anything.
     void SetStrong(bool on);
     bool Strong() const { return selective != nullptr; }
+    // The selective search, while switched on; null otherwise.
+    const SelectiveSearcher* Selective() const { return selective.get(); }
 
     // Searches `board` to `depth` plies with the window alpha..beta, fail-hard: the result
     // lies within the window except the mate, stalemate and draw scores, returned as they are.

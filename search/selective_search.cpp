@@ -371,6 +371,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
                 std::min((staticEval - beta) / NULL_MOVE_EVAL_DIVISOR, NULL_MOVE_EVAL_CAP);
             state.nullMade = true;
             state.move = Move();
+            ++nullMoves;
             const Board::NullMoveRecord record = b.MakeNullMove();
             const int score = -Negamax(-beta, -beta + 1, depth - 1 - reduction, ply + 1, !cutNode);
             b.TakeBackNullMove(record);
@@ -528,6 +529,7 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
                                    float softSeconds) {
     const auto start = std::chrono::steady_clock::now();
     nodes = 0;
+    nullMoves = 0;
     publishedNodes = 0;
     selDepth = 0;
     board = std::make_unique<Board>(game);

@@ -53,6 +53,8 @@ class SelectiveSearcher {
     std::uint64_t AllNodes() const;
     // The deepest ply the last completed iteration reached, quiescence included.
     int SelectiveDepth() const { return selDepth; }
+    // The null moves this thread made in its last search.
+    std::uint64_t NullMovesMade() const { return nullMoves; }
 
    private:
     friend class SelectiveHelper;
@@ -79,6 +81,7 @@ class SelectiveSearcher {
     Evaluator evaluator;
     std::unique_ptr<Board> board;
     std::uint64_t nodes = 0;
+    std::uint64_t nullMoves = 0;
     std::atomic<std::uint64_t> publishedNodes{0};
     int selDepth = 0;
     int iterationSelDepth = 0;

@@ -1,0 +1,118 @@
+#include "search/selective_search.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "board/notation.h"
+#include "search/searcher.h"
+#include "search/static_exchange.h"
+#include "search/stop_flag.h"
+
+namespace vardo {
+namespace {
+
+Board FromFen(std::string_view fen) {
+    Board board;
+    EXPECT_TRUE(board.SetFromFen(fen)) << fen;
+    return board;
+}
+
+struct LastIteration : SearchListener {
+    int score = 0;
+    Line line;
+    void OnIteration(int, unsigned, float, int whiteScore, const Line& pv) override {
+        score = whiteScore;
+        line = pv;
+    }
+};
+
+class SelectiveSearchTest : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        stopFlag = false;
+        searcher.SetStrong(true);
+    }
+    void TearDown() override { stopFlag = false; }
+    Searcher searcher{8, 1};
+};
+
+// A mate the selective search announces is a mate: its line, played out, checkmates the side
+// it says, in as many plies as the score says. The first moves of several are quiet, which the
+// search reduces and prunes; the king's side is in check at many nodes, where a null move
+// would leave a king en prise (a Debug build asserts that none is made).
+TEST_F(SelectiveSearchTest, AnnouncedMatesAreMates) {
+    const struct {
+        const char* fen;
+        int plies;
+    } mates[] = {
+        {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", 1},
+        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", 1},
+        {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 3},
+        {"6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - - 0 1", 3},
+        {"8/8/8/8/8/5K2/7R/6k1 w - - 0 1", 3},
+        {"r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 5},
+    };
+    for (const auto& mate : mates) {
+        searcher.ClearOrderingMemory();
+        const Board game = FromFen(mate.fen);
+        LastIteration last;
+        const BestMove best = searcher.Search(game, &last, 12);
+        EXPECT_EQ(SelectiveMatePlies(best.score), mate.plies) << mate.fen;
+        ASSERT_GE(last.line.size(), mate.plies) << mate.fen;
+        EXPECT_EQ(last.line.front().move, best.move) << mate.fen;
+        Board replay(game);
+        for (int i = 0; i < mate.plies; ++i)
+            ASSERT_TRUE(replay.MakeMove(last.line[i].move)) << mate.fen << " ply " << i;
+        int winner = NO_COLOUR;
+        EXPECT_TRUE(replay.IsGameOver(winner)) << mate.fen;
+        EXPECT_EQ(winner, game.side) << mate.fen;
+    }
+}
+
+// Null moves are made in middlegames and never where the side to move has only its king and
+// pawns, where being obliged to move is so often what decides. (The pawns here are blocked:
+// no line within the depth promotes one.)
+TEST_F(SelectiveSearchTest, NoNullMoveWithOnlyKingAndPawns) {
+    const SelectiveSearcher& selective = *searcher.Selective();
+    searcher.Search(FromFen("8/8/3k4/1p1p1p2/1P1P1P2/3K4/8/8 w - - 0 1"), nullptr, 10);
+    EXPECT_EQ(selective.NullMovesMade(), 0u);
+    searcher.Search(FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4"),
+                    nullptr, 8);
+    EXPECT_GT(selective.NullMovesMade(), 0u);
+}
+
+// Static exchange: what a capture or a quiet move wins once both sides have taken back with
+// their least valuable men, with sliders behind others joining in.
+TEST(StaticExchange, CountsTheWholeExchange) {
+    const struct {
+        const char* fen;
+        const char* move;
+        int atLeast;  // the exchange wins at least this...
+        int below;    // ...and not this much
+    } cases[] = {
+        // A pawn takes a knight defended by a pawn: wins 320 - 100.
+        {"4k3/8/2p5/3n4/4P3/8/8/4K3 w - - 0 1", "e4d5", 220, 221},
+        // A queen takes a pawn defended by a pawn: loses 950 - 100.
+        {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", -850, -849},
+        // A rook takes a rook defended by a rook, with a second rook behind the first:
+        // RxR RxR RxR wins a rook.
+        {"3rk3/8/8/3r4/8/8/3R4/3RK3 w - - 0 1", "d2d5", 500, 501},
+        // The same without the second white rook loses the exchange back: even.
+        {"3rk3/8/8/3r4/8/8/3R4/4K3 w - - 0 1", "d2d5", 0, 1},
+        // A knight stepping where a pawn takes it loses the knight.
+        {"4k3/8/8/2p5/8/5N2/8/4K3 w - - 0 1", "f3d4", -320, -319},
+        // En passant wins a pawn.
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 100, 101},
+    };
+    for (const auto& c : cases) {
+        Board board = FromFen(c.fen);
+        const Move move = ParseMove(c.move, board).move;
+        ASSERT_FALSE(move.IsNull()) << c.fen << ' ' << c.move;
+        EXPECT_TRUE(ExchangeAtLeast(board, move, c.atLeast)) << c.fen << ' ' << c.move;
+        EXPECT_FALSE(ExchangeAtLeast(board, move, c.below)) << c.fen << ' ' << c.move;
+    }
+}
+
+}  // namespace
+}  // namespace vardo
