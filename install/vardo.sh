@@ -3,8 +3,8 @@
 # created on first use, with the book taken from the installation when the user has none.
 # The engine reads its book and writes its log in its working directory, so it never writes
 # into the caller's folder or a system folder. Arguments go to the engine unchanged; those that
-# only answer (--version, --help) or are refused get no folder set up: only "--hash MB" and
-# "--threads N" start a session.
+# only answer (--version, --help) or are refused get no folder set up: only "--hash MB",
+# "--threads N" and "--strong" start a session.
 set -e
 here=$(dirname "$(readlink -f "$0")")
 prefix=$(dirname "$here")
@@ -18,6 +18,7 @@ for arg in "$@"; do
     fi
     case $arg in
     --hash | --threads) value_next=true ;;
+    --strong) ;;
     *) exec "$engine" "$@" ;;
     esac
 done

@@ -5,12 +5,18 @@
 # why in its message.
 # With VARDO_WINDOWS=1 it runs the Windows build's vardo-bench.exe (build-windows/, built by
 # scripts/windows_test.sh) under Wine instead: its signature must be the same.
+# Without arguments it also checks the selective search's signature (vardo-bench --strong 12)
+# the same way.
 #   scripts/bench.sh [DEPTH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Node count of `vardo-bench` at its default depth.
 PINNED_SIGNATURE=1961942
+# Node count of `vardo-bench --strong 12`, the selective search's signature, checked in every
+# run without arguments.
+STRONG_DEPTH=12
+PINNED_STRONG_SIGNATURE=1332467
 
 if [ "${VARDO_WINDOWS:-0}" = 1 ]; then
     bench=(wine build-windows/vardo-bench.exe)
@@ -33,3 +39,16 @@ if [ $# -eq 0 ] && [ "$sig1" != "$PINNED_SIGNATURE" ]; then
     exit 1
 fi
 echo "bench signature $sig1 (stable)"
+if [ $# -eq 0 ]; then
+    strong1=$("${bench[@]}" --strong "$STRONG_DEPTH" | tail -n 1 | awk '{print $3}')
+    strong2=$("${bench[@]}" --strong "$STRONG_DEPTH" | tail -n 1 | awk '{print $3}')
+    if [ "$strong1" != "$strong2" ]; then
+        echo "strong bench signature differs between runs: $strong1 vs $strong2"
+        exit 1
+    fi
+    if [ "$strong1" != "$PINNED_STRONG_SIGNATURE" ]; then
+        echo "strong bench signature $strong1 differs from the pinned $PINNED_STRONG_SIGNATURE"
+        exit 1
+    fi
+    echo "strong bench signature $strong1 (stable)"
+fi
