@@ -89,8 +89,8 @@ struct SelectiveSearcher::Signals {
 // gives what it finds only through the shared table.
 class SelectiveHelper : public Thread {
    public:
-    SelectiveHelper(TranspositionTable& table, const SelectiveSearcher::Signals& signals)
-        : searcher(table, signals) {}
+    SelectiveHelper(TranspositionTable& table, const SelectiveSearcher::Signals& signals, int index)
+        : searcher(table, signals, index) {}
     ~SelectiveHelper() override { Wait(); }
     bool Begin(const Board& game) {
         root = &game;
@@ -112,12 +112,14 @@ SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, int thread
       pv(MAX_PLY + 2),
       pvLength(MAX_PLY + 2) {
     for (int k = 1; k < threads; ++k)
-        helpers.push_back(std::make_unique<SelectiveHelper>(table, *ownSignals));
+        helpers.push_back(std::make_unique<SelectiveHelper>(table, *ownSignals, k));
 }
 
-SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Signals& signals)
+SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Signals& signals,
+                                     int index)
     : table(sharedTable),
       helperSignals(&signals),
+      helperIndex(index),
       plies(MAX_PLY + 2),
       pv(MAX_PLY + 2),
       pvLength(MAX_PLY + 2) {}
@@ -584,6 +586,8 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
     return best;
 }
 
+// Every other helper starts a ply deeper, so that the threads are not all on one depth and
+// what one stores is what another is about to look up.
 void SelectiveSearcher::Help(const Board& game) {
     nodes = 0;
     publishedNodes = 0;
@@ -595,7 +599,8 @@ void SelectiveSearcher::Help(const Board& game) {
     for (PlyState& state : plies) state = PlyState();
     int score = 0;
     try {
-        for (int depth = 1; depth <= MAX_DEPTH; ++depth) score = SearchRoot(depth, score);
+        for (int depth = 1 + helperIndex % 2; depth <= MAX_DEPTH; ++depth)
+            score = SearchRoot(depth, score);
     } catch (StopSignal) {
         // The main thread's search has ended.
     }

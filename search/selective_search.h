@@ -60,8 +60,8 @@ class SelectiveSearcher {
     friend class SelectiveHelper;
     struct Signals;
 
-    // A helper's searcher: shares the table and follows `signals`.
-    SelectiveSearcher(TranspositionTable& table, const Signals& signals);
+    // The `index`th helper's searcher: shares the table and follows `signals`.
+    SelectiveSearcher(TranspositionTable& table, const Signals& signals, int index);
 
     int Negamax(int alpha, int beta, int depth, int ply, bool cutNode);
     int Quiesce(int alpha, int beta, int ply);
@@ -88,6 +88,7 @@ class SelectiveSearcher {
     // False during depth 1 on the main thread, which completes whatever the stop flag says.
     bool honourStop = true;
     const Signals* helperSignals = nullptr;  // a helper's: its main searcher's signals
+    int helperIndex = 0;                     // a helper's: 1 for the first
     std::unique_ptr<Signals> ownSignals;
     std::vector<std::unique_ptr<SelectiveHelper>> helpers;
 
