@@ -77,11 +77,12 @@ def classify(game, first_colour=None):
 VARDO_START = r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$'
 
 
-def analyse_debug(text, hang_ms, elapsed_ms, watch="first", start=VARDO_START, label="Vardo"):
+def analyse_debug(text, hang_ms, elapsed_ms, watch="first", start=VARDO_START, label="Vardo",
+                  out=None):
     """Splits xboard's debug file into games at each GameEnds and looks, in each, at how long
     the watched program (xboard's "first" or "second") took per move and whether it was silent
     on the move when the game ended. Its starts are the StartChildProcess lines that match the
-    pattern start; its protests are printed with label."""
+    pattern start; its protests are printed with label, to out (standard output by default)."""
     segments = []
     current = {"hang": False, "max_think": 0, "silence": 0}
     pending = None
@@ -156,7 +157,7 @@ def analyse_debug(text, hang_ms, elapsed_ms, watch="first", start=VARDO_START, l
             last_heard = now
             if body.startswith("Error") or body.startswith("Illegal move"):
                 counts["errors"] += 1
-                print(f"{label} protested at {now / 1000:.1f} s: {body}")
+                print(f"{label} protested at {now / 1000:.1f} s: {body}", file=out or sys.stdout)
             if body.startswith("move ") and pending is not None:
                 current["max_think"] = max(current["max_think"], now - pending)
                 pending = None
