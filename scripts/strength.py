@@ -287,7 +287,7 @@ class Match:
             "-loadPositionFile", str(folder / "opening.fen"), "-loadPositionIndex", "1",
             "-variant", "normal", "-xponder", "-smpCores", "1",
             "-usePolyglotBook", "false", "-discourageOwnBooks", "false",
-            "-reuseFirst", "false", "-reuseSecond", "false",
+            "-reuseFirst", "true", "-reuseSecond", "true",
             "-featureDefaults", "", "-firstTimeOdds", "1", "-secondTimeOdds", "1",
             "-testLegality", "true", "-autoCallFlag", "true", "-checkMates", "true",
             "-testClaims", "true", "-materialDraws", "true", "-trivialDraws", "false",
@@ -323,14 +323,15 @@ class Match:
                 timed_out = True
                 break
         elapsed = time.monotonic() - start
+        stopped = process.poll() is None
         end_group(process)
         with self.lock:
             self.running.discard(game)
         if not game.cancelled:
-            self.judge(game, folder, elapsed, timed_out)
+            self.judge(game, folder, elapsed, timed_out, stopped)
         return game
 
-    def judge(self, game, folder, elapsed, timed_out):
+    def judge(self, game, folder, elapsed, timed_out, stopped):
         games = report.parse_pgn(report.read(folder / "game.pgn"))
         record = games[0] if games else {"tags": {}, "result": "*", "ending":
                                          "not played to the end", "plies": 0}
@@ -361,8 +362,10 @@ class Match:
             if engine.vardo:
                 found, _, lost = report.check_log(report.read(sub / "vardo0.72.log"), counts)
                 faults["log line lost"] = lost
-                if found["starts"] > found["quit"] and counts["quit"] >= counts["starts"]:
-                    faults["engine exit"] = 1  # told to quit, and died on the way out
+                # Told to quit, and died on the way out; unless the rig ended it.
+                if found["starts"] > found["quit"] and counts["quit"] >= counts["starts"] \
+                        and not stopped:
+                    faults["engine exit"] = 1
             with self.lock:
                 for key, value in faults.items():
                     engine.faults[key] += value
@@ -394,7 +397,14 @@ class Match:
 
 
 def end_group(process):
-    """Ends xboard and whatever it started (its process group)."""
+    """Ends xboard and whatever it started (its process group). xboard alone is asked first:
+    it then tells the engines to quit, so that they close their logs."""
+    try:
+        process.terminate()
+        process.wait(timeout=5)
+    except (ProcessLookupError, subprocess.TimeoutExpired):
+        pass
+    time.sleep(0.5)  # the engines' own way out
     for sig in (signal.SIGTERM, signal.SIGKILL):
         try:
             os.killpg(process.pid, sig)
@@ -594,7 +604,7 @@ def summarise(match, finished, penta, verdict, lower, upper):
         mean = pair_mean_variance(penta)[0]
         print("Elo (logistic) " + (f"{elo:+.1f} +/- {error:.1f} (95%, from the pairs)"
                                    if elo is not None else
-                                   ("+inf" if mean >= 1 else "-inf") + " (no pair lost or won)"))
+                                   ("+inf (every pair won)" if mean >= 1 else "-inf (every pair lost)")))
     ratio = llr(penta, args.elo0, args.elo1) if pairs else 0.0
     if verdict == "continue" and pairs:
         verdict = "H0" if ratio <= lower else "H1" if ratio >= upper else "continue"

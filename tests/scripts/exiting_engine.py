@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """An engine that dies in the middle of a game, for checking that scripts/strength.py lays the
 fault on it: Fairy-Max plays, and after its MOVES-th move (6 by default) this script exits
-with status 3 without a word.
+with status 3 without a word; with "hang", it stays alive instead but says nothing more.
 
-    tests/scripts/exiting_engine.py [MOVES]
+    tests/scripts/exiting_engine.py [MOVES [hang]]
 """
 import os
 import signal
@@ -34,4 +34,6 @@ for line in engine.stdout:
         played += 1
         if played >= moves:
             engine.kill()
+            if sys.argv[2:] == ["hang"]:
+                threading.Event().wait()
             os._exit(3)
