@@ -79,12 +79,15 @@ def pair_mean_variance(penta):
 
 def pentanomial_elo(penta):
     """(Elo, half width of its 95% interval) from the pair counts [LL, LD, DD/WL, WD, WW];
-    None where a figure is unbounded (no pair lost or none won yet)."""
+    None where a figure is unbounded (every pair lost or every pair won) or, for the
+    interval, unknown (one pair has no spread)."""
     if sum(penta) == 0:
         return None, None
     mean, variance = pair_mean_variance(penta)
     if not 0 < mean < 1:
         return None, None
+    if sum(penta) < 2:
+        return report.elo(mean), None
     error = math.sqrt(variance / sum(penta))
     low, high = max(mean - 1.96 * error, 1e-6), min(mean + 1.96 * error, 1 - 1e-6)
     return report.elo(mean), (report.elo(high) - report.elo(low)) / 2
@@ -333,10 +336,9 @@ class Match:
 
     def judge(self, game, folder, elapsed, timed_out, stopped):
         games = report.parse_pgn(report.read(folder / "game.pgn"))
-        record = games[0] if games else {"tags": {}, "result": "*", "ending":
-                                         "not played to the end", "plies": 0}
-        kind, culprit = report.classify(record, first_colour="White")
         debug = report.read(folder / "debug.txt")
+        record = games[0] if games else unsaved_game(debug)
+        kind, culprit = report.classify(record, first_colour="White")
         notes = []
         blamed = False
         for engine, watch, colour in ((game.white, "first", "White"),
@@ -357,7 +359,9 @@ class Match:
                 notes.append(f"HANG: {engine.name} silent on the move for "
                              f"{segment['silence'] / 1000:.0f} s")
             faults["protest"] = counts["errors"]
-            if counts["starts"] == 0:
+            # An engine that xboard never started because the other one failed first is
+            # not at fault.
+            if counts["starts"] == 0 and not (kind == "engine exit" and culprit != colour):
                 faults["no start"] = 1
             if engine.vardo:
                 found, _, lost = report.check_log(report.read(sub / "vardo0.72.log"), counts)
@@ -394,6 +398,17 @@ class Match:
             running = list(self.running)
         for game in running:
             end_group(game.process)
+
+
+def unsaved_game(debug):
+    """The game as xboard's debug file tells its end, for a game that xboard did not save (it
+    saves none without a move: an engine that fails at the start)."""
+    for code, ending in re.findall(r"(?m)^GameEnds\((\d+), (.+), \d+\)$", debug):
+        if ending != "(null)":
+            # xboard's codes: 26 White wins, 27 Black wins, 28 drawn.
+            result = {"26": "1-0", "27": "0-1", "28": "1/2-1/2"}.get(code, "*")
+            return {"tags": {}, "result": result, "ending": ending, "plies": 0}
+    return {"tags": {}, "result": "*", "ending": "not played to the end", "plies": 0}
 
 
 def end_group(process):
@@ -602,7 +617,8 @@ def summarise(match, finished, penta, verdict, lower, upper):
     elo, error = pentanomial_elo(penta)
     if pairs:
         mean = pair_mean_variance(penta)[0]
-        print("Elo (logistic) " + (f"{elo:+.1f} +/- {error:.1f} (95%, from the pairs)"
+        print("Elo (logistic) " + (f"{elo:+.1f} " + (f"+/- {error:.1f} (95%, from the pairs)"
+                                                     if error is not None else "(one pair)")
                                    if elo is not None else
                                    ("+inf (every pair won)" if mean >= 1 else "-inf (every pair lost)")))
     ratio = llr(penta, args.elo0, args.elo1) if pairs else 0.0
