@@ -61,6 +61,12 @@ FAULT_NAMES = {
 FAULTS = tuple(FAULT_NAMES)
 
 
+def die(message):
+    """Stops on a usage or set-up error, with status 2."""
+    print(f"strength: {message}", file=sys.stderr)
+    sys.exit(2)
+
+
 # ---- Statistics -------------------------------------------------------------------------
 
 def elo_to_score(elo):
@@ -139,7 +145,7 @@ def read_openings(path):
             continue
         fields = line.split()
         if len(fields) < 4 or fields[0].count("/") != 7 or fields[1] not in ("w", "b"):
-            raise SystemExit(f"strength: not a position in {path}: {line}")
+            die(f"not a position in {path}: {line}")
         if len(fields) >= 6 and fields[4].isdigit() and fields[5].isdigit():
             clocks = fields[4:6]
         else:
@@ -153,7 +159,7 @@ def seconds(text):
     """MINUTES[:SS] in seconds."""
     m = re.fullmatch(r"(\d+)(?::(\d+))?", text)
     if not m:
-        raise SystemExit(f"strength: bad time {text} (MINUTES[:SS])")
+        die(f"bad time {text} (MINUTES[:SS])")
     return int(m.group(1)) * 60 + int(m.group(2) or 0)
 
 
@@ -162,9 +168,9 @@ def time_control(tc, inc):
     if "/" in tc:
         moves, base = tc.split("/", 1)
         if not moves.isdigit() or int(moves) == 0:
-            raise SystemExit(f"strength: bad --tc {tc}")
+            die(f"bad --tc {tc}")
         if inc:
-            raise SystemExit("strength: --inc goes with --tc MINUTES[:SS], not MOVES/MINUTES")
+            die("--inc goes with --tc MINUTES[:SS], not MOVES/MINUTES")
         periods = -(-150 // int(moves))  # a game of 150 moves each
         # -inc -1 is xboard's MOVES/TIME mode.
         return ["-mps", moves, "-tc", base, "-inc", "-1"], 2 * seconds(base) * periods + 120
@@ -179,15 +185,15 @@ class Engine:
         self.label = label
         words = shlex.split(command)
         if not words:
-            raise SystemExit(f"strength: empty command for engine {label}")
+            die(f"empty command for engine {label}")
         self.vardo = "vardo" in command.lower()
         program = words[0]
         if os.sep in program:
             if not os.access(program, os.X_OK):
-                raise SystemExit(f"strength: engine {label}: no program at {program}")
+                die(f"engine {label}: no program at {program}")
             program = os.path.abspath(program)
         elif not shutil.which(program):
-            raise SystemExit(f"strength: engine {label}: no {program} on PATH")
+            die(f"engine {label}: no {program} on PATH")
         self.program = program
         self.args = words[1:]
         self.command = command
@@ -199,7 +205,7 @@ class Engine:
             self.book = Path(book) if book else beside if beside and beside.is_file() \
                 else REPO / "vardo.bk"
             if not self.book.is_file():
-                raise SystemExit(f"strength: engine {label}: no book at {self.book}")
+                die(f"engine {label}: no book at {self.book}")
         self.fatal = fatal(self)
         self.faults = dict.fromkeys(FAULTS, 0)
         self.depths = []
@@ -250,7 +256,7 @@ class Match:
     # free display number, so matches run side by side do not race for one.
     def start_display(self):
         if not shutil.which("Xvfb"):
-            raise SystemExit("strength: Xvfb is not installed (apt-get install xvfb)")
+            die("Xvfb is not installed (apt-get install xvfb)")
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "640x480x24", "-nolisten", "tcp"],
@@ -260,7 +266,7 @@ class Match:
         with os.fdopen(read) as pipe:
             number = pipe.readline().strip()
         if not number.isdigit():
-            raise SystemExit("strength: Xvfb did not start")
+            die("Xvfb did not start")
         self.display = ":" + number
 
     def stop_display(self):
@@ -502,7 +508,7 @@ def fault_text(engine):
 def main(argv=None):
     args = parse_args(argv)
     if not os.access(XBOARD, os.X_OK):
-        raise SystemExit("strength: xboard is not installed (apt-get install xboard)")
+        die("xboard is not installed (apt-get install xboard)")
     fatal = {"vardo": lambda e: e.vardo, "all": lambda e: True, "none": lambda e: False}[args.fatal]
     a = Engine("A", args.engine_a, args.name_a, args.book_a, fatal)
     b = Engine("B", args.engine_b, args.name_b, args.book_b, fatal)
@@ -510,7 +516,7 @@ def main(argv=None):
         a.name, b.name = a.name + " (A)", b.name + " (B)"
     openings = read_openings(args.openings)
     if not openings:
-        raise SystemExit(f"strength: no positions in {args.openings}")
+        die(f"no positions in {args.openings}")
     if args.seed is not None:
         random.Random(args.seed).shuffle(openings)
     keep = args.out is not None
