@@ -332,6 +332,10 @@ class Match:
                 timed_out = True
                 break
         elapsed = time.monotonic() - start
+        # A game the match ended (the SPRT decided, or an interrupt) is left out, whether
+        # this loop or the ending of xboard saw it first.
+        if self.stop.is_set():
+            game.cancelled = True
         stopped = process.poll() is None
         end_group(process)
         with self.lock:
@@ -564,6 +568,7 @@ def main(argv=None):
     finished = {}
     penta = [0] * 5
     verdict = "continue"
+    interrupted = False
     try:
         for thread in threads:
             thread.start()
@@ -589,6 +594,7 @@ def main(argv=None):
                     break
     except KeyboardInterrupt:
         print("interrupted: ending the games", flush=True)
+        interrupted = True
         match.cancel_all()
     finally:
         match.stop.set()
@@ -596,7 +602,7 @@ def main(argv=None):
         for thread in threads:
             thread.join()
         match.stop_display()
-    status = summarise(match, finished, penta, verdict, lower, upper)
+    status = summarise(match, finished, penta, verdict, lower, upper, interrupted)
     if status and not keep:
         keep = True
     if keep:
@@ -606,7 +612,7 @@ def main(argv=None):
     return status
 
 
-def summarise(match, finished, penta, verdict, lower, upper):
+def summarise(match, finished, penta, verdict, lower, upper, interrupted):
     args, a, b = match.args, match.a, match.b
     scores = [g.score for g in finished.values() if g.score is not None]
     wins, losses = scores.count(1.0), scores.count(0.0)
@@ -647,6 +653,8 @@ def summarise(match, finished, penta, verdict, lower, upper):
     print(f"games without a result laid on neither engine: {match.unlaid}")
     if match.unlaid:
         failed.append("games without a result")
+    if interrupted:
+        failed.append("interrupted")
     print("RESULT: " + ("PASS" if not failed else "FAIL (" + ", ".join(failed) + ")"))
     fields = dict(games=played, pairs=pairs, wins=wins, losses=losses, draws=draws,
                   score=f"{(wins + draws / 2) / played:.4f}" if played else "nan",
