@@ -51,8 +51,9 @@ def parse_pgn(text):
     return games
 
 
-def classify(game):
-    """Returns (kind, culprit colour or None): how the game ended and who is to blame."""
+def classify(game, first_colour=None):
+    """Returns (kind, culprit colour or None): how the game ended and who is to blame.
+    first_colour is the colour of xboard's first program; without it, Vardo's is taken."""
     result, ending = game["result"], game["ending"].lower()
     loser = {"1-0": "Black", "0-1": "White"}.get(result)
     if result == "*":
@@ -66,16 +67,22 @@ def classify(game):
     if any(word in ending for word in ("exit", "crash", "error writing", "error reading",
                                        "chess program")):
         # xboard names the engine as its "first" (Vardo) or "second" program.
-        vardo = "White" if is_vardo(game["tags"].get("White", "")) else "Black"
-        other = "Black" if vardo == "White" else "White"
-        who = vardo if "first" in ending else other if "second" in ending else loser
+        first = first_colour or ("White" if is_vardo(game["tags"].get("White", "")) else "Black")
+        other = "Black" if first == "White" else "White"
+        who = first if "first" in ending else other if "second" in ending else loser
         return "engine exit", who
     return "normal", None
 
 
-def analyse_debug(text, hang_ms, elapsed_ms):
+VARDO_START = r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$'
+
+
+def analyse_debug(text, hang_ms, elapsed_ms, watch="first", start=VARDO_START, label="Vardo",
+                  out=None):
     """Splits xboard's debug file into games at each GameEnds and looks, in each, at how long
-    Vardo took per move and whether it was silent on the move when the game ended."""
+    the watched program (xboard's "first" or "second") took per move and whether it was silent
+    on the move when the game ended. Its starts are the StartChildProcess lines that match the
+    pattern start; its protests are printed with label, to out (standard output by default)."""
     segments = []
     current = {"hang": False, "max_think": 0, "silence": 0}
     pending = None
@@ -101,10 +108,10 @@ def analyse_debug(text, hang_ms, elapsed_ms):
         pending = None
 
     for line in text.splitlines():
-        if line.startswith("StartChildProcess") and re.search(r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$', line):
+        if line.startswith("StartChildProcess") and re.search(start, line):
             counts["starts"] += 1
             continue
-        if "exited unexpectedly" in line and "first" in line:
+        if "exited unexpectedly" in line and watch in line:
             exits += 1
         m = re.match(r"^GameEnds\(\d+, (.*), \d+\)$", line)
         if m:
@@ -132,7 +139,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
             elif body.startswith("move ") and depth[who] is not None:
                 depths[who].append(depth[who])
                 depth[who] = None
-        if who != "first":
+        if who != watch:
             continue
         if direction == ">":
             word = body.split(" ", 1)[0]
@@ -150,7 +157,7 @@ def analyse_debug(text, hang_ms, elapsed_ms):
             last_heard = now
             if body.startswith("Error") or body.startswith("Illegal move"):
                 counts["errors"] += 1
-                print(f"Vardo protested at {now / 1000:.1f} s: {body}")
+                print(f"{label} protested at {now / 1000:.1f} s: {body}", file=out or sys.stdout)
             if body.startswith("move ") and pending is not None:
                 current["max_think"] = max(current["max_think"], now - pending)
                 pending = None
@@ -173,6 +180,17 @@ def check_log(text, counts):
     }
     lost = malformed + sum(max(0, counts[key] - found[key]) for key in found)
     return found, malformed, lost
+
+
+def depth_figures(depths):
+    """(mean, median, mean of those below 100) of a list of search depths; zeros when empty."""
+    if not depths:
+        return 0, 0, 0
+    ordered = sorted(depths)
+    middle = len(ordered) // 2
+    median = ordered[middle] if len(ordered) % 2 else (ordered[middle - 1] + ordered[middle]) / 2
+    below = [d for d in ordered if d < 100]
+    return sum(ordered) / len(ordered), median, sum(below) / len(below) if below else 0
 
 
 def elo(p):
@@ -274,13 +292,7 @@ def main():
     mean_depth, median_depth, limited_depth = {}, {}, {}
     for who in ("first", "second"):
         if depths[who]:
-            mean_depth[who] = sum(depths[who]) / len(depths[who])
-            ordered = sorted(depths[who])
-            middle = len(ordered) // 2
-            median_depth[who] = (ordered[middle] if len(ordered) % 2
-                                 else (ordered[middle - 1] + ordered[middle]) / 2)
-            below = [d for d in ordered if d < 100]
-            limited_depth[who] = sum(below) / len(below) if below else 0
+            mean_depth[who], median_depth[who], limited_depth[who] = depth_figures(depths[who])
     if mean_depth:
         print("depth per searched move: " + ", ".join(
             f"{'Vardo' if who == 'first' else 'opponent'} mean {d:.2f}, median "
