@@ -85,6 +85,28 @@ TEST_F(SelectiveSearchTest, NoNullMoveWithOnlyKingAndPawns) {
     EXPECT_GT(selective.NullMovesMade(), 0u);
 }
 
+// Helper threads share the table and stop with the main thread: a search stopped by the flag
+// after its third iteration returns that iteration's move, a legal one, with every thread
+// joined (ThreadSanitizer watches the sharing in CI).
+TEST(SelectiveThreads, HelpersStopWithTheMainThread) {
+    stopFlag = false;
+    Searcher searcher(8, 3);
+    searcher.SetStrong(true);
+    struct StopAtThree : LastIteration {
+        void OnIteration(int depth, unsigned nodes, float seconds, int whiteScore,
+                         const Line& pv) override {
+            LastIteration::OnIteration(depth, nodes, seconds, whiteScore, pv);
+            if (depth == 3) stopFlag = true;
+        }
+    } listener;
+    Board game = FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4");
+    const BestMove best = searcher.Search(game, &listener, 30);
+    stopFlag = false;
+    ASSERT_FALSE(listener.line.empty());
+    EXPECT_EQ(best.move, listener.line.front().move);
+    EXPECT_TRUE(game.IsListed(best.move) && game.MakeMove(best.move));
+}
+
 // Static exchange: what a capture or a quiet move wins once both sides have taken back with
 // their least valuable men, with sliders behind others joining in.
 TEST(StaticExchange, CountsTheWholeExchange) {
