@@ -27,6 +27,7 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     board = std::make_unique<Board>(game);
     // Room for every record of the deepest line: a search never allocates.
     board->ReserveRecords(SEARCH_RECORD_ROOM);
+    rootRecords = deepestRecords = board->undoStack.size();
     CopyGuard guard{*this};
     // The helpers search alongside until this search ends, however it ends.
     struct HelperGuard {
