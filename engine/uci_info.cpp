@@ -1,0 +1,33 @@
+#include "engine/uci_info.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "board/notation.h"
+
+namespace vardo {
+
+std::string UciScore(int score, int depth) {
+    if (std::abs(score) <= MATE_SEEN) return "cp " + std::to_string(score);
+    const int plies = depth - (std::abs(score) - MATE_SCORE);
+    const int moves = plies > 1 ? (plies + 1) / 2 : 1;
+    return "mate " + std::to_string(score > 0 ? moves : -moves);
+}
+
+UciInfo::UciInfo(ConsoleReader& console_, const Searcher& searcher_)
+    : console(console_), searcher(searcher_) {}
+
+void UciInfo::OnIteration(int depth, unsigned nodes, float seconds, int score, const Line& line) {
+    const int ownScore = rootSide == BLACK ? -score : score;  // the listener's is White's
+    const auto ms = static_cast<std::uint64_t>(seconds * 1000.0f);
+    const std::uint64_t nps = std::uint64_t{nodes} * 1000 / (ms > 0 ? ms : 1);
+    std::string text = "info depth " + std::to_string(depth) + " seldepth " +
+                       std::to_string(searcher.SelDepth()) + " score " + UciScore(ownScore, depth) +
+                       " nodes " + std::to_string(nodes) + " nps " + std::to_string(nps) +
+                       " time " + std::to_string(ms) + " hashfull " +
+                       std::to_string(searcher.table.Hashfull()) + " pv";
+    for (const MoveEntry& entry : line) text += ' ' + CoordinateText(entry.move);
+    console.WriteLine(text);
+}
+
+}  // namespace vardo
