@@ -9,7 +9,8 @@ namespace vardo {
 
 std::string UciScore(int score, int depth) {
     if (std::abs(score) <= MATE_SEEN) return "cp " + std::to_string(score);
-    const int plies = depth - (std::abs(score) - MATE_SCORE);
+    const int plies =
+        std::abs(score) == MATE_SCORE ? depth - 1 : depth - (std::abs(score) - MATE_SCORE);
     const int moves = plies > 1 ? (plies + 1) / 2 : 1;
     return "mate " + std::to_string(score > 0 ? moves : -moves);
 }
@@ -25,7 +26,8 @@ void UciInfo::OnIteration(int depth, unsigned nodes, float seconds, int score, c
                        std::to_string(searcher.SelDepth()) + " score " + UciScore(ownScore, depth) +
                        " nodes " + std::to_string(nodes) + " nps " + std::to_string(nps) +
                        " time " + std::to_string(ms) + " hashfull " +
-                       std::to_string(searcher.table.Hashfull()) + " pv";
+                       std::to_string(searcher.table.Hashfull());
+    if (!line.empty()) text += " pv";
     for (const MoveEntry& entry : line) text += ' ' + CoordinateText(entry.move);
     console.WriteLine(text);
 }

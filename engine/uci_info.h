@@ -13,7 +13,9 @@ namespace vardo {
 // The score of a line as UCI writes it, from the side to move's point of view: "cp X", or
 // "mate N" when the score is a mate's. A side mated with R plies of a D-ply iteration left
 // scores -(MATE_SCORE + R), so the mate falls D - R plies from the root; N counts the moves
-// of the side to move up to it, negative when the side to move is the one mated.
+// of the side to move up to it, negative when the side to move is the one mated. When every
+// root move loses to a mate the root fails low and scores exactly -MATE_SCORE, a bound that
+// carries no distance: the iteration before saw no mate, so it falls D - 1 plies away.
 std::string UciScore(int score, int depth);
 
 class UciInfo : public SearchListener {
@@ -25,7 +27,7 @@ class UciInfo : public SearchListener {
     void SetRootSide(int side) { rootSide = side; }
 
     // "info depth D seldepth S score ... nodes N nps N time MS hashfull H pv m1 m2 ...", the
-    // moves in coordinate notation. Runs on the search thread.
+    // moves in coordinate notation (no pv when the line is empty). Runs on the search thread.
     void OnIteration(int depth, unsigned nodes, float seconds, int score,
                      const Line& line) override;
 

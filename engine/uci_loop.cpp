@@ -259,19 +259,26 @@ void UciLoop::Go(const Words& words) {
                   {"winc", &increment[WHITE]}, {"binc", &increment[BLACK]},
                   {"movestogo", &movesToGo},   {"movetime", &moveTime},
                   {"depth", &depth},           {"nodes", &nodes}};
+    const auto fieldOf = [&](std::string_view word) {
+        return std::find_if(std::begin(fields), std::end(fields),
+                            [&](const auto& f) { return word == f.word; });
+    };
     for (std::size_t i = 1; i < words.size(); ++i) {
         if (words[i] == "infinite") {
             infinite = true;
             continue;
         }
-        const auto field = std::find_if(std::begin(fields), std::end(fields),
-                                        [&](const auto& f) { return words[i] == f.word; });
+        const auto field = fieldOf(words[i]);
         if (field == std::end(fields)) {
             Refuse("go ignores", words[i]);
-        } else if (i + 1 == words.size() || !ReadNumber(words[i + 1], *field->value)) {
-            Refuse(std::string("go ") + field->word + " needs a number, ignored", currentLine);
-        } else {
+        } else if (i + 1 < words.size() && ReadNumber(words[i + 1], *field->value)) {
             ++i;
+        } else {
+            Refuse(std::string("go ") + field->word + " needs a number, ignored", currentLine);
+            // What stood in the number's place goes with it, unless it is the next field.
+            if (i + 1 < words.size() && words[i + 1] != "infinite" &&
+                fieldOf(words[i + 1]) == std::end(fields))
+                ++i;
         }
     }
     if (!positionGiven)
