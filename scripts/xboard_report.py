@@ -73,7 +73,7 @@ def classify(game):
     return "normal", None
 
 
-def analyse_debug(text, hang_ms, elapsed_ms):
+def analyse_debug(text, hang_ms, elapsed_ms, uci=False):
     """Splits xboard's debug file into games at each GameEnds and looks, in each, at how long
     Vardo took per move and whether it was silent on the move when the game ended."""
     segments = []
@@ -101,7 +101,9 @@ def analyse_debug(text, hang_ms, elapsed_ms):
         pending = None
 
     for line in text.splitlines():
-        if line.startswith("StartChildProcess") and re.search(r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$', line):
+        if line.startswith("StartChildProcess") and (
+                re.search(r'/vardo"\) \S*polyglot .*-ec ', line) if uci else
+                re.search(r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$', line)):
             counts["starts"] += 1
             continue
         if "exited unexpectedly" in line and "first" in line:
@@ -186,12 +188,18 @@ def main():
     parser.add_argument("--hang", type=float, default=30)
     parser.add_argument("--timed-out", type=int, default=0)
     parser.add_argument("--elapsed", type=float, default=0)
+    parser.add_argument("--uci", action="store_true",
+                        help="Vardo spoke UCI through polyglot, xboard's first engine")
     args = parser.parse_args()
     work = Path(args.work)
 
     games = parse_pgn(read(work / "games.pgn"))
     segments, counts, exits_in_debug, depths = analyse_debug(
-        read(work / "debug.txt"), args.hang * 1000, args.elapsed * 1000)
+        read(work / "debug.txt"), args.hang * 1000, args.elapsed * 1000, args.uci)
+    if args.uci:
+        # Through polyglot, xboard's "level" and "result" reach Vardo as no UCI line of their
+        # own, so its log has nothing to show for them.
+        counts["level"] = counts["result"] = 0
     # Games without a record (the run was cut short) count as games without a result.
     while len(games) < args.games:
         games.append({"tags": {}, "result": "*", "ending": "not played to the end", "plies": 0,
