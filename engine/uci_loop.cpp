@@ -248,9 +248,12 @@ void UciLoop::Position(const Words& words) {
 
 void UciLoop::Go(const Words& words) {
     if (searching) return Refuse("already searching (send stop first)", currentLine);
-    std::int64_t time[2] = {-1, -1};
+    // A number below zero counts as zero (an interface may let a clock run past zero), or as
+    // one for depth and nodes.
+    constexpr std::int64_t NOT_GIVEN = INT64_MIN;
+    std::int64_t time[2] = {NOT_GIVEN, NOT_GIVEN};
     std::int64_t increment[2] = {0, 0};
-    std::int64_t movesToGo = 0, moveTime = -1, depth = -1, nodes = -1;
+    std::int64_t movesToGo = 0, moveTime = NOT_GIVEN, depth = NOT_GIVEN, nodes = NOT_GIVEN;
     bool infinite = false;
     const struct {
         const char* word;
@@ -289,24 +292,24 @@ void UciLoop::Go(const Words& words) {
     TurnLimits limits;
     limits.listener = &info;
     limits.watch = TurnLimits::Watch::AS_SET;
-    if (moveTime >= 0) {
+    if (moveTime != NOT_GIVEN) {
         // One move to go gets the clock less one margin: the clock is the move's time plus it.
         const auto ms = std::max<std::int64_t>(0, moveTime - MOVETIME_RESERVE_MS);
         engine.SetClock(1, static_cast<float>(ms) / 1000.0f + MARGIN_PER_MOVE, 0.0f);
-    } else if (time[side] >= 0) {
+    } else if (time[side] != NOT_GIVEN) {
         engine.SetClock(static_cast<int>(std::clamp<std::int64_t>(movesToGo, 0, INT_MAX)),
-                        static_cast<float>(time[side]) / 1000.0f,
+                        static_cast<float>(std::max<std::int64_t>(0, time[side])) / 1000.0f,
                         static_cast<float>(std::max<std::int64_t>(0, increment[side])) / 1000.0f);
     } else {
         limits.watch = TurnLimits::Watch::NONE;
     }
-    if (depth >= 0)
+    if (depth != NOT_GIVEN)
         limits.maxDepth = static_cast<int>(std::clamp<std::int64_t>(depth, 1, MAX_DEPTH));
-    if (nodes >= 0)
+    if (nodes != NOT_GIVEN)
         limits.maxNodes =
             static_cast<std::uint32_t>(std::clamp<std::int64_t>(nodes, 1, UINT32_MAX));
     // The book answers a game's moves, not an analysis or a search of a set size.
-    limits.book = !infinite && depth < 0 && nodes < 0;
+    limits.book = !infinite && depth == NOT_GIVEN && nodes == NOT_GIVEN;
 
     searching = true;
     waitForStop = infinite;

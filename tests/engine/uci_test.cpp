@@ -45,7 +45,10 @@ Lines Ready(ProgramSession& program) {
 std::string LegalBestMove(ProgramSession& program, const Board& position, Lines* info = nullptr,
                           std::chrono::milliseconds timeout = 20s) {
     const auto line = program.NextMatching(IsBestMove, timeout, info);
-    if (!line) return "<no bestmove>";
+    if (!line) {
+        ADD_FAILURE() << "no bestmove";
+        return "<no bestmove>";
+    }
     const std::string move = line->substr(9, line->find(' ', 9) - 9);
     Board after(position);
     EXPECT_TRUE(testing::Play(after, move)) << *line;
@@ -178,6 +181,10 @@ TEST(Uci, IsReadyWhileSearchingAndStop) {
     EXPECT_EQ(program.NextMatching(IsBestMove, 10s), "bestmove d1d8");
     program.Send("go wtime 3000 btime 3000 winc 100 binc 100");
     EXPECT_EQ(program.NextMatching(IsBestMove, 10s), "bestmove d1d8");
+    // A clock run past zero: depth 1 at once, not an endless search.
+    program.Send("position fen " + fen);
+    program.Send("go wtime -50 btime -50");
+    LegalBestMove(program, position, nullptr, 10s);
 }
 
 // Each bad line gets an "info string" that says why, and the position and options stay as
