@@ -21,7 +21,8 @@ UciInfo::UciInfo(ConsoleReader& console_, const Searcher& searcher_)
 void UciInfo::OnIteration(int depth, unsigned nodes, float seconds, int score, const Line& line) {
     const int ownScore = rootSide == BLACK ? -score : score;  // the listener's is White's
     const auto ms = static_cast<std::uint64_t>(seconds * 1000.0f);
-    const std::uint64_t nps = std::uint64_t{nodes} * 1000 / (ms > 0 ? ms : 1);
+    // From the seconds as measured: an iteration under a millisecond has a speed too.
+    const auto nps = seconds > 0.0f ? static_cast<std::uint64_t>(nodes / seconds) : 0;
     std::string text = "info depth " + std::to_string(depth) + " seldepth " +
                        std::to_string(searcher.SelDepth()) + " score " + UciScore(ownScore, depth) +
                        " nodes " + std::to_string(nodes) + " nps " + std::to_string(nps) +
