@@ -19,7 +19,7 @@ struct TurnLimits {
     bool book = true;  // a book move, when the book has one, is played without searching
     Watch watch = Watch::GAME;
     int maxDepth = MAX_DEPTH;
-    std::uint32_t maxNodes = UINT32_MAX;
+    std::uint32_t maxNodes = 0;  // the main thread's nodes; 0: no limit
     // Receives each completed iteration; null for the engine's own thinking lines.
     SearchListener* listener = nullptr;
 };

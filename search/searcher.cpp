@@ -127,7 +127,8 @@ void Searcher::CountNode() {
             helperDepth < mainDepthOf->load(std::memory_order_relaxed)) [[unlikely]]
             throw StopSignal{nodes};
     }
-    if (honourStop && (stopFlag.load(std::memory_order_relaxed) || nodes >= nodeLimit)) [[unlikely]]
+    if (honourStop && (stopFlag.load(std::memory_order_relaxed) ||
+                       (nodeLimit != 0 && nodes >= nodeLimit))) [[unlikely]]
         throw StopSignal{nodes};
 }
 

@@ -136,8 +136,9 @@ class Searcher {
     // never read by the search.
     std::atomic<int> computerSide{BLACK};
     // This thread's node count at which a search stops as if the stop flag were raised
-    // (honoured from depth 2 on, like the flag); set before Search, no limit by default.
-    std::uint32_t nodeLimit = UINT32_MAX;
+    // (honoured from depth 2 on, like the flag); set before Search. 0, the default: none (the
+    // count may then wrap around in a search of over four billion nodes, as it always could).
+    std::uint32_t nodeLimit = 0;
 
    private:
     friend class SearchHelper;

@@ -181,10 +181,20 @@ TEST(Uci, IsReadyWhileSearchingAndStop) {
     EXPECT_EQ(program.NextMatching(IsBestMove, 10s), "bestmove d1d8");
     program.Send("go wtime 3000 btime 3000 winc 100 binc 100");
     EXPECT_EQ(program.NextMatching(IsBestMove, 10s), "bestmove d1d8");
-    // A clock run past zero: depth 1 at once, not an endless search.
+    // A clock run past zero: depth 1 at once, not an endless search. A node limit ends the
+    // search within the iteration that reaches it.
     program.Send("position fen " + fen);
     program.Send("go wtime -50 btime -50");
     LegalBestMove(program, position, nullptr, 10s);
+    program.Send("go nodes 30000");
+    Lines info;
+    LegalBestMove(program, position, &info, 10s);
+    const std::regex nodes(R"( nodes (\d+) )");
+    for (const std::string& line : info) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(line, match, nodes)) << line;
+        EXPECT_LE(std::stoul(match[1]), 30000u * testing::TestThreads()) << line;
+    }
 }
 
 // Each bad line gets an "info string" that says why, and the position and options stay as
