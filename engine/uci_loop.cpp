@@ -99,15 +99,15 @@ bool PlayCoordinateMoves(Board& board, const std::vector<std::string_view>& move
 
 // Tested in this order; the first row whose word is the line's first acts.
 const UciLoop::Command UciLoop::commandTable[] = {
-    {"uci", &UciLoop::Uci},
-    {"isready", &UciLoop::IsReady},
-    {"ucinewgame", &UciLoop::NewGame},
-    {"position", &UciLoop::Position},
-    {"go", &UciLoop::Go},
-    {"stop", &UciLoop::Stop},
-    {"setoption", &UciLoop::SetOption},
-    {"debug", &UciLoop::Ignore},      // nothing more is written when it is on
-    {"ponderhit", &UciLoop::Ignore},  // no pondering is offered
+    {"uci", &UciLoop::Uci, false},
+    {"isready", &UciLoop::IsReady, false},
+    {"ucinewgame", &UciLoop::NewGame, true},
+    {"position", &UciLoop::Position, true},
+    {"go", &UciLoop::Go, true},
+    {"stop", &UciLoop::Stop, false},
+    {"setoption", &UciLoop::SetOption, true},
+    {"debug", &UciLoop::Ignore, false},      // nothing more is written when it is on
+    {"ponderhit", &UciLoop::Ignore, false},  // no pondering is offered
 };
 
 // What "uci" offers; a new option is one row and its two members.
@@ -129,14 +129,20 @@ int UciLoop::Run() {
     Uci(Words{});
     for (;;) {
         ReportWhenDone();
+        std::string line;
+        if (!searching && !held.empty()) {
+            line = std::move(held.front());
+            held.pop_front();
+            if (ActOn(line, true)) return Close();
+            continue;
+        }
         // As in the command loop: read whether the input has ended before the queue.
         const bool inputEnded = console.InputEnded();
-        std::string line;
         if (!console.PopLine(line)) {
             if (inputEnded) {
-                // A turn under way is finished and its move written first; an infinite one
-                // would never finish.
-                if (!searching) return Close();
+                // A turn under way is finished and its move written first, and the lines
+                // held for it acted on; an infinite one would never finish.
+                if (!searching && held.empty()) return Close();
                 if (waitForStop) Stop(Words{});
             }
             console.WaitForInput(IDLE_POLL_MS);
@@ -146,16 +152,22 @@ int UciLoop::Run() {
     }
 }
 
-bool UciLoop::ActOn(const std::string& line) {
+bool UciLoop::ActOn(const std::string& line, bool wasHeld) {
     const Words words = SplitWords(line);
     if (words.empty()) return false;
     if (words[0] == "quit") return true;
     currentLine = line;
     for (const Command& command : commandTable) {
-        if (words[0] == command.word) {
+        if (words[0] != command.word) continue;
+        if (command.waits && (searching || (!held.empty() && !wasHeld))) {
+            if (held.size() < MAX_HELD_LINES)
+                held.push_back(line);
+            else
+                Refuse("too many lines wait for the search to end, ignored", line);
+        } else {
             (this->*command.action)(words);
-            return false;
         }
+        return false;
     }
     LogEvent("(Main) Unknown;" + line);
     Refuse("unknown command", line);
@@ -212,7 +224,6 @@ void UciLoop::IsReady(const Words&) {
 void UciLoop::Ignore(const Words&) {}
 
 void UciLoop::NewGame(const Words&) {
-    if (searching) return Refuse("still searching (send stop first)", currentLine);
     engine.StartNewGame();
     positionGiven = false;
 }
@@ -220,7 +231,6 @@ void UciLoop::NewGame(const Words&) {
 // "position startpos|fen FEN [moves m1 m2 ...]": the game position is replaced only when the
 // whole line is good.
 void UciLoop::Position(const Words& words) {
-    if (searching) return Refuse("still searching (send stop first)", currentLine);
     const auto movesAt =
         static_cast<std::size_t>(std::find(words.begin(), words.end(), "moves") - words.begin());
     Board fresh;
@@ -247,7 +257,6 @@ void UciLoop::Position(const Words& words) {
 }
 
 void UciLoop::Go(const Words& words) {
-    if (searching) return Refuse("already searching (send stop first)", currentLine);
     // A number below zero counts as zero (an interface may let a clock run past zero), or as
     // one for depth and nodes.
     constexpr std::int64_t NOT_GIVEN = INT64_MIN;
@@ -329,7 +338,6 @@ void UciLoop::Stop(const Words&) {
 
 // "setoption name NAME [value VALUE]", the name in any case.
 void UciLoop::SetOption(const Words& words) {
-    if (searching) return Refuse("still searching (send stop first)", currentLine);
     const auto valueAt =
         static_cast<std::size_t>(std::find(words.begin(), words.end(), "value") - words.begin());
     if (words.size() < 3 || words[1] != "name")

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ namespace vardo {
 inline constexpr int UCI_TIMER_POLL_MS = 5;
 // Kept back from "go movetime" for writing the move after the watch stops the search.
 inline constexpr int MOVETIME_RESERVE_MS = 5;
+// Most lines held back while a search runs; more are refused.
+inline constexpr std::size_t MAX_HELD_LINES = 1024;
 // Longest piece of a refused line repeated in an "info string" reply.
 inline constexpr std::size_t SHOWN_INPUT_LENGTH = 60;
 
@@ -30,9 +33,13 @@ class UciLoop {
 
    private:
     using Words = std::vector<std::string_view>;
+    // A row of the command table. A command that changes the position, the options or starts
+    // a search waits while a search runs (`waits`): it is held, with any such line after it,
+    // until the bestmove is written, while "isready" and "stop" are answered at once.
     struct Command {
         const char* word;
         void (UciLoop::*action)(const Words& words);
+        bool waits;
     };
     static const Command commandTable[];
 
@@ -50,8 +57,9 @@ class UciLoop {
     };
     static const Option optionTable[];
 
-    // Acts on one line; true when it ends the session.
-    bool ActOn(const std::string& line);
+    // Acts on one line, or holds it while a search runs or earlier lines are held (unless it
+    // is one of those, `wasHeld`); true when it ends the session.
+    bool ActOn(const std::string& line, bool wasHeld = false);
     // Writes the bestmove of a finished turn, unless an infinite one still waits for "stop".
     void ReportWhenDone();
     void WriteBestMove();
@@ -82,7 +90,8 @@ class UciLoop {
     Engine& engine;
     ConsoleReader& console;
     UciInfo info;
-    std::string currentLine;  // the line being acted on, for the log
+    std::string currentLine;       // the line being acted on, for the log
+    std::deque<std::string> held;  // lines that wait for the search to end, oldest first
     bool positionGiven = false;
     bool searching = false;    // a "go" whose bestmove is not written yet
     bool waitForStop = false;  // "go infinite": the bestmove waits for "stop"

@@ -197,6 +197,26 @@ TEST(Uci, IsReadyWhileSearchingAndStop) {
     }
 }
 
+// Lines sent while a search runs that need it ended (a script's next position and go, a new
+// game, an option) wait for its bestmove and are then acted on in order.
+TEST(Uci, LinesForTheNextSearchWaitForTheBestMove) {
+    ScratchDir dir;
+    ProgramSession program(dir.Path());
+    OpenUci(program);
+    Board black;
+    ASSERT_TRUE(testing::Play(black, "e2e4"));
+    for (const char* line :
+         {"position startpos", "go depth 4", "setoption name Hash value 8",
+          "position startpos moves e2e4", "go depth 4", "ucinewgame", "go infinite"})
+        program.Send(line);
+    LegalBestMove(program, Board());
+    LegalBestMove(program, black);
+    for (const std::string& line : Ready(program)) EXPECT_FALSE(IsBestMove(line)) << line;
+    program.Send("stop");
+    LegalBestMove(program, Board());
+    EXPECT_EQ(OpenUci(program)[2], "option name Hash type spin default 8 min 0 max 1048576");
+}
+
 // Each bad line gets an "info string" that says why, and the position and options stay as
 // they were; a side with no move gets "bestmove 0000"; the end of input ends the session.
 TEST(Uci, BadInputIsRefusedAndChangesNothing) {
