@@ -153,9 +153,10 @@ int UciLoop::Run() {
 }
 
 bool UciLoop::ActOn(const std::string& line, bool wasHeld) {
+    // "quit" as the console reader knows it, which then reads no more.
+    if (line == "quit") return true;
     const Words words = SplitWords(line);
     if (words.empty()) return false;
-    if (words[0] == "quit") return true;
     currentLine = line;
     for (const Command& command : commandTable) {
         if (words[0] != command.word) continue;
