@@ -69,6 +69,8 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
             << "Without arguments it reads moves and commands from standard input: type \"new\",\n"
             << "then \"st 5\" to give it five seconds a move. \"help\" lists some commands, and\n"
             << "vardo(6) all of them.\n"
+            << "A session that opens with \"uci\" is played in UCI; \"vardo bench [DEPTH]\"\n"
+            << "runs the bench and ends with \"N nodes M nps\".\n"
             << "  --hash MB    size of the transposition table in megabytes (default "
             << TranspositionTable::DEFAULT_MEGABYTES << ")\n"
             << "  --threads N  search threads (default 1; 0: one per core)\n"

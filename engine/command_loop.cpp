@@ -6,6 +6,7 @@
 
 #include "board/notation.h"
 #include "engine/engine.h"
+#include "engine/uci_loop.h"
 #include "search/stop_flag.h"
 
 namespace vardo {
@@ -80,6 +81,7 @@ int Engine::CommandLoop() {
     // Reading starts only now, so a session's log always begins with its start-up lines and
     // "New session", however fast the first lines arrive.
     console.Begin();
+    bool firstLine = true;
     for (;;) {
         // 1. The computer's turn.
         if (ComputerTurn()) continue;
@@ -97,6 +99,8 @@ int Engine::CommandLoop() {
             console.WaitForInput(IDLE_POLL_MS);
             continue;
         }
+        // A session that opens with "uci" speaks UCI to its end.
+        if (std::exchange(firstLine, false) && line == "uci") return UciLoop(*this).Run();
         // 3. A command, or else 4. a move.
         if (ActOn(line)) return 0;
     }

@@ -41,4 +41,65 @@ Engine::~Engine() {
     Wait();
 }
 
+void Engine::SetGamePosition(const Board& position) {
+    PositionChanged();
+    board = position;
+}
+
+// As the xboard "new", without the sides, which the UCI loop leaves unused.
+void Engine::StartNewGame() {
+    PositionChanged();
+    board.Reset();
+    searcher.ClearOrderingMemory();
+    drawOffered = false;
+    {
+        MutexLock lock(*this);
+        timer.Assign(Timer(0));
+    }
+    LogEvent("(Main) New game");
+}
+
+void Engine::SetClock(int movesToGo, float seconds, float increment) {
+    MutexLock lock(*this);
+    timer.Assign(Timer(movesToGo));
+    timer.SetTimeLeft(seconds);
+    timer.SetIncrement(increment);
+}
+
+// As the command loop starts a computer turn; the result is left for TakeResult.
+bool Engine::StartTurn(const TurnLimits& limits) {
+    Wait();
+    ClearResult();
+    searchBoard = board;
+    turn = limits;
+    turnDone = false;
+    stopFlag = false;
+    if (Start()) return true;
+    LogError("(Main) Thread didn't start");
+    return false;
+}
+
+void Engine::StopTurn() {
+    stopFlag = true;
+}
+
+SearchResult Engine::TakeResult() {
+    Wait();
+    SearchResult taken = result;
+    ClearResult();
+    return taken;
+}
+
+std::size_t Engine::SetHashMegabytes(std::size_t megabytes) {
+    return searcher.table.Resize(megabytes);
+}
+
+void Engine::SetThreads(int threads) {
+    searcher.SetThreads(threads);
+}
+
+void Engine::ClearHash() {
+    searcher.table.Clear();
+}
+
 }  // namespace vardo

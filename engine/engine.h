@@ -13,6 +13,7 @@
 #include "book/book.h"
 #include "engine/arguments.h"
 #include "engine/console_reader.h"
+#include "engine/turn_limits.h"
 #include "engine/version.h"
 #include "search/search_listener.h"
 #include "search/search_result.h"
@@ -83,6 +84,41 @@ class Engine : public Thread, public SearchListener {
     // For the fuzzer: the clock and poll interval of the time control's watch, kept by "new",
     // "st", "level" and "time" (a short poll ends a stopped turn's watch sooner).
     void SetTimerClock(Timer::ClockSource clock, int pollMs);
+
+    // What a front end other than the command loop plays through (the UCI loop): it reads
+    // and writes its own lines on the console and leaves the computer's side unused.
+    ConsoleReader& Console() { return console; }
+    const Board& GamePosition() const { return board; }
+    // Replaces the game position; a running turn is stopped and its result dropped.
+    void SetGamePosition(const Board& position);
+    // A new game: the start position, the ordering memory and table cleared, no time control.
+    void StartNewGame();
+    // The time control of the next turn: `movesToGo` moves (0: the rest of the game) in
+    // `seconds`, with `increment` seconds added after each move.
+    void SetClock(int movesToGo, float seconds, float increment);
+    // Starts a turn on a copy of the game position within `limits`, the stop flag lowered
+    // first; false (logged) when the search thread does not start.
+    bool StartTurn(const TurnLimits& limits);
+    // Whether the turn last started has left its result (true when none was started).
+    bool TurnDone() const { return !IsRunning() || turnDone; }
+    // A running turn ends at its next node once depth 1 is complete, leaving its result.
+    void StopTurn();
+    // Waits for the turn to return and hands over its result (the null move when it found
+    // none), leaving none pending.
+    SearchResult TakeResult();
+    // Settings, changed only between turns: the table's size (the megabytes obtained are
+    // returned), the search threads, the table emptied, the book on or off.
+    std::size_t SetHashMegabytes(std::size_t megabytes);
+    void SetThreads(int threads);
+    int Threads() const { return searcher.Threads(); }
+    void ClearHash();
+    void SetOwnBook(bool on) { book.enabled = on; }
+    bool OwnBook() const { return book.enabled; }
+    // The selective search (--strong) on or off.
+    void SetStrong(bool on) { searcher.SetStrong(on); }
+    bool Strong() const { return searcher.Strong(); }
+    // For a listener that reports the selective depth and the table's use as it goes.
+    const Searcher& TurnSearcher() const { return searcher; }
 
     // What the console shows: the board as eight rows, the command summary, the resignation line.
     void ShowBoard(const Board& position);
@@ -165,6 +201,8 @@ class Engine : public Thread, public SearchListener {
     // The position of the turn in progress: copied from the game board by the command loop
     // before the search thread starts and only read while it runs.
     Board searchBoard;
+    // The limits of the turn in progress: set with searchBoard, read by the search thread.
+    TurnLimits turn;
     // Raised by the search thread when its turn's result is in place.
     std::atomic<bool> turnDone{false};
     bool quitting = false;  // raised by "quit"; read and lowered by ActOn

@@ -25,7 +25,7 @@ void Engine::Run() {
     SearchResult found;
     std::string text;
     MoveEntry entry;
-    if (book.ChooseLegal(searchBoard, text, entry)) {
+    if (turn.book && book.ChooseLegal(searchBoard, text, entry)) {
         // A book move is announced with the book's own text; its score is the move's
         // ordering score. No watch is started: the choice is instant.
         found.text = text;
@@ -33,17 +33,21 @@ void Engine::Run() {
         found.score = entry.score;
     } else {
         float softSeconds = 0.0f;
-        {
+        if (turn.watch != TurnLimits::Watch::NONE) {
             MutexLock lock(*this);
             if (timer.IsRunning()) LogWarning("(Main) Time control already running");
             // The side to move has made half the plies since the game's start position
             // (rounded down), whoever moved first.
-            timer.SetMovesPlayed(static_cast<int>(searchBoard.undoStack.size() / 2));
+            if (turn.watch == TurnLimits::Watch::GAME)
+                timer.SetMovesPlayed(static_cast<int>(searchBoard.undoStack.size() / 2));
             // The selective search begins no iteration it is unlikely to finish in time.
             if (searcher.Strong()) softSeconds = timer.Allotment() * SOFT_TIME_SHARE;
             if (!timer.StartClock()) LogError("(Main) Time control didn't start");
         }
-        const BestMove best = searcher.Search(searchBoard, this, MAX_DEPTH, softSeconds);
+        searcher.nodeLimit = turn.maxNodes;
+        const BestMove best =
+            searcher.Search(searchBoard, turn.listener != nullptr ? turn.listener : this,
+                            turn.maxDepth, softSeconds);
         found.text = FormatMove(best.move, searchBoard);
         found.move = best.move;
         found.score = best.score;

@@ -4,11 +4,14 @@
 #include <iostream>
 
 #include "engine/arguments.h"
+#include "engine/bench_command.h"
 #include "engine/engine.h"
 #include "support/standard_streams.h"
 
 int main(int argc, char** argv) {
     vardo::UseBinaryStandardStreams();
+    if (const auto status = vardo::AnswerBenchCommand(argc, argv, std::cout, std::cerr))
+        return *status;
     vardo::EngineOptions options;
     if (const auto status = vardo::AnswerArguments(argc, argv, std::cout, std::cerr, options))
         return *status;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs vardo-bench twice in a Release build and checks the signature (the total node count):
-# both runs must agree, and at the default depth the count must be the pinned one below.
+# both runs must agree, and at the default depth the count must be the pinned one below. Then
+# "vardo bench" (as OpenBench runs it) must end with the same count: "N nodes M nps".
 # A change that alters the search's node count updates the pin in the same commit and says
 # why in its message.
 # With VARDO_WINDOWS=1 it runs the Windows build's vardo-bench.exe (build-windows/, built by
@@ -20,10 +21,12 @@ PINNED_STRONG_SIGNATURE=1332467
 
 if [ "${VARDO_WINDOWS:-0}" = 1 ]; then
     bench=(wine build-windows/vardo-bench.exe)
+    engine=(wine build-windows/vardo.exe)
 else
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build -j"${JOBS:-2}" --target vardo-bench >/dev/null
+    cmake --build build -j"${JOBS:-2}" --target vardo-bench vardo >/dev/null
     bench=(./build/vardo-bench)
+    engine=(./build/vardo)
 fi
 first=$("${bench[@]}" "$@" | tail -n 1)
 second=$("${bench[@]}" "$@")
@@ -38,7 +41,12 @@ if [ $# -eq 0 ] && [ "$sig1" != "$PINNED_SIGNATURE" ]; then
     echo "bench signature $sig1 differs from the pinned $PINNED_SIGNATURE"
     exit 1
 fi
-echo "bench signature $sig1 (stable)"
+last=$("${engine[@]}" bench "$@" | tail -n 1 | tr -d '\r')
+if ! [[ $last =~ ^([0-9]+)\ nodes\ [0-9]+\ nps$ ]] || [ "${BASH_REMATCH[1]}" != "$sig1" ]; then
+    echo "vardo bench ended with '$last', not $sig1 nodes"
+    exit 1
+fi
+echo "bench signature $sig1 (stable; vardo bench: $last)"
 if [ $# -eq 0 ]; then
     strong1=$("${bench[@]}" --strong "$STRONG_DEPTH" | tail -n 1 | awk '{print $3}')
     strong2=$("${bench[@]}" --strong "$STRONG_DEPTH" | tail -n 1 | awk '{print $3}')

@@ -1,15 +1,15 @@
 # The positions compare_search.sh and compare_threads.sh search, and the loop over them; sourced
 # by both.
 
-# Writes the positions into DIR, one a line: bench.epd (read from tools/vardo_bench.cpp),
+# Writes the positions into DIR, one a line: bench.epd (read from search/bench.h),
 # search.epd (tests/data/search-positions.epd) and draw.epd (tests/data/draw-positions.epd).
 write_positions() {
     local dir=$1
-    sed -n '/POSITIONS\[\] = {/,/^};/s/^ *"\(.*\)",$/\1/p' tools/vardo_bench.cpp >"$dir/bench.epd"
+    sed -n '/POSITIONS\[\] = {/,/^};/s/^ *"\(.*\)",$/\1/p' search/bench.h >"$dir/bench.epd"
     grep -Ev '^[[:space:]]*(#|$)' tests/data/search-positions.epd >"$dir/search.epd"
     grep -Ev '^[[:space:]]*(#|$)' tests/data/draw-positions.epd >"$dir/draw.epd"
     if [ ! -s "$dir/bench.epd" ]; then
-        echo "$(basename "$0"): no positions found in tools/vardo_bench.cpp" >&2
+        echo "$(basename "$0"): no positions found in search/bench.h" >&2
         exit 2
     fi
 }

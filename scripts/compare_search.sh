@@ -6,7 +6,7 @@
 # Builds OLD_COMMIT's engine library in a temporary worktree (removed on exit), links this
 # tree's tools/vardo_depths.cpp against it, builds this tree's vardo-depths in build/, and
 # searches each position with both, one after the other: the bench's positions (read from
-# tools/vardo_bench.cpp), tests/data/search-positions.epd and tests/data/draw-positions.epd
+# search/bench.h), tests/data/search-positions.epd and tests/data/draw-positions.epd
 # (where the fifty-move rule and repetitions decide, some with a game history of moves). Every completed depth must have
 # the same score in both; each difference is printed and the script exits 1. Then it prints,
 # per position, the nodes and milliseconds each needed to complete its deepest depth

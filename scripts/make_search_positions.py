@@ -116,9 +116,9 @@ def main():
 
 
 def bench_keys():
-    """The bench's positions (tools/vardo_bench.cpp), which are compared anyway."""
+    """The bench's positions (search/bench.h), which are compared anyway."""
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    with open(os.path.join(root, "tools", "vardo_bench.cpp")) as f:
+    with open(os.path.join(root, "search", "bench.h")) as f:
         source = f.read()
     fens = re.findall(r'^\s*"([^"]+/[^"]+)",$', source, re.M)
     return [" ".join(f.split()[:4]) for f in fens]

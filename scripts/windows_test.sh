@@ -3,7 +3,9 @@
 # and tests it under Wine:
 #   - the whole GoogleTest suite, cross-built;
 #   - perft of the standard positions, every listed depth;
-#   - the bench signature, which must be the pinned one of scripts/bench.sh (Linux's);
+#   - a UCI session with the unpacked vardo.exe;
+#   - the bench signature, which must be the pinned one of scripts/bench.sh (Linux's), from
+#     vardo-bench.exe and "vardo.exe bench";
 #   - vardo-depths.exe against this tree's Linux vardo-depths on the comparison positions (the
 #     bench's, tests/data/search-positions.epd and tests/data/draw-positions.epd): every
 #     completed depth the same score and the same node count;
@@ -79,6 +81,17 @@ mkdir "$folder/vardo$version.log"
 reply=$(cd "$folder" && printf 'xboard\nnew\ngo\n' | wine vardo.exe)
 echo "$reply" | grep -q '^move ' || { echo "no move without a log: $reply"; exit 1; }
 echo "the unpacked engine plays with its book and log, and without a writable log"
+
+echo "== a UCI session with the unpacked vardo.exe"
+# After "uci" the engine names itself and ends with uciok; the end of input after "go"
+# finishes the search, whose bestmove must be a move of the position after 1. e4.
+reply=$(cd "$folder" && printf 'uci\nisready\nsetoption name OwnBook value false\nposition startpos moves e2e4\ngo depth 4\n' |
+    wine vardo.exe | tr -d '\r')
+for wanted in '^id name Vardo ' '^uciok$' '^readyok$' '^info depth 4 .* pv [a-h][1-8][a-h][1-8]' \
+    '^bestmove [a-h][27][a-h][3-6]$'; do
+    echo "$reply" | grep -q "$wanted" || { echo "UCI session: no line matching $wanted in: $reply"; exit 1; }
+done
+echo "UCI session: $(echo "$reply" | grep -c '^info depth') info lines, $(echo "$reply" | grep '^bestmove')"
 
 echo "== perft under Wine"
 VARDO_WINDOWS=1 scripts/perft.sh tests/data/perft-standard.epd

@@ -16,6 +16,8 @@
 #                      is (vardo: the one found on PATH); it runs in the match's folder through
 #                      VARDO_HOME and plays with the book installed with it
 #   --engine-args ARGS arguments for Vardo ("--threads 2 --hash 64")
+#   --uci              Vardo speaks UCI, through polyglot (Debian's UCI-to-xboard adapter),
+#                      as a UCI interface would see it
 #   --book PATH        the book to give it (vardo.bk beside the binary, else the repository's)
 #   --opponent CMD     the opponent's command line (/usr/games/fairymax)
 #   --opponent-name N  the opponent's name in the games (needed when it is another Vardo;
@@ -41,6 +43,7 @@ engine=""
 wine=0
 command=""
 engine_args=""
+uci=0
 book=""
 opponent="/usr/games/fairymax"
 opponent_name=""
@@ -64,6 +67,7 @@ while [[ $# -gt 0 ]]; do
         --wine) wine=1; shift ;;
         --command) command=${2:?}; shift 2 ;;
         --engine-args) engine_args=${2?}; shift 2 ;;
+        --uci) uci=1; shift ;;
         --book) book=${2:?}; shift 2 ;;
         --opponent) opponent=${2:?}; shift 2 ;;
         --opponent-name) opponent_name=${2:?}; shift 2 ;;
@@ -188,6 +192,15 @@ else
     fi
 fi
 
+if ((uci)); then
+    polyglot_bin=$(command -v polyglot || echo /usr/games/polyglot)
+    [[ -x $polyglot_bin ]] || die "polyglot is not installed (apt-get install polyglot)"
+    # polyglot runs in Vardo's folder (-fd) and starts the engine there; its log shows the
+    # UCI side of every exchange.
+    [[ $first != *" "* ]] || first="\"$first\""
+    first="$polyglot_bin -noini -log true -lf $work/polyglot.log -ec $first"
+fi
+
 # Fairy-Max crashes on xboard's "computer" line two times in five: it gets its input without it.
 opponent_command=$opponent
 [[ $(basename "${opponent%% *}") != fairymax ]] ||
@@ -277,7 +290,7 @@ echo "xboard ran ${elapsed} s (status $status$( ((timed_out)) && echo ", stopped
 
 set +e
 python3 "$repo/scripts/xboard_report.py" --games "$games" --work "$work" --hang "$hang" \
-    --timed-out "$timed_out" --elapsed "$elapsed"
+    --timed-out "$timed_out" --elapsed "$elapsed" $( ((uci)) && echo --uci)
 verdict=$?
 set -e
 if ((verdict != 0)); then

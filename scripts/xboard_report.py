@@ -75,6 +75,8 @@ def classify(game, first_colour=None):
 
 
 VARDO_START = r'/vardo"\) (wine )?(\S*/)?vardo(\.exe)?(\s.*)?$'
+# Vardo started by polyglot, which speaks UCI to it.
+VARDO_UCI_START = r'/vardo"\) \S*polyglot .*-ec '
 
 
 def analyse_debug(text, hang_ms, elapsed_ms, watch="first", start=VARDO_START, label="Vardo",
@@ -204,12 +206,19 @@ def main():
     parser.add_argument("--hang", type=float, default=30)
     parser.add_argument("--timed-out", type=int, default=0)
     parser.add_argument("--elapsed", type=float, default=0)
+    parser.add_argument("--uci", action="store_true",
+                        help="Vardo spoke UCI through polyglot, xboard's first engine")
     args = parser.parse_args()
     work = Path(args.work)
 
     games = parse_pgn(read(work / "games.pgn"))
     segments, counts, exits_in_debug, depths = analyse_debug(
-        read(work / "debug.txt"), args.hang * 1000, args.elapsed * 1000)
+        read(work / "debug.txt"), args.hang * 1000, args.elapsed * 1000,
+        start=VARDO_UCI_START if args.uci else VARDO_START)
+    if args.uci:
+        # Through polyglot, xboard's "level" and "result" reach Vardo as no UCI line of their
+        # own, so its log has nothing to show for them.
+        counts["level"] = counts["result"] = 0
     # Games without a record (the run was cut short) count as games without a result.
     while len(games) < args.games:
         games.append({"tags": {}, "result": "*", "ending": "not played to the end", "plies": 0,

@@ -22,13 +22,14 @@ struct CopyGuard {
 
 BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth,
                           float softSeconds) {
-    if (selective) return selective->Search(game, listener, maxDepth, softSeconds);
+    if (selective) return selective->Search(game, listener, maxDepth, softSeconds, nodeLimit);
     // Step 1. Fresh counters and result; the copy the search plays on.
     nodes = 0;
     BestMove best;
     board = std::make_unique<Board>(game);
     // Room for every record of the deepest line: a search never allocates.
     board->ReserveRecords(SEARCH_RECORD_ROOM);
+    rootRecords = deepestRecords = board->undoStack.size();
     CopyGuard guard{*this};
     // The helpers search alongside until this search ends, however it ends.
     struct HelperGuard {

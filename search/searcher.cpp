@@ -45,13 +45,23 @@ void AddSuccess(std::uint16_t (&counts)[64][64], Move move, int depth) {
 Searcher::Searcher(std::size_t hashMegabytes, int threads)
     : orders(MAX_DEPTH + 1), killers(MAX_DEPTH + 1) {
     table.Resize(hashMegabytes);
+    SetThreads(threads);
+}
+
+void Searcher::SetThreads(int threads) {
     if (threads == 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    helpers.clear();
     if (threads > 1) {
-        ownBusy = std::make_unique<BusyTable>();
+        if (!ownBusy) ownBusy = std::make_unique<BusyTable>();
         busy = ownBusy.get();
         deferred.resize(MAX_DEPTH + 1);
+    } else {
+        busy = nullptr;
+        ownBusy.reset();
+        deferred.clear();
     }
     for (int k = 1; k < threads; ++k) helpers.push_back(std::make_unique<SearchHelper>(*this));
+    if (selective) selective = std::make_unique<SelectiveSearcher>(table, Threads());
 }
 
 Searcher::~Searcher() = default;
@@ -119,13 +129,15 @@ void Searcher::MeasureHistoryPeak() {
 
 void Searcher::CountNode() {
     ++nodes;
+    deepestRecords = std::max(deepestRecords, board->undoStack.size());
     if (helperStop != nullptr) {
         publishedNodes.store(nodes, std::memory_order_relaxed);
         if (helperStop->load(std::memory_order_relaxed) ||
             helperDepth < mainDepthOf->load(std::memory_order_relaxed)) [[unlikely]]
             throw StopSignal{nodes};
     }
-    if (honourStop && stopFlag.load(std::memory_order_relaxed)) [[unlikely]]
+    if (honourStop && (stopFlag.load(std::memory_order_relaxed) ||
+                       (nodeLimit != 0 && nodes >= nodeLimit))) [[unlikely]]
         throw StopSignal{nodes};
 }
 

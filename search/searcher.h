@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -124,6 +125,15 @@ class Searcher {
     void ClearOrderingMemory();
     // How many threads search, this one included.
     int Threads() const { return 1 + static_cast<int>(helpers.size()); }
+    // Replaces the helpers so that `threads` threads search (0: one per core). Only while no
+    // search runs.
+    void SetThreads(int threads);
+    // The most plies from the root this thread reached in the current or last search,
+    // quiescence included.
+    int SelDepth() const {
+        return selective ? selective->SelectiveDepth()
+                         : static_cast<int>(deepestRecords - rootRecords);
+    }
     // The nodes of every thread of the current or last search.
     std::uint32_t AllNodes() const;
 
@@ -140,6 +150,10 @@ class Searcher {
     // The side the computer plays (WHITE, BLACK or NO_COLOUR); kept for the command loop,
     // never read by the search.
     std::atomic<int> computerSide{BLACK};
+    // This thread's node count at which a search stops as if the stop flag were raised
+    // (honoured from depth 2 on, like the flag); set before Search. 0, the default: none (the
+    // count may then wrap around in a search of over four billion nodes, as it always could).
+    std::uint32_t nodeLimit = 0;
 
    private:
     friend class SearchHelper;
@@ -209,6 +223,10 @@ class Searcher {
     // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
     // later nodes.
     void RewardQuietMove(Move move, int ply, int depth);
+
+    // The board's record count at the root and the most seen at any node since, for SelDepth.
+    std::size_t rootRecords = 0;
+    std::size_t deepestRecords = 0;
 
     // False while the first iteration runs: it completes whatever the stop flag says.
     bool honourStop = true;

@@ -177,7 +177,8 @@ void SelectiveSearcher::CountNode() {
         if (helperSignals->stop.load(std::memory_order_relaxed) ||
             stopFlag.load(std::memory_order_relaxed)) [[unlikely]]
             throw StopSignal{static_cast<std::uint32_t>(nodes)};
-    } else if (honourStop && stopFlag.load(std::memory_order_relaxed)) [[unlikely]] {
+    } else if (honourStop && (stopFlag.load(std::memory_order_relaxed) ||
+                              (nodeLimit != 0 && nodes >= nodeLimit))) [[unlikely]] {
         throw StopSignal{static_cast<std::uint32_t>(nodes)};
     }
 }
@@ -528,7 +529,8 @@ struct BoardGuard {
 }  // namespace
 
 BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, int maxDepth,
-                                   float softSeconds) {
+                                   float softSeconds, std::uint64_t limit) {
+    nodeLimit = limit;
     const auto start = std::chrono::steady_clock::now();
     nodes = 0;
     nullMoves = 0;

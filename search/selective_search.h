@@ -44,8 +44,10 @@ class SelectiveSearcher {
     // full-width search does. Depth 1 always completes; later iterations end at the first
     // node after stopFlag is raised, or, where `softSeconds` is positive, an iteration is not
     // begun once that many seconds have passed (it could not finish in the time left).
-    // Returns the last completed iteration's first move and score (side to move's view).
-    BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds);
+    // A positive `nodeLimit` ends it, from depth 2 on, once this thread has searched that many
+    // nodes. Returns the last completed iteration's first move and score (side to move's view).
+    BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds,
+                    std::uint64_t nodeLimit = 0);
 
     // Forgets the history, counter moves and killers (the table is the caller's to clear).
     void Clear();
@@ -82,6 +84,7 @@ class SelectiveSearcher {
     std::unique_ptr<Board> board;
     std::uint64_t nodes = 0;
     std::uint64_t nullMoves = 0;
+    std::uint64_t nodeLimit = 0;  // 0: none
     std::atomic<std::uint64_t> publishedNodes{0};
     int selDepth = 0;
     int iterationSelDepth = 0;

@@ -41,16 +41,19 @@ void Timer::Assign(const Timer& other) {
     Wait();
     // Read the other Timer under its own lock, then write under ours: never both at once.
     float otherTimeLeft;
+    float otherIncrement;
     int otherMovesPerControl;
     int otherMovesToGo;
     {
         MutexLock lock(other);
         otherTimeLeft = other.timeLeft;
+        otherIncrement = other.increment;
         otherMovesPerControl = other.movesPerControl;
         otherMovesToGo = other.movesToGo;
     }
     MutexLock lock(*this);
     timeLeft = otherTimeLeft;
+    increment = otherIncrement;
     movesPerControl = otherMovesPerControl;
     movesToGo = otherMovesToGo;
     cancel = other.cancel.load();
@@ -59,6 +62,11 @@ void Timer::Assign(const Timer& other) {
 void Timer::SetTimeLeft(float seconds) {
     MutexLock lock(*this);
     timeLeft = seconds;
+}
+
+void Timer::SetIncrement(float seconds) {
+    MutexLock lock(*this);
+    increment = seconds;
 }
 
 void Timer::SetMovesPlayed(int movesPlayed) {
@@ -94,9 +102,15 @@ void Timer::SetClock(ClockSource clockSource, int pollMs_) {
 }
 
 float Timer::AllotmentLocked() const {
-    if (movesPerControl <= 0) return timeLeft * SHARE_WITHOUT_MOVE_COUNT;
-    const float margin = std::min(MARGIN_PER_MOVE * static_cast<float>(movesToGo), MARGIN_CAP);
-    return (timeLeft - margin) / static_cast<float>(movesToGo);
+    float share;
+    if (movesPerControl <= 0) {
+        share = timeLeft * SHARE_WITHOUT_MOVE_COUNT;
+    } else {
+        const float margin = std::min(MARGIN_PER_MOVE * static_cast<float>(movesToGo), MARGIN_CAP);
+        share = (timeLeft - margin) / static_cast<float>(movesToGo);
+    }
+    if (increment <= 0.0f) return share;
+    return std::min(share + increment, timeLeft * INCREMENT_SHARE_CAP);
 }
 
 void Timer::Run() {

@@ -17,6 +17,9 @@ inline constexpr float MARGIN_CAP = 3.5f;
 inline constexpr float SHARE_WITHOUT_MOVE_COUNT = 0.033333335f;
 // How often the watch looks at the clock and at its cancel request.
 inline constexpr int TIMER_POLL_MS = 50;
+// With an increment, a move may take the increment on top of its share, but never more than
+// this part of the clock, so that the clock never runs out before the increment is added.
+inline constexpr float INCREMENT_SHARE_CAP = 0.5f;
 // The unit of the "time" command: hundredths of a second.
 inline constexpr float TIME_COMMAND_UNIT = 0.01f;
 
@@ -30,6 +33,7 @@ inline constexpr float TIME_COMMAND_UNIT = 0.01f;
 // shared evenly among the moves to go. A control without a move count (movesPerControl 0, and
 // a negative count is taken as 0) gives every move a thirtieth of the clock with no margin;
 // movesToGo stays 0 there, so the allotment does not creep upward as the game goes on.
+// An increment is added to either share, up to half the clock.
 class Timer : public Thread {
    public:
     // Where the watch reads the time, in seconds; ClockSeconds unless a test replaces it.
@@ -50,6 +54,9 @@ class Timer : public Thread {
     // poll interval stay this Timer's own.
     void Assign(const Timer& other);
     void SetTimeLeft(float seconds);
+    // Seconds added to the clock after every move (0 unless set; the xboard commands leave
+    // it alone).
+    void SetIncrement(float seconds);
     // Sets the moves to go from the number of moves the side to move has already made in the
     // game, as the interface counts the control: from the first move of the game, every
     // movesPerControl moves. The count then follows the game also when moves were made
@@ -77,6 +84,7 @@ class Timer : public Thread {
 
     // Guarded by the Timer's Mutex.
     float timeLeft = 0.0f;
+    float increment = 0.0f;
     int movesPerControl;
     int movesToGo;
     ClockSource clock;

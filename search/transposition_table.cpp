@@ -1,5 +1,6 @@
 #include "search/transposition_table.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -36,6 +37,18 @@ std::size_t TranspositionTable::Resize(std::size_t megabytes) {
 void TranspositionTable::Clear() {
     if (bucketCount != 0) std::memset(static_cast<void*>(buckets), 0, bucketCount * sizeof(Bucket));
     generation = 0;
+}
+
+int TranspositionTable::Hashfull() const {
+    constexpr std::size_t SAMPLE = 1000;
+    const std::size_t slots = std::min(SAMPLE, bucketCount * SLOTS);
+    if (slots == 0) return 0;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < slots; ++i) {
+        const std::uint64_t data = Read(buckets[i / SLOTS].slots[i % SLOTS].data);
+        if (data != 0 && GenerationOf(data) == generation) ++used;
+    }
+    return static_cast<int>(used * SAMPLE / slots);
 }
 
 std::uint64_t TranspositionTable::Pack(Move move, int score, int depth, Bound bound,

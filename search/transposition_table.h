@@ -51,6 +51,10 @@ class alignas(64) TranspositionTable {
     // Starts a new search: entries of earlier searches are replaced first.
     void NewSearch() { generation = (generation + 1) & GENERATION_MASK; }
 
+    // How full the table is in thousandths: the share of the first slots (at most a thousand)
+    // that hold an entry of the current search. Safe while other threads store.
+    int Hashfull() const;
+
     // Asks for the bucket of `key` to be brought into the cache, ahead of its probe.
     void Prefetch(std::uint64_t key) const {
         if (bucketCount != 0) __builtin_prefetch(&BucketOf(key));

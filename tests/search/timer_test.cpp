@@ -40,6 +40,21 @@ TEST(TimerAllotment, FollowsTheControl) {
     EXPECT_LE(nothingLeft.Allotment(), 0.0f);
 }
 
+// The increment comes on top of either share, but a move never takes more than half the clock:
+// with little time left, the clock must not run out before the increment is added.
+TEST(TimerAllotment, IncrementAddsToTheShareUpToHalfTheClock) {
+    Timer wholeGame(0);
+    wholeGame.SetTimeLeft(30.0f);
+    wholeGame.SetIncrement(2.0f);
+    EXPECT_FLOAT_EQ(wholeGame.Allotment(), 1.0f + 2.0f);
+    wholeGame.SetTimeLeft(1.0f);
+    EXPECT_FLOAT_EQ(wholeGame.Allotment(), 0.5f);
+
+    Timer copy(40);
+    copy.Assign(wholeGame);  // the increment goes with the control
+    EXPECT_FLOAT_EQ(copy.Allotment(), 0.5f);
+}
+
 TEST(TimerAllotment, MovesToGoCyclesThroughTheControl) {
     Timer timer(40);
     timer.SetTimeLeft(20.0f);

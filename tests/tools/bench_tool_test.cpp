@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,6 +74,29 @@ TEST(BenchTool, TheTableChangesNoScore) {
     EXPECT_EQ(Scores(tiny.out), Scores(none.out));
     EXPECT_EQ(Scores(standard.out), Scores(none.out));
     EXPECT_NE(tiny.out, none.out);  // the table is used: the node counts differ
+}
+
+// "vardo bench" searches what vardo-bench searches: the same total, as OpenBench reads it.
+TEST(BenchTool, TheEnginesBenchCommandCountsTheSameNodes) {
+    const RunOutcome tool = Bench({"3"});
+    const RunOutcome engine =
+        vardo::testing::RunProgram(vardo::testing::BuiltProgram("vardo"), {"bench", "3"},
+                                   std::filesystem::temp_directory_path());
+    ASSERT_EQ(tool.status, 0);
+    ASSERT_EQ(engine.status, 0) << engine.err;
+    const std::size_t total = tool.out.find("\nbench nodes ");
+    ASSERT_NE(total, std::string::npos);
+    const std::string nodes =
+        tool.out.substr(total + 13, tool.out.find(' ', total + 13) - total - 13);
+    const std::size_t lastLine = engine.out.rfind('\n', engine.out.size() - 2);
+    ASSERT_NE(lastLine, std::string::npos);
+    EXPECT_EQ(Scores(engine.out.substr(0, lastLine + 1)), Scores(tool.out));
+    const std::regex last("\n" + nodes + R"( nodes \d+ nps\n$)");
+    EXPECT_TRUE(std::regex_search(engine.out, last)) << engine.out;
+    EXPECT_EQ(vardo::testing::RunProgram(vardo::testing::BuiltProgram("vardo"), {"bench", "9"},
+                                         std::filesystem::temp_directory_path())
+                  .status,
+              2);
 }
 
 }  // namespace
