@@ -528,10 +528,7 @@ struct BoardGuard {
 
 }  // namespace
 
-BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, int maxDepth,
-                                   float softSeconds, std::uint64_t limit) {
-    nodeLimit = limit;
-    const auto start = std::chrono::steady_clock::now();
+void SelectiveSearcher::BeginSearch(const Board& game) {
     nodes = 0;
     nullMoves = 0;
     publishedNodes = 0;
@@ -539,9 +536,16 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
     board = std::make_unique<Board>(game);
     board->ReserveRecords(RECORD_ROOM);
     board->ClearPlyState();
-    BoardGuard guard{board};
     LoadGameKeys(game);
     for (PlyState& state : plies) state = PlyState();
+}
+
+BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, int maxDepth,
+                                   float softSeconds, std::uint64_t limit) {
+    nodeLimit = limit;
+    const auto start = std::chrono::steady_clock::now();
+    BeginSearch(game);
+    BoardGuard guard{board};
     // Older successes count for less in a new search.
     for (auto& side : history)
         for (auto& row : side)
@@ -591,14 +595,8 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
 // Every other helper starts a ply deeper, so that the threads are not all on one depth and
 // what one stores is what another is about to look up.
 void SelectiveSearcher::Help(const Board& game) {
-    nodes = 0;
-    publishedNodes = 0;
-    board = std::make_unique<Board>(game);
-    board->ReserveRecords(RECORD_ROOM);
-    board->ClearPlyState();
+    BeginSearch(game);
     BoardGuard guard{board};
-    LoadGameKeys(game);
-    for (PlyState& state : plies) state = PlyState();
     int score = 0;
     try {
         for (int depth = 1 + helperIndex % 2; depth <= MAX_DEPTH; ++depth)

@@ -74,6 +74,8 @@ class SelectiveSearcher {
     bool IsDraw(int ply) const;
     void CountNode();
     void UpdateQuietHistory(const MoveList& list, int tried, Move best, int depth, int ply);
+    // Fresh counts, a copy of `game` to search on (discarded by the caller), its keys.
+    void BeginSearch(const Board& game);
     // Sets keys[] from the game's moves since its last capture or pawn move.
     void LoadGameKeys(const Board& game);
     // The helpers' part: iterate on `game` until the signals say stop.

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string_view>
-
+#include "board/board_test_util.h"
 #include "board/notation.h"
 #include "search/searcher.h"
 #include "search/static_exchange.h"
@@ -12,11 +11,7 @@
 namespace vardo {
 namespace {
 
-Board FromFen(std::string_view fen) {
-    Board board;
-    EXPECT_TRUE(board.SetFromFen(fen)) << fen;
-    return board;
-}
+using test::FromFen;
 
 struct LastIteration : SearchListener {
     int score = 0;
