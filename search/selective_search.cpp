@@ -329,7 +329,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     // Step 2 (check extension). A side in check is searched a ply deeper: its moves are few,
     // and a mate or a lost man often lies just beyond the horizon.
     const bool inCheck = b.InCheck(b.side);
-    if (inCheck) ++depth;
+    if (inCheck) depth += CHECK_EXTENSION;
     if (depth <= 0) return Quiesce(alpha, beta, ply);
     CountNode();
 

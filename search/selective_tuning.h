@@ -5,6 +5,9 @@
 
 namespace vardo {
 
+// Check extension: a side in check is searched this many plies deeper.
+inline constexpr int CHECK_EXTENSION = 1;
+
 // Aspiration windows: from this depth on, an iteration first searches a window this wide on
 // either side of the last score, and widens it by half again its width on each failure.
 inline constexpr int ASPIRATION_MIN_DEPTH = 5;
