@@ -356,6 +356,9 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     state.staticEval = staticEval;
     const bool improving = !inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
                            staticEval > plies[ply - 2].staticEval;
+    // Zugzwang is common where the side to move has only its king and pawns: neither a null
+    // move nor the pruning of its moves is trusted there.
+    const bool hasPieces = HasPiecesBesidesPawns(b, b.side);
 
     if (!pvNode && !inCheck && !root) {
         // Step 5 (reverse futility). So far above beta that no quiet reply at this shallow
@@ -370,7 +373,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         // Worth +20 +- 34 Elo: the engine without it, 300 games at 40 moves in 4 s (a GSPRT
         // of 0 against 20 Elo undecided; more games to come).
         if (depth >= NULL_MOVE_MIN_DEPTH && staticEval >= beta && ply > 0 &&
-            !plies[ply - 1].nullMade && HasPiecesBesidesPawns(b, b.side)) {
+            !plies[ply - 1].nullMade && hasPieces) {
             const int reduction =
                 NULL_MOVE_BASE + depth / NULL_MOVE_DEPTH_DIVISOR +
                 std::min((staticEval - beta) / NULL_MOVE_EVAL_DIVISOR, NULL_MOVE_EVAL_CAP);
@@ -406,7 +409,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         const bool quiet = IsQuiet(move);
         if (quiet && skipQuiets) continue;
 
-        if (!root && best > -MATE_SEEN && HasPiecesBesidesPawns(b, b.side)) {
+        if (!root && best > -MATE_SEEN && hasPieces) {
             if (quiet) {
                 // Step 9 (late move pruning). At shallow depth, once enough quiet moves have
                 // been tried the rest, ordered last by history, rarely matter.
