@@ -477,6 +477,10 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
             if (score > alpha) {
                 bestMove = move;
                 alpha = score;
+                if (root) {
+                    iterationMove = move;
+                    iterationScore = score;
+                }
                 pv[ply][ply] = move;
                 for (int j = ply + 1; j < pvLength[ply + 1]; ++j) pv[ply][j] = pv[ply + 1][j];
                 pvLength[ply] = std::max(pvLength[ply + 1], ply + 1);
@@ -572,10 +576,14 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
     BestMove best;
     int score = 0;
     const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
+    // How often the best move changed lately: each iteration halves it, and a new best move
+    // adds one.
+    double instability = 0.0;
     honourStop = false;
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
             iterationSelDepth = 0;
+            iterationMove = Move();
             score = SearchRoot(depth, score);
             honourStop = true;
             selDepth = iterationSelDepth;
@@ -585,14 +593,26 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
             if (listener)
                 listener->OnIteration(depth, static_cast<unsigned>(AllNodes()), seconds.count(),
                                       board->side == BLACK ? -score : score, line);
-            if (!line.empty()) best = {line.front().move, score};
+            if (!line.empty()) {
+                instability *= 0.5;
+                if (depth > 1 && line.front().move != best.move) instability += 1.0;
+                best = {line.front().move, score};
+            }
             // A mate found with time to look for a shorter one has been looked at enough.
             const int mate = SelectiveMatePlies(score);
             if (mate != 0 && depth >= std::abs(mate) + 2) break;
-            if (softSeconds > 0 && seconds.count() >= softSeconds) break;
+            // While the best move keeps changing, the search goes on longer before it begins
+            // no new iteration: the stop flag still ends it at the full allotment.
+            if (softSeconds > 0 &&
+                seconds.count() >= softSeconds * (1.0 + UNSTABLE_TIME_SHARE * instability))
+                break;
         }
     } catch (StopSignal) {
-        // The iteration in progress is abandoned; `best` holds the last completed one.
+        // The iteration in progress is abandoned, but a root move that has beaten every move
+        // searched before it in this iteration is better, at this depth, than the last
+        // completed iteration's choice.
+        if (USE_PARTIAL_ITERATION && !iterationMove.IsNull())
+            best = {iterationMove, iterationScore};
     }
     honourStop = true;
     return best;

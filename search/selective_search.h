@@ -93,6 +93,9 @@ class SelectiveSearcher {
     std::atomic<std::uint64_t> publishedNodes{0};
     int selDepth = 0;
     int iterationSelDepth = 0;
+    // The root move that last raised alpha in the current iteration, and its score.
+    Move iterationMove;
+    int iterationScore = 0;
     // False during depth 1 on the main thread, which completes whatever the stop flag says.
     bool honourStop = true;
     const Signals* helperSignals = nullptr;  // a helper's: its main searcher's signals

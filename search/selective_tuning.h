@@ -8,6 +8,13 @@ namespace vardo {
 // Check extension: a side in check is searched this many plies deeper.
 inline constexpr int CHECK_EXTENSION = 1;
 
+// The clock: the search begins no new iteration after SOFT_TIME_SHARE of the time allotted
+// to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent
+// changes (each iteration halves the count, a change adds one). With USE_PARTIAL_ITERATION, an
+// iteration the clock cuts short still gives its best move when a root move beat the first.
+inline constexpr double UNSTABLE_TIME_SHARE = 0.5;
+inline constexpr int USE_PARTIAL_ITERATION = 1;
+
 // Aspiration windows: from this depth on, an iteration first searches a window this wide on
 // either side of the last score, and widens it by half again its width on each failure.
 inline constexpr int ASPIRATION_MIN_DEPTH = 5;
