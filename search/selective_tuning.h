@@ -12,8 +12,10 @@ inline constexpr int CHECK_EXTENSION = 1;
 // to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent
 // changes (each iteration halves the count, a change adds one). With USE_PARTIAL_ITERATION, an
 // iteration the clock cuts short still gives its best move when a root move beat the first.
-inline constexpr double UNSTABLE_TIME_SHARE = 0.5;
-inline constexpr int USE_PARTIAL_ITERATION = 1;
+// Both are off until games measure them (scripts/strong_variant.sh UNSTABLE_TIME_SHARE=0.5
+// USE_PARTIAL_ITERATION=1 builds the engine with them).
+inline constexpr double UNSTABLE_TIME_SHARE = 0.0;
+inline constexpr int USE_PARTIAL_ITERATION = 0;
 
 // Aspiration windows: from this depth on, an iteration first searches a window this wide on
 // either side of the last score, and widens it by half again its width on each failure.
