@@ -48,7 +48,8 @@ TEST_F(SelectiveSearchTest, AnnouncedMatesAreMates) {
         {"8/8/8/8/8/5K2/7R/6k1 w - - 0 1", 3},
         {"r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 5},
         // Queen and king against king: many transpositions, so mate scores pass through the
-        // table at other plies than they were found.
+        // table at other plies than they were found. Its quiet mating moves are reduced, and
+        // found only because a reduced move that fails high is searched again at full depth.
         {"8/8/8/8/8/2k5/8/K2Q4 w - - 0 1", 13},
     };
     for (const auto& mate : mates) {
