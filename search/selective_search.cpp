@@ -362,7 +362,8 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
 
     if (!pvNode && !inCheck && !root) {
         // Step 5 (reverse futility). So far above beta that no quiet reply at this shallow
-        // depth is likely to bring it back: the node fails high on its evaluation.
+        // depth is likely to bring it back: the node fails high on its evaluation. Measured
+        // with steps 9 to 12, the other shallow-depth pruning, as one group: see step 9.
         if (depth <= REVERSE_FUTILITY_DEPTH && std::abs(beta) < MATE_SEEN &&
             staticEval - REVERSE_FUTILITY_MARGIN * (depth - (improving ? 1 : 0)) >= beta)
             return staticEval;
@@ -413,6 +414,9 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
             if (quiet) {
                 // Step 9 (late move pruning). At shallow depth, once enough quiet moves have
                 // been tried the rest, ordered last by history, rarely matter.
+                // Steps 5 and 9 to 12 together are worth +195 +- 65 Elo: the engine without
+                // all five, 115 games at 40 moves in 4 s (a GSPRT of 0 against 20 Elo
+                // accepted 20). Each alone has not been measured.
                 if (depth <= LMP_DEPTH &&
                     quietsTried >= (LMP_BASE + depth * depth) / (improving ? 1 : 2)) {
                     skipQuiets = true;
