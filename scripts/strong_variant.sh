@@ -3,8 +3,8 @@
 # set otherwise, so that games can measure what a step is worth against the engine as it is:
 #   scripts/strong_variant.sh OUT_DIR NAME=VALUE [NAME=VALUE ...]
 # For instance NULL_MOVE_MIN_DEPTH=1000 leaves null move out, LMR_MIN_DEPTH=1000 the late move
-# reductions, CHECK_EXTENSION=0 the check extension. The working tree is copied to OUT_DIR/src
-# and built there; the engine is OUT_DIR/vardo, its book beside it:
+# reductions, IIR_MIN_DEPTH=1000 the internal iterative reduction. The working tree is copied
+# to OUT_DIR/src and built there; the engine is OUT_DIR/vardo, its book beside it:
 #   scripts/strength.py --engine-a "build/vardo --strong" --engine-b "OUT_DIR/vardo --strong" ...
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -326,10 +326,11 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         if (alpha >= beta) return alpha;
     }
 
-    // Step 2 (check extension). A side in check is searched a ply deeper: its moves are few,
-    // and a mate or a lost man often lies just beyond the horizon.
+    // Step 2. At the horizon, quiescence, which answers a check with every evasion. A side in
+    // check is not searched a ply deeper: that extension measured -13 +- 31 Elo (the engine
+    // without it, 328 games at 40 moves in 4 s, a GSPRT of 0 against 15 Elo leaning to 0),
+    // so it stays out.
     const bool inCheck = b.InCheck(b.side);
-    if (inCheck) depth += CHECK_EXTENSION;
     if (depth <= 0) return Quiesce(alpha, beta, ply);
     CountNode();
 

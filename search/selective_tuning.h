@@ -5,9 +5,6 @@
 
 namespace vardo {
 
-// Check extension: a side in check is searched this many plies deeper.
-inline constexpr int CHECK_EXTENSION = 1;
-
 // The clock: the search begins no new iteration after SOFT_TIME_SHARE of the time allotted
 // to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent
 // changes (each iteration halves the count, a change adds one). With USE_PARTIAL_ITERATION, an
