@@ -465,8 +465,10 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
                     reduction -= history[Other(b.side)][move.from][move.to] / LMR_HISTORY_DIVISOR;
                 reduction = std::clamp(reduction, 0, newDepth - 1);
                 score = -Negamax(-alpha - 1, -alpha, newDepth - reduction, ply + 1, true);
-                if (score > alpha && reduction > 0)
+                if (score > alpha && reduction > 0) {
+                    ++reSearches;
                     score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !cutNode);
+                }
             } else if (!pvNode || legal > 1) {
                 score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !cutNode);
             } else {
@@ -546,6 +548,7 @@ struct BoardGuard {
 void SelectiveSearcher::BeginSearch(const Board& game) {
     nodes = 0;
     nullMoves = 0;
+    reSearches = 0;
     publishedNodes = 0;
     selDepth = 0;
     board = std::make_unique<Board>(game);

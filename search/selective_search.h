@@ -60,6 +60,9 @@ class SelectiveSearcher {
     int SelectiveDepth() const { return selDepth; }
     // The null moves this thread made in its last search.
     std::uint64_t NullMovesMade() const { return nullMoves; }
+    // The reduced moves this thread searched again at full depth, in its last search, because
+    // they failed high.
+    std::uint64_t ReSearchesMade() const { return reSearches; }
 
    private:
     friend class SelectiveHelper;
@@ -89,6 +92,7 @@ class SelectiveSearcher {
     std::unique_ptr<Board> board;
     std::uint64_t nodes = 0;
     std::uint64_t nullMoves = 0;
+    std::uint64_t reSearches = 0;
     std::uint64_t nodeLimit = 0;  // 0: none
     std::atomic<std::uint64_t> publishedNodes{0};
     int selDepth = 0;
