@@ -46,9 +46,11 @@ class SelectiveSearcher {
     // 1..MAX_DEPTH), reporting each completed iteration to `listener` (may be null) as the
     // full-width search does. Depth 1 always completes; later iterations end at the first
     // node after stopFlag is raised, or, where `softSeconds` is positive, an iteration is not
-    // begun once that many seconds have passed (it could not finish in the time left).
-    // A positive `nodeLimit` ends it, from depth 2 on, once this thread has searched that many
-    // nodes. Returns the last completed iteration's first move and score (side to move's view).
+    // begun once that many seconds have passed (it could not finish in the time left), more
+    // while the best move keeps changing. A positive `nodeLimit` ends it, from depth 2 on,
+    // once this thread has searched that many nodes. Returns the last completed iteration's
+    // first move and score (side to move's view), or the move of an iteration cut short when
+    // it beat the first move searched there.
     BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds,
                     std::uint64_t nodeLimit = 0);
 

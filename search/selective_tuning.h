@@ -9,10 +9,10 @@ namespace vardo {
 // to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent
 // changes (each iteration halves the count, a change adds one). With USE_PARTIAL_ITERATION, an
 // iteration the clock cuts short still gives its best move when a root move beat the first.
-// Both are off until games measure them (scripts/strong_variant.sh UNSTABLE_TIME_SHARE=0.5
-// USE_PARTIAL_ITERATION=1 builds the engine with them).
-inline constexpr double UNSTABLE_TIME_SHARE = 0.0;
-inline constexpr int USE_PARTIAL_ITERATION = 0;
+// The two together are worth +49 +- 24 Elo: the engine with them against the engine without,
+// 460 games at 40 moves in 4 s (a GSPRT of 0 against 10 Elo accepted 10), no time lost.
+inline constexpr double UNSTABLE_TIME_SHARE = 0.5;
+inline constexpr int USE_PARTIAL_ITERATION = 1;
 
 // Aspiration windows: from this depth on, an iteration first searches a window this wide on
 // either side of the last score, and widens it by half again its width on each failure.
