@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Vardo with some of the selective search's tuning constants (search/selective_tuning.h)
+# Builds Vardo with some of the selective search's tuning constants (strong/selective_tuning.h)
 # set otherwise, so that games can measure what a step is worth against the engine as it is:
 #   scripts/strong_variant.sh OUT_DIR NAME=VALUE [NAME=VALUE ...]
 # For instance NULL_MOVE_MIN_DEPTH=1000 leaves null move out, LMR_MIN_DEPTH=1000 the late move
@@ -19,7 +19,7 @@ out=$(cd "$out" && pwd)
 rm -rf "$out/src"
 mkdir -p "$out/src"
 git ls-files -z | xargs -0 cp --parents -t "$out/src"
-tuning="$out/src/search/selective_tuning.h"
+tuning="$out/src/strong/selective_tuning.h"
 for setting in "$@"; do
     name=${setting%%=*}
     value=${setting#*=}
@@ -28,7 +28,7 @@ for setting in "$@"; do
         exit 2
     }
     grep -Eq "^inline constexpr (int|double) $name = " "$tuning" || {
-        echo "strong_variant: no constant $name in search/selective_tuning.h" >&2
+        echo "strong_variant: no constant $name in strong/selective_tuning.h" >&2
         exit 2
     }
     sed -Ei "s/^(inline constexpr (int|double) $name = )[^;]*;/\1$value;/" "$tuning"

@@ -16,8 +16,8 @@
 #include "search/line.h"
 #include "search/move_order.h"
 #include "search/search_listener.h"
-#include "search/selective_search.h"
 #include "search/transposition_table.h"
+#include "strong/selective_search.h"
 
 namespace vardo {
 

@@ -1,12 +1,12 @@
-#include "search/selective_search.h"
+#include "strong/selective_search.h"
 
 #include <gtest/gtest.h>
 
 #include "board/board_test_util.h"
 #include "board/notation.h"
 #include "search/searcher.h"
-#include "search/static_exchange.h"
 #include "search/stop_flag.h"
+#include "strong/static_exchange.h"
 
 namespace vardo {
 namespace {

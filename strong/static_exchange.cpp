@@ -1,4 +1,4 @@
-#include "search/static_exchange.h"
+#include "strong/static_exchange.h"
 
 #include <bit>
 

@@ -1,4 +1,4 @@
-#include "search/selective_search.h"
+#include "strong/selective_search.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "search/searcher.h"
-#include "search/selective_tuning.h"
-#include "search/static_exchange.h"
 #include "search/stop_flag.h"
+#include "strong/selective_tuning.h"
+#include "strong/static_exchange.h"
 #include "support/log.h"
 #include "support/thread.h"
 
