@@ -1,0 +1,391 @@
+// vardo-datagen --games N --out FILE [--nodes N] [--threads N] [--seed S] [--random-plies N]
+//               [--openings FILE] [--hash MB]
+// Plays the selective search (--strong) against itself at a fixed node count a move and writes
+// the quiet positions of its games with each game's result, for tuning the evaluation (and,
+// later, for training a network).
+//
+// Each game starts from a position of the openings file (an EPD file, tests/data/openings.epd
+// by default) chosen at random, followed by a few random legal plies; a start the search scores
+// beyond START_SCORE_LIMIT for either side is drawn again. Every move is then a search of
+// `--nodes` nodes (depth 1 always completes) with a table of its own per game. A game ends by
+// the rules (mate, stalemate, the fifty-move rule, threefold repetition, a lone minor or less on
+// both sides), or is adjudicated: won once the search's score has stayed beyond
+// WIN_ADJUDICATION_SCORE for the same side over WIN_ADJUDICATION_PLIES plies, drawn once it has
+// stayed within DRAW_ADJUDICATION_SCORE over DRAW_ADJUDICATION_PLIES plies after ply
+// DRAW_ADJUDICATION_START, and drawn at MAX_GAME_PLIES.
+//
+// The output is text, one position a line:
+//     <FEN> | <score> | <result>
+// FEN with all six fields; score the search's, in centipawns from White's point of view;
+// result the game's from White's point of view: 1.0, 0.5 or 0.0. A position is written when it
+// was searched during the game proper (not the random plies), its side to move is not in check,
+// the move the search chose neither captures nor promotes, and the score is no mate.
+//
+// Game k is played from a random generator seeded with the seed and k alone, and the games are
+// written in the order of k whatever the thread count, so a run is the same file every time.
+// Progress goes to standard error.
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "board/board.h"
+#include "board/notation.h"
+#include "engine/arguments.h"
+#include "search/searcher.h"
+#include "strong/selective_search.h"
+#include "support/standard_streams.h"
+
+namespace {
+
+using vardo::Board;
+
+constexpr int START_SCORE_LIMIT = 200;
+constexpr int START_TRIES = 20;
+constexpr int WIN_ADJUDICATION_SCORE = 1000;
+constexpr int WIN_ADJUDICATION_PLIES = 8;
+constexpr int DRAW_ADJUDICATION_SCORE = 10;
+constexpr int DRAW_ADJUDICATION_PLIES = 12;
+constexpr int DRAW_ADJUDICATION_START = 80;
+constexpr int MAX_GAME_PLIES = 400;
+
+struct Options {
+    long games = 0;
+    std::uint64_t nodes = 8000;
+    int threads = 0;
+    std::uint64_t seed = 1;
+    int randomPlies = 4;
+    std::string openings = "tests/data/openings.epd";
+    std::string out;
+    std::size_t hashMegabytes = 16;
+};
+
+// A small, fast generator whose sequence is the same on every system (std's distributions are
+// not), seeded by splitmix64.
+class Random {
+   public:
+    explicit Random(std::uint64_t seed) : state(seed) {}
+    std::uint64_t Next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+
+   private:
+    std::uint64_t state;
+};
+
+// The position as FEN text; `moveNumber` is the full-move number.
+std::string FenOf(const Board& board, int moveNumber) {
+    std::string fen;
+    for (int rank = 0; rank < 8; ++rank) {
+        int empty = 0;
+        for (int file = 0; file < 8; ++file) {
+            const int square = rank * 8 + file;
+            if (board.piece[square] == vardo::EMPTY) {
+                ++empty;
+                continue;
+            }
+            if (empty > 0) fen += static_cast<char>('0' + empty);
+            empty = 0;
+            const char letter = vardo::PieceLetter(board.piece[square]);
+            fen += board.colour[square] == vardo::WHITE ? letter
+                                                        : static_cast<char>(letter - 'A' + 'a');
+        }
+        if (empty > 0) fen += static_cast<char>('0' + empty);
+        if (rank < 7) fen += '/';
+    }
+    fen += board.side == vardo::WHITE ? " w " : " b ";
+    std::string castling;
+    if (board.castle & vardo::CASTLE_WK) castling += 'K';
+    if (board.castle & vardo::CASTLE_WQ) castling += 'Q';
+    if (board.castle & vardo::CASTLE_BK) castling += 'k';
+    if (board.castle & vardo::CASTLE_BQ) castling += 'q';
+    fen += castling.empty() ? "-" : castling;
+    fen += ' ';
+    if (board.enPassant >= 0) {
+        fen += static_cast<char>('a' + board.enPassant % 8);
+        fen += static_cast<char>('8' - board.enPassant / 8);
+    } else {
+        fen += '-';
+    }
+    fen += ' ' + std::to_string(board.fifty) + ' ' + std::to_string(moveNumber);
+    return fen;
+}
+
+// The legal moves of the position.
+std::vector<vardo::Move> LegalMoves(Board& board) {
+    board.ClearPlyState();
+    board.GenerateMoves();
+    const vardo::MoveList list = board.CurrentMoves();
+    std::vector<vardo::Move> moves;
+    for (const vardo::MoveEntry& entry : list)
+        if (board.IsLegal(entry.move)) moves.push_back(entry.move);
+    return moves;
+}
+
+// Neither side can mate: no pawn, rook or queen, and at most one knight or bishop a side.
+bool InsufficientMaterial(const Board& board) {
+    if ((board.Pieces(vardo::PAWN) | board.Pieces(vardo::ROOK) | board.Pieces(vardo::QUEEN)) != 0)
+        return false;
+    const std::uint64_t minors = board.Pieces(vardo::KNIGHT) | board.Pieces(vardo::BISHOP);
+    return std::popcount(minors & board.Occupancy(vardo::WHITE)) <= 1 &&
+           std::popcount(minors & board.Occupancy(vardo::BLACK)) <= 1;
+}
+
+struct Opening {
+    std::string fen;
+};
+
+// The positions of an EPD file: four position fields, and "hmvc" and "fmvn" when given.
+bool ReadOpenings(const std::string& path, std::vector<Opening>& openings) {
+    std::ifstream file(path);
+    if (!file) return false;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream in(line);
+        std::string fields[4];
+        if (!(in >> fields[0] >> fields[1] >> fields[2] >> fields[3])) continue;
+        std::string rest;
+        std::getline(in, rest);
+        std::string halfMoves = "0";
+        std::string moveNumber = "1";
+        std::istringstream operations(rest);
+        for (std::string operation; std::getline(operations, operation, ';');) {
+            std::istringstream words(operation);
+            std::string code, value;
+            words >> code >> value;
+            if (code == "hmvc") halfMoves = value;
+            if (code == "fmvn") moveNumber = value;
+        }
+        Opening opening{fields[0] + ' ' + fields[1] + ' ' + fields[2] + ' ' + fields[3] + ' ' +
+                        halfMoves + ' ' + moveNumber};
+        Board board;
+        if (board.SetFromFen(opening.fen)) openings.push_back(opening);
+    }
+    return !openings.empty();
+}
+
+// One worker's searcher and table, kept from game to game.
+struct Player {
+    explicit Player(std::size_t megabytes) : searcher(table, 1) { table.Resize(megabytes); }
+    vardo::TranspositionTable table;
+    vardo::SelectiveSearcher searcher;
+};
+
+struct Record {
+    std::string fen;
+    int score;  // White's point of view
+};
+
+struct GameText {
+    std::string text;
+    int positions = 0;
+    double result = 0.5;
+};
+
+// The full-move number `plies` plies after a position of move `number` with `side` to move.
+int MoveNumber(int number, int side, int plies) {
+    return number + (plies + (side == vardo::BLACK ? 1 : 0)) / 2;
+}
+
+// Plays game `index` and returns its lines.
+GameText PlayGame(const Options& options, const std::vector<Opening>& openings, long index,
+                  Player& player) {
+    Random random(options.seed * 0x2545F4914F6CDD1DULL + static_cast<std::uint64_t>(index));
+    player.table.Clear();
+    player.searcher.Clear();
+
+    // The start: an opening and random plies that leave a playable position.
+    Board game;
+    int openingNumber = 1;
+    int openingSide = vardo::WHITE;
+    int randomPlies = 0;
+    for (int attempt = 0;; ++attempt) {
+        const Opening& opening = openings[random.Below(static_cast<int>(openings.size()))];
+        game = Board();
+        game.SetFromFen(opening.fen);
+        const std::string& fen = opening.fen;
+        std::from_chars(fen.data() + fen.rfind(' ') + 1, fen.data() + fen.size(), openingNumber);
+        openingSide = game.side;
+        randomPlies = attempt < START_TRIES ? options.randomPlies : 0;
+        bool playable = true;
+        for (int ply = 0; ply < randomPlies && playable; ++ply) {
+            const std::vector<vardo::Move> moves = LegalMoves(game);
+            playable = !moves.empty();
+            if (playable) game.MakeMove(moves[random.Below(static_cast<int>(moves.size()))]);
+        }
+        if (!playable || LegalMoves(game).empty()) continue;
+        const vardo::BestMove check =
+            player.searcher.Search(game, nullptr, vardo::MAX_DEPTH, 0.0f, options.nodes);
+        if (std::abs(check.score) <= START_SCORE_LIMIT || attempt >= START_TRIES) break;
+    }
+
+    std::vector<Record> records;
+    double result = 0.5;
+    int winPlies = 0;
+    int winSign = 0;
+    int drawPlies = 0;
+    for (int ply = 0;; ++ply) {
+        int winner = vardo::NO_COLOUR;
+        if (game.IsGameOver(winner)) {
+            result = winner == vardo::WHITE ? 1.0 : winner == vardo::BLACK ? 0.0 : 0.5;
+            break;
+        }
+        if (InsufficientMaterial(game) || ply >= MAX_GAME_PLIES) break;
+        const vardo::BestMove best =
+            player.searcher.Search(game, nullptr, vardo::MAX_DEPTH, 0.0f, options.nodes);
+        if (best.move.IsNull()) break;  // cannot happen: the game is not over
+        const int white = game.side == vardo::WHITE ? best.score : -best.score;
+        const bool quiet =
+            (best.move.bits & (vardo::CAPTURE | vardo::PROMOTION | vardo::EN_PASSANT)) == 0;
+        if (quiet && !game.InCheck(game.side) && std::abs(best.score) < vardo::MATE_SEEN)
+            records.push_back(
+                {FenOf(game, MoveNumber(openingNumber, openingSide, randomPlies + ply)), white});
+
+        // Adjudication on the search's score.
+        const int sign = white >= WIN_ADJUDICATION_SCORE    ? 1
+                         : white <= -WIN_ADJUDICATION_SCORE ? -1
+                                                            : 0;
+        winPlies = sign != 0 && sign == winSign ? winPlies + 1 : sign != 0 ? 1 : 0;
+        winSign = sign;
+        if (winPlies >= WIN_ADJUDICATION_PLIES) {
+            result = sign > 0 ? 1.0 : 0.0;
+            break;
+        }
+        drawPlies = ply >= DRAW_ADJUDICATION_START && std::abs(white) <= DRAW_ADJUDICATION_SCORE
+                        ? drawPlies + 1
+                        : 0;
+        if (drawPlies >= DRAW_ADJUDICATION_PLIES) break;
+
+        game.MakeMove(best.move);
+    }
+
+    GameText out;
+    out.result = result;
+    const char* resultText = result == 1.0 ? "1.0" : result == 0.0 ? "0.0" : "0.5";
+    for (const Record& record : records) {
+        out.text += record.fen + " | " + std::to_string(record.score) + " | " + resultText + '\n';
+        ++out.positions;
+    }
+    return out;
+}
+
+bool ParseCount(const char* text, long low, long high, long& value) {
+    const std::string_view view = text;
+    const auto [ptr, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    return error == std::errc() && ptr == view.data() + view.size() && value >= low &&
+           value <= high;
+}
+
+int Usage(std::FILE* stream = stderr) {
+    std::fprintf(stream,
+                 "usage: vardo-datagen --games N --out FILE [--nodes N] [--threads N] [--seed S] "
+                 "[--random-plies N] [--openings FILE] [--hash MB]\n");
+    return stream == stderr ? 2 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vardo::UseBinaryStandardStreams();
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argc == 2 && (argument == "--help" || argument == "-h")) return Usage(stdout);
+        if (i + 1 == argc) return Usage();
+        const char* value = argv[++i];
+        long number = 0;
+        if (argument == "--games" && ParseCount(value, 1, 100'000'000, number)) {
+            options.games = number;
+        } else if (argument == "--nodes" && ParseCount(value, 1, 100'000'000, number)) {
+            options.nodes = static_cast<std::uint64_t>(number);
+        } else if (argument == "--threads" && vardo::ParseThreads(value, options.threads)) {
+        } else if (argument == "--seed" && ParseCount(value, 0, 1L << 62, number)) {
+            options.seed = static_cast<std::uint64_t>(number);
+        } else if (argument == "--random-plies" && ParseCount(value, 0, 100, number)) {
+            options.randomPlies = static_cast<int>(number);
+        } else if (argument == "--hash" && ParseCount(value, 1, 4096, number)) {
+            options.hashMegabytes = static_cast<std::size_t>(number);
+        } else if (argument == "--openings") {
+            options.openings = value;
+        } else if (argument == "--out") {
+            options.out = value;
+        } else {
+            std::fprintf(stderr, "vardo-datagen: bad argument %s %s\n", argv[i - 1], value);
+            return Usage();
+        }
+    }
+    if (options.games == 0 || options.out.empty()) return Usage();
+    std::vector<Opening> openings;
+    if (!ReadOpenings(options.openings, openings)) {
+        std::fprintf(stderr, "vardo-datagen: no position read from %s\n", options.openings.c_str());
+        return 2;
+    }
+    std::FILE* out = std::fopen(options.out.c_str(), "wb");
+    if (out == nullptr) {
+        std::fprintf(stderr, "vardo-datagen: cannot write %s\n", options.out.c_str());
+        return 2;
+    }
+    const int threads = options.threads > 0
+                            ? options.threads
+                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+
+    // Finished games wait here until every game before them is written.
+    std::mutex mutex;
+    std::map<long, GameText> finished;
+    long nextToWrite = 0;
+    long positions = 0;
+    double whiteScore = 0;
+    bool writeFailed = false;
+    std::atomic<long> nextGame{0};
+    const auto start = std::chrono::steady_clock::now();
+
+    auto work = [&] {
+        Player player(options.hashMegabytes);
+        for (long index; (index = nextGame.fetch_add(1)) < options.games;) {
+            GameText game = PlayGame(options, openings, index, player);
+            std::lock_guard lock(mutex);
+            finished.emplace(index, std::move(game));
+            for (auto it = finished.find(nextToWrite); it != finished.end();
+                 it = finished.find(nextToWrite)) {
+                const GameText& text = it->second;
+                writeFailed |=
+                    std::fwrite(text.text.data(), 1, text.text.size(), out) != text.text.size();
+                positions += text.positions;
+                whiteScore += text.result;
+                finished.erase(it);
+                ++nextToWrite;
+                if (nextToWrite % 100 == 0 || nextToWrite == options.games) {
+                    const std::chrono::duration<double> seconds =
+                        std::chrono::steady_clock::now() - start;
+                    std::fprintf(stderr, "games %ld positions %ld white %.3f seconds %.0f\n",
+                                 nextToWrite, positions, whiteScore / nextToWrite, seconds.count());
+                }
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads; ++t) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
+    writeFailed |= std::fclose(out) != 0;
+    if (writeFailed) {
+        std::fprintf(stderr, "vardo-datagen: cannot write %s\n", options.out.c_str());
+        return 1;
+    }
+    return 0;
+}
