@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs with apt-get what building Vardo needs and the machine lacks: CMake, a C++ compiler
-# and make; with --tests also GoogleTest; and any Debian packages named as arguments (checked
+# and make; with --tests also GoogleTest and, on Debian, NumPy for the evaluation tuner's test
+# (python3-numpy); and any Debian packages named as arguments (checked
 # with dpkg). Says what it installs before installing it, and prints nothing when all is there.
 # Runs apt-get through sudo when not root. When it cannot install, it says so in one line on
 # standard error and exits with status 1. All its output goes to standard error.
@@ -42,6 +43,10 @@ have make || need+=(make)
 if [ "$tests" = yes ] && [ ! -f /usr/include/gtest/gtest.h ] &&
     [ ! -f /usr/local/include/gtest/gtest.h ]; then
     need+=(libgtest-dev)
+fi
+if [ "$tests" = yes ] && have dpkg-query &&
+    ! dpkg-query -W -f='${Status}' python3-numpy 2>/dev/null | grep -q 'ok installed'; then
+    need+=(python3-numpy)
 fi
 for package in ${extra[@]+"${extra[@]}"}; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||

@@ -170,6 +170,11 @@ bool SelectiveSearcher::IsDraw(int ply) const {
     return false;
 }
 
+int SelectiveSearcher::Evaluate(const Board& b) {
+    if constexpr (USE_STRONG_EVALUATION != 0) return evaluator.Evaluate(b);
+    return designEvaluator.Evaluate(b);
+}
+
 void SelectiveSearcher::CountNode() {
     ++nodes;
     if ((nodes & 1023) == 0) publishedNodes.store(nodes, std::memory_order_relaxed);
@@ -244,7 +249,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     CountNode();
     iterationSelDepth = std::max(iterationSelDepth, ply);
     const bool inCheck = b.InCheck(b.side);
-    if (ply >= MAX_PLY) return inCheck ? 0 : evaluator.Evaluate(b);
+    if (ply >= MAX_PLY) return inCheck ? 0 : Evaluate(b);
 
     // Step 1. The table: a stored bound that settles the window ends the node.
     const std::uint64_t key = b.PositionKey();
@@ -262,7 +267,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     int best = -INFINITE_SCORE;
     int stand = 0;
     if (!inCheck) {
-        stand = evaluator.Evaluate(b);
+        stand = Evaluate(b);
         if (stand >= beta) return stand;
         if (stand > alpha) alpha = stand;
         best = stand;
@@ -320,7 +325,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     // than one already found.
     if (!root) {
         if (IsDraw(ply)) return DRAW_SCORE;
-        if (ply >= MAX_PLY) return evaluator.Evaluate(b);
+        if (ply >= MAX_PLY) return Evaluate(b);
         alpha = std::max(alpha, -(SELECTIVE_MATE - ply));
         beta = std::min(beta, SELECTIVE_MATE - ply - 1);
         if (alpha >= beta) return alpha;
@@ -353,7 +358,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     // Step 4. The static evaluation, and whether it improves on the side's two plies ago.
     PlyState& state = plies[ply];
     plies[ply + 2].killers = {};
-    const int staticEval = inCheck ? -INFINITE_SCORE : evaluator.Evaluate(b);
+    const int staticEval = inCheck ? -INFINITE_SCORE : Evaluate(b);
     state.staticEval = staticEval;
     const bool improving = !inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
                            staticEval > plies[ply - 2].staticEval;

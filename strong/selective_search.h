@@ -18,6 +18,7 @@
 #include "search/line.h"
 #include "search/search_listener.h"
 #include "search/transposition_table.h"
+#include "strong/strong_evaluator.h"
 
 namespace vardo {
 
@@ -90,7 +91,11 @@ class SelectiveSearcher {
     void Help(const Board& game);
 
     TranspositionTable& table;
-    Evaluator evaluator;
+    // The static evaluation: the strong one, or the designed one while USE_STRONG_EVALUATION
+    // is off.
+    int Evaluate(const Board& b);
+    StrongEvaluator evaluator;
+    Evaluator designEvaluator;
     std::unique_ptr<Board> board;
     std::uint64_t nodes = 0;
     std::uint64_t nullMoves = 0;

@@ -5,6 +5,10 @@
 
 namespace vardo {
 
+// The evaluation: the strong one (strong/strong_evaluator.h) when set, the designed one
+// otherwise.
+inline constexpr int USE_STRONG_EVALUATION = 0;
+
 // The clock: the search begins no new iteration after SOFT_TIME_SHARE of the time allotted
 // to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent
 // changes (each iteration halves the count, a change adds one). With USE_PARTIAL_ITERATION, an
