@@ -314,201 +314,254 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     return best;
 }
 
+// Step 1. Draws by rule, and mate distance: no line from here can end in a mate nearer than
+// one already found. True when that settles the node, its score in `score`.
+bool SelectiveSearcher::EndsByRule(Node& node, int& score) {
+    if (IsDraw(node.ply)) {
+        score = DRAW_SCORE;
+        return true;
+    }
+    if (node.ply >= MAX_PLY) {
+        score = Evaluate(*board);
+        return true;
+    }
+    node.alpha = std::max(node.alpha, -(SELECTIVE_MATE - node.ply));
+    node.beta = std::min(node.beta, SELECTIVE_MATE - node.ply - 1);
+    score = node.alpha;
+    return node.alpha >= node.beta;
+}
+
+// Step 3. The table: its move, and below the root a stored score that settles the window at
+// this depth or deeper ends the node (never at a principal node, whose line is wanted).
+bool SelectiveSearcher::TableEndsNode(Node& node, int& score) {
+    TableEntry stored;
+    if (!table.Probe(node.key, node.depth, stored)) return false;
+    node.tableHit = true;
+    node.tableMove = stored.move;
+    score = FromTable(stored.score, node.ply);
+    return !node.pvNode && !node.root && stored.depth >= node.depth &&
+           ((stored.bound == Bound::EXACT) ||
+            (stored.bound == Bound::LOWER && score >= node.beta) ||
+            (stored.bound == Bound::UPPER && score <= node.alpha));
+}
+
+// Step 4. The static evaluation, and whether it improves on the side's two plies ago.
+void SelectiveSearcher::EvaluateNode(Node& node) {
+    const int ply = node.ply;
+    PlyState& state = plies[ply];
+    plies[ply + 2].killers = {};
+    node.staticEval = node.inCheck ? -INFINITE_SCORE : Evaluate(*board);
+    state.staticEval = node.staticEval;
+    node.improving = !node.inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
+                     node.staticEval > plies[ply - 2].staticEval;
+    // Zugzwang is common where the side to move has only its king and pawns: neither a null
+    // move nor the pruning of its moves is trusted there.
+    node.hasPieces = HasPiecesBesidesPawns(*board, board->side);
+}
+
+// Step 5 (reverse futility). So far above beta that no quiet reply at this shallow depth is
+// likely to bring it back: the node fails high on its evaluation. Measured with steps 9 to 12,
+// the other shallow-depth pruning, as one group: see step 9.
+bool SelectiveSearcher::ReverseFutilityCuts(const Node& node) const {
+    return node.depth <= REVERSE_FUTILITY_DEPTH && std::abs(node.beta) < MATE_SEEN &&
+           node.staticEval - REVERSE_FUTILITY_MARGIN * (node.depth - (node.improving ? 1 : 0)) >=
+               node.beta;
+}
+
+// Step 6 (null move). Passing the turn and still failing high with a reduced search shows a
+// position so good that a real move would fail high too. Not in check, not twice in a row, and
+// not where the side has only pawns (zugzwang is common there). Worth +20 +- 34 Elo: the
+// engine without it, 300 games at 40 moves in 4 s (a GSPRT of 0 against 20 Elo undecided; more
+// games to come).
+bool SelectiveSearcher::NullMoveCuts(const Node& node, int& score) {
+    const int ply = node.ply;
+    if (node.depth < NULL_MOVE_MIN_DEPTH || node.staticEval < node.beta || ply == 0 ||
+        plies[ply - 1].nullMade || !node.hasPieces)
+        return false;
+    const int reduction =
+        NULL_MOVE_BASE + node.depth / NULL_MOVE_DEPTH_DIVISOR +
+        std::min((node.staticEval - node.beta) / NULL_MOVE_EVAL_DIVISOR, NULL_MOVE_EVAL_CAP);
+    PlyState& state = plies[ply];
+    state.nullMade = true;
+    state.move = Move();
+    ++nullMoves;
+    const Board::NullMoveRecord record = board->MakeNullMove();
+    score =
+        -Negamax(-node.beta, -node.beta + 1, node.depth - 1 - reduction, ply + 1, !node.cutNode);
+    board->TakeBackNullMove(record);
+    state.nullMade = false;
+    if (score < node.beta) return false;
+    if (score > MATE_SEEN) score = node.beta;
+    return true;
+}
+
+// Steps 9 to 12: whether a move is skipped unsearched at a shallow depth.
+bool SelectiveSearcher::Prunes(Node& node, const MoveEntry& entry, bool quiet) {
+    const Move move = entry.move;
+    const int depth = node.depth;
+    if (node.root || node.best <= -MATE_SEEN || !node.hasPieces) return false;
+    if (!quiet) {
+        // Step 12 (exchange pruning of captures). A capture that loses material.
+        return depth <= EXCHANGE_PRUNE_DEPTH &&
+               !ExchangeAtLeast(*board, move, -EXCHANGE_CAPTURE_MARGIN * depth);
+    }
+    // Step 9 (late move pruning). At shallow depth, once enough quiet moves have been tried the
+    // rest, ordered last by history, rarely matter. Steps 5 and 9 to 12 together are worth
+    // +195 +- 65 Elo: the engine without all five, 115 games at 40 moves in 4 s (a GSPRT of 0
+    // against 20 Elo accepted 20). Each alone has not been measured.
+    if (depth <= LMP_DEPTH &&
+        node.quietsTried >= (LMP_BASE + depth * depth) / (node.improving ? 1 : 2)) {
+        node.skipQuiets = true;
+        return true;
+    }
+    // Step 10 (futility). A quiet move cannot lift an evaluation this far below alpha at this
+    // shallow depth.
+    if (!node.inCheck && depth <= FUTILITY_DEPTH &&
+        node.staticEval + FUTILITY_BASE + FUTILITY_PER_DEPTH * depth <= node.alpha) {
+        node.skipQuiets = true;
+        return true;
+    }
+    // Step 11 (exchange pruning of quiet moves). A man put where it is lost.
+    return depth <= EXCHANGE_PRUNE_DEPTH &&
+           !ExchangeAtLeast(*board, move, -EXCHANGE_QUIET_MARGIN * depth * depth);
+}
+
+// Step 13: the search of a move made, with a null window after the first and late moves
+// reduced. At a principal node a move that lands inside the window is searched again with the
+// full window.
+int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool quiet) {
+    const int ply = node.ply;
+    const int alpha = node.alpha;
+    const int beta = node.beta;
+    const int newDepth = node.depth - 1;
+    const int legal = node.legal;
+    int score;
+    pvLength[ply + 1] = ply + 1;
+    if (node.depth >= LMR_MIN_DEPTH && legal > 1 + (node.pvNode ? 1 : 0) &&
+        (quiet || entry.score < 0)) {
+        // Late move reductions: a late quiet move is searched shallower with a null window;
+        // if it beats alpha after all, it is searched again at full depth. Worth +94 +- 46
+        // Elo: the engine without them, 166 games at 40 moves in 4 s (a GSPRT of 0 against
+        // 20 Elo accepted 20).
+        const Move move = entry.move;
+        int reduction = REDUCTIONS.At(node.depth, legal);
+        if (node.pvNode) --reduction;
+        if (!node.improving) ++reduction;
+        if (board->InCheck(board->side)) --reduction;  // the move gives check
+        if (node.cutNode) ++reduction;
+        if (quiet)
+            reduction -= history[Other(board->side)][move.from][move.to] / LMR_HISTORY_DIVISOR;
+        reduction = std::clamp(reduction, 0, newDepth - 1);
+        score = -Negamax(-alpha - 1, -alpha, newDepth - reduction, ply + 1, true);
+        if (score > alpha && reduction > 0) {
+            ++reSearches;
+            score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !node.cutNode);
+        }
+    } else if (!node.pvNode || legal > 1) {
+        score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !node.cutNode);
+    } else {
+        score = alpha + 1;  // the first move of a principal node: full window below
+    }
+    if (node.pvNode && (legal == 1 || (score > alpha && score < beta)))
+        score = -Negamax(-beta, -alpha, newDepth, ply + 1, false);
+    return score;
+}
+
+// A searched move's score against the node's best: a new best that raises alpha takes the
+// line; true when it reaches beta (a quiet move that does is remembered for ordering).
+bool SelectiveSearcher::RaisesToBeta(Node& node, const MoveList& list, int index, int score) {
+    if (score <= node.best) return false;
+    node.best = score;
+    if (score <= node.alpha) return false;
+    const Move move = list[index].move;
+    const int ply = node.ply;
+    node.bestMove = move;
+    node.alpha = score;
+    if (node.root) {
+        iterationMove = move;
+        iterationScore = score;
+    }
+    pv[ply][ply] = move;
+    for (int j = ply + 1; j < pvLength[ply + 1]; ++j) pv[ply][j] = pv[ply + 1][j];
+    pvLength[ply] = std::max(pvLength[ply + 1], ply + 1);
+    if (score < node.beta) return false;
+    if (IsQuiet(move)) UpdateQuietHistory(list, index + 1, move, node.depth, ply);
+    return true;
+}
+
 int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cutNode) {
     Board& b = *board;
-    const bool pvNode = beta - alpha > 1;
-    const bool root = ply == 0;
+    Node node;
+    node.alpha = alpha;
+    node.beta = beta;
+    node.depth = depth;
+    node.ply = ply;
+    node.cutNode = cutNode;
+    node.pvNode = beta - alpha > 1;
+    node.root = ply == 0;
     pvLength[ply] = ply;
     keys[gamePlies + ply] = b.PositionKey();
+    int score;
 
-    // Step 1. Draws by rule, and mate distance: no line from here can end in a mate nearer
-    // than one already found.
-    if (!root) {
-        if (IsDraw(ply)) return DRAW_SCORE;
-        if (ply >= MAX_PLY) return Evaluate(b);
-        alpha = std::max(alpha, -(SELECTIVE_MATE - ply));
-        beta = std::min(beta, SELECTIVE_MATE - ply - 1);
-        if (alpha >= beta) return alpha;
-    }
+    // Step 1. Draws by rule, and mate distance.
+    if (!node.root && EndsByRule(node, score)) return score;
 
     // Step 2. At the horizon, quiescence, which answers a check with every evasion. A side in
     // check is not searched a ply deeper: that extension measured -13 +- 31 Elo (the engine
     // without it, 328 games at 40 moves in 4 s, a GSPRT of 0 against 15 Elo leaning to 0),
     // so it stays out.
-    const bool inCheck = b.InCheck(b.side);
-    if (depth <= 0) return Quiesce(alpha, beta, ply);
+    node.inCheck = b.InCheck(b.side);
+    if (depth <= 0) return Quiesce(node.alpha, node.beta, ply);
     CountNode();
 
-    // Step 3. The table: its move, and below the root a stored score that settles the window
-    // at this depth or deeper ends the node (never at a principal node, whose line is wanted).
-    const std::uint64_t key = b.PositionKey();
-    TableEntry stored;
-    Move tableMove;
-    bool tableHit = false;
-    if (table.Probe(key, depth, stored)) {
-        tableHit = true;
-        tableMove = stored.move;
-        const int score = FromTable(stored.score, ply);
-        if (!pvNode && !root && stored.depth >= depth &&
-            ((stored.bound == Bound::EXACT) || (stored.bound == Bound::LOWER && score >= beta) ||
-             (stored.bound == Bound::UPPER && score <= alpha)))
-            return score;
+    // Step 3. The table.
+    node.key = b.PositionKey();
+    if (TableEndsNode(node, score)) return score;
+
+    // Step 4. The static evaluation.
+    EvaluateNode(node);
+
+    if (!node.pvNode && !node.inCheck && !node.root) {
+        // Step 5. Reverse futility.
+        if (ReverseFutilityCuts(node)) return node.staticEval;
+        // Step 6. Null move.
+        if (NullMoveCuts(node, score)) return score;
     }
 
-    // Step 4. The static evaluation, and whether it improves on the side's two plies ago.
-    PlyState& state = plies[ply];
-    plies[ply + 2].killers = {};
-    const int staticEval = inCheck ? -INFINITE_SCORE : Evaluate(b);
-    state.staticEval = staticEval;
-    const bool improving = !inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
-                           staticEval > plies[ply - 2].staticEval;
-    // Zugzwang is common where the side to move has only its king and pawns: neither a null
-    // move nor the pruning of its moves is trusted there.
-    const bool hasPieces = HasPiecesBesidesPawns(b, b.side);
-
-    if (!pvNode && !inCheck && !root) {
-        // Step 5 (reverse futility). So far above beta that no quiet reply at this shallow
-        // depth is likely to bring it back: the node fails high on its evaluation. Measured
-        // with steps 9 to 12, the other shallow-depth pruning, as one group: see step 9.
-        if (depth <= REVERSE_FUTILITY_DEPTH && std::abs(beta) < MATE_SEEN &&
-            staticEval - REVERSE_FUTILITY_MARGIN * (depth - (improving ? 1 : 0)) >= beta)
-            return staticEval;
-
-        // Step 6 (null move). Passing the turn and still failing high with a reduced search
-        // shows a position so good that a real move would fail high too. Not in check, not
-        // twice in a row, and not where the side has only pawns (zugzwang is common there).
-        // Worth +20 +- 34 Elo: the engine without it, 300 games at 40 moves in 4 s (a GSPRT
-        // of 0 against 20 Elo undecided; more games to come).
-        if (depth >= NULL_MOVE_MIN_DEPTH && staticEval >= beta && ply > 0 &&
-            !plies[ply - 1].nullMade && hasPieces) {
-            const int reduction =
-                NULL_MOVE_BASE + depth / NULL_MOVE_DEPTH_DIVISOR +
-                std::min((staticEval - beta) / NULL_MOVE_EVAL_DIVISOR, NULL_MOVE_EVAL_CAP);
-            state.nullMade = true;
-            state.move = Move();
-            ++nullMoves;
-            const Board::NullMoveRecord record = b.MakeNullMove();
-            const int score = -Negamax(-beta, -beta + 1, depth - 1 - reduction, ply + 1, !cutNode);
-            b.TakeBackNullMove(record);
-            state.nullMade = false;
-            if (score >= beta) return score > MATE_SEEN ? beta : score;
-        }
-    }
-
-    // Step 7 (internal iterative reduction). Without a table move a deep node's order is
-    // poor: search it a ply shallower, and the next iteration finds it with a move.
-    if (!tableHit && depth >= IIR_MIN_DEPTH && !root) --depth;
+    // Step 7 (internal iterative reduction). Without a table move a deep node's order is poor:
+    // search it a ply shallower, and the next iteration finds it with a move.
+    if (!node.tableHit && node.depth >= IIR_MIN_DEPTH && !node.root) --node.depth;
 
     // Step 8. Every move, best ordering score first.
     b.GenerateMovesUnsorted();
     MoveList& list = b.CurrentMoves();
-    ScoreMoves(list, tableMove, ply);
-
-    const int alphaIn = alpha;
-    int best = -INFINITE_SCORE;
-    Move bestMove;
-    int legal = 0;
-    int quietsTried = 0;
-    bool skipQuiets = false;
+    ScoreMoves(list, node.tableMove, ply);
+    const int alphaIn = node.alpha;
     for (int i = 0; i < list.size(); ++i) {
         list.PickNext(i);
         const Move move = list[i].move;
         const bool quiet = IsQuiet(move);
-        if (quiet && skipQuiets) continue;
-
-        if (!root && best > -MATE_SEEN && hasPieces) {
-            if (quiet) {
-                // Step 9 (late move pruning). At shallow depth, once enough quiet moves have
-                // been tried the rest, ordered last by history, rarely matter.
-                // Steps 5 and 9 to 12 together are worth +195 +- 65 Elo: the engine without
-                // all five, 115 games at 40 moves in 4 s (a GSPRT of 0 against 20 Elo
-                // accepted 20). Each alone has not been measured.
-                if (depth <= LMP_DEPTH &&
-                    quietsTried >= (LMP_BASE + depth * depth) / (improving ? 1 : 2)) {
-                    skipQuiets = true;
-                    continue;
-                }
-                // Step 10 (futility). A quiet move cannot lift an evaluation this far below
-                // alpha at this shallow depth.
-                if (!inCheck && depth <= FUTILITY_DEPTH &&
-                    staticEval + FUTILITY_BASE + FUTILITY_PER_DEPTH * depth <= alpha) {
-                    skipQuiets = true;
-                    continue;
-                }
-                // Step 11 (exchange pruning of quiet moves). A man put where it is lost.
-                if (depth <= EXCHANGE_PRUNE_DEPTH &&
-                    !ExchangeAtLeast(b, move, -EXCHANGE_QUIET_MARGIN * depth * depth))
-                    continue;
-            } else if (depth <= EXCHANGE_PRUNE_DEPTH &&
-                       !ExchangeAtLeast(b, move, -EXCHANGE_CAPTURE_MARGIN * depth)) {
-                // Step 12 (exchange pruning of captures). A capture that loses material.
-                continue;
-            }
-        }
-
-        state.move = move;
+        if (quiet && node.skipQuiets) continue;
+        // Steps 9 to 12. Pruning at shallow depth.
+        if (Prunes(node, list[i], quiet)) continue;
+        plies[ply].move = move;
         if (!b.MakeMove(move)) continue;
-        ++legal;
-        if (quiet) ++quietsTried;
-        const bool givesCheck = b.InCheck(b.side);
-        int newDepth = depth - 1;
-        int score;
-        pvLength[ply + 1] = ply + 1;
-        {
-            if (depth >= LMR_MIN_DEPTH && legal > 1 + (pvNode ? 1 : 0) &&
-                (quiet || list[i].score < 0)) {
-                // Step 13 (late move reductions). A late quiet move is searched shallower with
-                // a null window; if it beats alpha after all, it is searched again at full
-                // depth. Worth +94 +- 46 Elo: the engine without it, 166 games at 40 moves in
-                // 4 s (a GSPRT of 0 against 20 Elo accepted 20).
-                int reduction = REDUCTIONS.At(depth, legal);
-                if (pvNode) --reduction;
-                if (!improving) ++reduction;
-                if (givesCheck) --reduction;
-                if (cutNode) ++reduction;
-                if (quiet)
-                    reduction -= history[Other(b.side)][move.from][move.to] / LMR_HISTORY_DIVISOR;
-                reduction = std::clamp(reduction, 0, newDepth - 1);
-                score = -Negamax(-alpha - 1, -alpha, newDepth - reduction, ply + 1, true);
-                if (score > alpha && reduction > 0) {
-                    ++reSearches;
-                    score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !cutNode);
-                }
-            } else if (!pvNode || legal > 1) {
-                score = -Negamax(-alpha - 1, -alpha, newDepth, ply + 1, !cutNode);
-            } else {
-                score = alpha + 1;  // the first move of a principal node: full window below
-            }
-            if (pvNode && (legal == 1 || (score > alpha && score < beta)))
-                score = -Negamax(-beta, -alpha, newDepth, ply + 1, false);
-        }
+        ++node.legal;
+        if (quiet) ++node.quietsTried;
+        // Step 13. The search of the move.
+        score = SearchMade(node, list[i], quiet);
         b.TakeBack();
-
-        if (score > best) {
-            best = score;
-            if (score > alpha) {
-                bestMove = move;
-                alpha = score;
-                if (root) {
-                    iterationMove = move;
-                    iterationScore = score;
-                }
-                pv[ply][ply] = move;
-                for (int j = ply + 1; j < pvLength[ply + 1]; ++j) pv[ply][j] = pv[ply + 1][j];
-                pvLength[ply] = std::max(pvLength[ply + 1], ply + 1);
-                if (score >= beta) {
-                    if (quiet) UpdateQuietHistory(list, i + 1, move, depth, ply);
-                    break;
-                }
-            }
-        }
+        if (RaisesToBeta(node, list, i, score)) break;
     }
 
     // Step 14. No legal move: checkmate or stalemate.
-    if (legal == 0) return inCheck ? -(SELECTIVE_MATE - ply) : DRAW_SCORE;
+    if (node.legal == 0) return node.inCheck ? -(SELECTIVE_MATE - ply) : DRAW_SCORE;
 
-    const Bound bound = best >= beta ? Bound::LOWER : best > alphaIn ? Bound::EXACT : Bound::UPPER;
-    table.Store(key, bestMove, ToTable(best, ply), depth, bound);
+    const int best = node.best;
+    const Bound bound = best >= node.beta ? Bound::LOWER
+                        : best > alphaIn  ? Bound::EXACT
+                                          : Bound::UPPER;
+    table.Store(node.key, node.bestMove, ToTable(best, ply), node.depth, bound);
     return best;
 }
 

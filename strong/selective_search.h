@@ -74,7 +74,40 @@ class SelectiveSearcher {
     // The `index`th helper's searcher: shares the table and follows `signals`.
     SelectiveSearcher(TranspositionTable& table, const Signals& signals, int index);
 
+    // One node of Negamax: its window and depth, and what its steps share.
+    struct Node {
+        int alpha = 0;
+        int beta = 0;
+        int depth = 0;
+        int ply = 0;
+        bool cutNode = false;  // expected to fail high
+        bool pvNode = false;   // searched with an open window
+        bool root = false;
+        bool inCheck = false;
+        std::uint64_t key = 0;
+        bool tableHit = false;
+        Move tableMove;
+        int staticEval = 0;
+        bool improving = false;  // the evaluation beats the side's two plies ago
+        bool hasPieces = false;  // the side to move has men besides king and pawns
+        int best = -(SELECTIVE_MATE + 1);
+        Move bestMove;
+        int legal = 0;
+        int quietsTried = 0;
+        bool skipQuiets = false;
+    };
+
+    // The principal variation search of a node, as numbered steps, each described where it
+    // is defined.
     int Negamax(int alpha, int beta, int depth, int ply, bool cutNode);
+    bool EndsByRule(Node& node, int& score);
+    bool TableEndsNode(Node& node, int& score);
+    void EvaluateNode(Node& node);
+    bool ReverseFutilityCuts(const Node& node) const;
+    bool NullMoveCuts(const Node& node, int& score);
+    bool Prunes(Node& node, const MoveEntry& entry, bool quiet);
+    int SearchMade(const Node& node, const MoveEntry& entry, bool quiet);
+    bool RaisesToBeta(Node& node, const MoveList& list, int index, int score);
     int Quiesce(int alpha, int beta, int ply);
     // One iteration at the root with aspiration windows around `previous`.
     int SearchRoot(int depth, int previous);
