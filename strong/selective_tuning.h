@@ -8,6 +8,18 @@ namespace vardo {
 // The evaluation: the strong one (strong/strong_evaluator.h) when set, the designed one
 // otherwise.
 inline constexpr int USE_STRONG_EVALUATION = 0;
+// Its groups of terms, each on (1) or off (0), so that games can measure one by leaving it
+// out: pawn structure (isolated, doubled, backward, connected and phalanx pawns), passed pawns,
+// mobility, king safety (shelter, storm, open files and danger), threats, pieces (the bishop
+// pair, rooks' files and the seventh rank, outposts), and the scaling of drawish endgames with
+// the known endgames.
+inline constexpr int EVAL_PAWN_STRUCTURE = 1;
+inline constexpr int EVAL_PASSED_PAWNS = 1;
+inline constexpr int EVAL_MOBILITY = 1;
+inline constexpr int EVAL_KING_SAFETY = 1;
+inline constexpr int EVAL_THREATS = 1;
+inline constexpr int EVAL_PIECES = 1;
+inline constexpr int EVAL_SCALING = 1;
 
 // The clock: the search begins no new iteration after SOFT_TIME_SHARE of the time allotted
 // to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent

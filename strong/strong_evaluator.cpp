@@ -7,6 +7,7 @@
 #include "board/geometry.h"
 #include "strong/eval_masks.h"
 #include "strong/eval_values.h"
+#include "strong/selective_tuning.h"
 
 namespace vardo {
 
@@ -106,17 +107,19 @@ void EvaluatePawns(const Position& p, Sums<TRACE>& sums, std::uint64_t passed[2]
             const std::uint64_t neighbours = ours & EVAL_MASKS.adjacentFiles[file];
             const int stop = s + PawnPush(c);
 
-            if (neighbours == 0) sums.Add(c, W.pawnIsolated[0]);
-            if (ours & EVAL_MASKS.front[c][s]) sums.Add(c, W.pawnDoubled[0]);
-            // Behind every neighbour, and its stop square held by an enemy pawn: it cannot
-            // advance to be defended.
-            if (neighbours != 0 && (neighbours & ~EVAL_MASKS.attackSpan[c][s]) == 0 &&
-                (PawnAttacks(them, theirs) & SquareBit(stop)))
-                sums.Add(c, W.pawnBackward[0]);
-            if (defended & SquareBit(s)) sums.Add(c, W.pawnConnected[rank]);
-            const std::uint64_t beside =
-                ((SquareBit(s) << 1) & ~FILE_A_SQUARES) | ((SquareBit(s) >> 1) & ~FILE_H_SQUARES);
-            if (ours & beside) sums.Add(c, W.pawnPhalanx[rank]);
+            if constexpr (EVAL_PAWN_STRUCTURE != 0) {
+                if (neighbours == 0) sums.Add(c, W.pawnIsolated[0]);
+                if (ours & EVAL_MASKS.front[c][s]) sums.Add(c, W.pawnDoubled[0]);
+                // Behind every neighbour, and its stop square held by an enemy pawn: it cannot
+                // advance to be defended.
+                if (neighbours != 0 && (neighbours & ~EVAL_MASKS.attackSpan[c][s]) == 0 &&
+                    (PawnAttacks(them, theirs) & SquareBit(stop)))
+                    sums.Add(c, W.pawnBackward[0]);
+                if (defended & SquareBit(s)) sums.Add(c, W.pawnConnected[rank]);
+                const std::uint64_t beside = ((SquareBit(s) << 1) & ~FILE_A_SQUARES) |
+                                             ((SquareBit(s) >> 1) & ~FILE_H_SQUARES);
+                if (ours & beside) sums.Add(c, W.pawnPhalanx[rank]);
+            }
             if ((theirs & (EVAL_MASKS.front[c][s] | EVAL_MASKS.attackSpan[c][s])) == 0 &&
                 (ours & EVAL_MASKS.front[c][s]) == 0)
                 passed[c] |= SquareBit(s);
@@ -127,6 +130,7 @@ void EvaluatePawns(const Position& p, Sums<TRACE>& sums, std::uint64_t passed[2]
 template <bool TRACE>
 void EvaluatePassed(const Board& board, const Position& p, const Attacks& attacks,
                     const std::uint64_t passed[2], Sums<TRACE>& sums) {
+    if constexpr (EVAL_PASSED_PAWNS == 0) return;
     for (int c = WHITE; c <= BLACK; ++c) {
         const int them = Other(c);
         const bool enemyHasPieces = (p.own[them] & ~p.pawns[them] & ~SquareBit(p.king[them])) != 0;
@@ -171,20 +175,24 @@ void EvaluatePieces(const Board& board, const Position& p, Attacks& attacks, Sum
                 switch (piece) {
                     case KNIGHT:
                         reach = GEOMETRY.knight[s];
-                        sums.Add(c, W.knightMobility[std::popcount(reach & area)]);
+                        if constexpr (EVAL_MOBILITY != 0)
+                            sums.Add(c, W.knightMobility[std::popcount(reach & area)]);
                         break;
                     case BISHOP:
                         reach = GEOMETRY.BishopAttacks(s, p.occupied);
-                        sums.Add(c, W.bishopMobility[std::popcount(reach & area)]);
+                        if constexpr (EVAL_MOBILITY != 0)
+                            sums.Add(c, W.bishopMobility[std::popcount(reach & area)]);
                         break;
                     case ROOK:
                         reach = GEOMETRY.RookAttacks(s, p.occupied);
-                        sums.Add(c, W.rookMobility[std::popcount(reach & area)]);
+                        if constexpr (EVAL_MOBILITY != 0)
+                            sums.Add(c, W.rookMobility[std::popcount(reach & area)]);
                         break;
                     default:
                         reach = GEOMETRY.BishopAttacks(s, p.occupied) |
                                 GEOMETRY.RookAttacks(s, p.occupied);
-                        sums.Add(c, W.queenMobility[std::popcount(reach & area)]);
+                        if constexpr (EVAL_MOBILITY != 0)
+                            sums.Add(c, W.queenMobility[std::popcount(reach & area)]);
                         break;
                 }
                 attacks.Add(c, piece, reach);
@@ -202,6 +210,12 @@ void EvaluatePieces(const Board& board, const Position& p, Attacks& attacks, Sum
 template <bool TRACE>
 void EvaluateKings(const Board& board, const Position& p, const Attacks& attacks,
                    const int zoneAttacks[2], Sums<TRACE>& sums) {
+    if constexpr (EVAL_KING_SAFETY == 0) {
+        sums.danger[WHITE] = sums.danger[BLACK] = 0;
+        if constexpr (TRACE)
+            for (auto& counts : sums.trace->safety) counts[WHITE] = counts[BLACK] = 0;
+        return;
+    }
     const std::uint64_t allPawns = p.pawns[WHITE] | p.pawns[BLACK];
     for (int c = WHITE; c <= BLACK; ++c) {
         const int them = Other(c);
@@ -267,6 +281,7 @@ void EvaluateKings(const Board& board, const Position& p, const Attacks& attacks
 template <bool TRACE>
 void EvaluateThreats(const Board& board, const Position& p, const Attacks& attacks,
                      Sums<TRACE>& sums) {
+    if constexpr (EVAL_THREATS == 0) return;
     for (int c = WHITE; c <= BLACK; ++c) {
         const int them = Other(c);
         const std::uint64_t victims = p.own[them] & ~SquareBit(p.king[them]);
@@ -290,6 +305,7 @@ void EvaluateThreats(const Board& board, const Position& p, const Attacks& attac
 template <bool TRACE>
 void EvaluatePlacement(const Board& board, const Position& p, const Attacks& attacks,
                        Sums<TRACE>& sums) {
+    if constexpr (EVAL_PIECES == 0) return;
     const std::uint64_t allPawns = p.pawns[WHITE] | p.pawns[BLACK];
     for (int c = WHITE; c <= BLACK; ++c) {
         const int them = Other(c);
@@ -321,6 +337,7 @@ void EvaluatePlacement(const Board& board, const Position& p, const Attacks& att
 
 // How far toward a draw the endgame value is scaled, for the side it favours.
 int EndgameScale(const Board& board, const Position& p, int strong) {
+    if constexpr (EVAL_SCALING == 0) return SCALE_NORMAL;
     const int weak = Other(strong);
     int material[2] = {0, 0};
     for (int piece = KNIGHT; piece <= QUEEN; ++piece)
@@ -345,6 +362,7 @@ int EndgameScale(const Board& board, const Position& p, int strong) {
 //   pushed to the edge with the kings brought together (added to `bonus`).
 bool KnownEndgame(const Board& board, const Position& p, int& score, int& bonus) {
     bonus = 0;
+    if constexpr (EVAL_SCALING == 0) return false;
     const std::uint64_t heavy = board.Pieces(ROOK) | board.Pieces(QUEEN);
     const std::uint64_t minors = board.Pieces(KNIGHT) | board.Pieces(BISHOP);
     const int men[2] = {std::popcount(p.own[WHITE]), std::popcount(p.own[BLACK])};
