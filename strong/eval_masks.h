@@ -14,6 +14,16 @@ namespace vardo {
 constexpr std::uint64_t SquareBit(int square) {
     return std::uint64_t{1} << square;
 }
+// The number of squares in a set, by adding bit counts in ever wider fields: std::popcount
+// becomes a library call where the baseline instruction set has no population count, and the
+// evaluation counts at every node.
+constexpr int CountSquares(std::uint64_t squares) {
+    squares -= (squares >> 1) & 0x5555555555555555ull;
+    squares = (squares & 0x3333333333333333ull) + ((squares >> 2) & 0x3333333333333333ull);
+    squares = (squares + (squares >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((squares * 0x0101010101010101ull) >> 56);
+}
+
 inline constexpr std::uint64_t FILE_A_SQUARES = 0x0101010101010101ull;
 inline constexpr std::uint64_t FILE_H_SQUARES = FILE_A_SQUARES << 7;
 constexpr std::uint64_t FileSquares(int file) {

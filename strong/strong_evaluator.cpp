@@ -176,29 +176,29 @@ void EvaluatePieces(const Board& board, const Position& p, Attacks& attacks, Sum
                     case KNIGHT:
                         reach = GEOMETRY.knight[s];
                         if constexpr (EVAL_MOBILITY != 0)
-                            sums.Add(c, W.knightMobility[std::popcount(reach & area)]);
+                            sums.Add(c, W.knightMobility[CountSquares(reach & area)]);
                         break;
                     case BISHOP:
                         reach = GEOMETRY.BishopAttacks(s, p.occupied);
                         if constexpr (EVAL_MOBILITY != 0)
-                            sums.Add(c, W.bishopMobility[std::popcount(reach & area)]);
+                            sums.Add(c, W.bishopMobility[CountSquares(reach & area)]);
                         break;
                     case ROOK:
                         reach = GEOMETRY.RookAttacks(s, p.occupied);
                         if constexpr (EVAL_MOBILITY != 0)
-                            sums.Add(c, W.rookMobility[std::popcount(reach & area)]);
+                            sums.Add(c, W.rookMobility[CountSquares(reach & area)]);
                         break;
                     default:
                         reach = GEOMETRY.BishopAttacks(s, p.occupied) |
                                 GEOMETRY.RookAttacks(s, p.occupied);
                         if constexpr (EVAL_MOBILITY != 0)
-                            sums.Add(c, W.queenMobility[std::popcount(reach & area)]);
+                            sums.Add(c, W.queenMobility[CountSquares(reach & area)]);
                         break;
                 }
                 attacks.Add(c, piece, reach);
                 if (reach & zone) {
                     ++attacks.zoneAttackers[c];
-                    zoneAttacks[c] += std::popcount(reach & zone);
+                    zoneAttacks[c] += CountSquares(reach & zone);
                     sums.AddDanger(c, W.safetyAttacker[piece]);
                 }
             }
@@ -247,7 +247,7 @@ void EvaluateKings(const Board& board, const Position& p, const Attacks& attacks
 
         // The danger `them` poses to this king: counted once enough men attack its zone
         // (two, or one with a queen on the board).
-        const int queens = std::popcount(board.Pieces(QUEEN) & p.own[them]);
+        const int queens = CountSquares(board.Pieces(QUEEN) & p.own[them]);
         if (attacks.zoneAttackers[them] <= 1 - std::min(queens, 1)) {
             sums.danger[them] = 0;
             if constexpr (TRACE)
@@ -263,15 +263,15 @@ void EvaluateKings(const Board& board, const Position& p, const Attacks& attacks
         const std::uint64_t bishopChecks = GEOMETRY.BishopAttacks(king, p.occupied);
         const std::uint64_t rookChecks = GEOMETRY.RookAttacks(king, p.occupied);
         sums.AddDanger(them, W.safetyZoneAttacks[0], zoneAttacks[them]);
-        sums.AddDanger(them, W.safetyWeakZone[0], std::popcount(weak & zone));
+        sums.AddDanger(them, W.safetyWeakZone[0], CountSquares(weak & zone));
         sums.AddDanger(them, W.safetyCheck[KNIGHT],
-                       std::popcount(knightChecks & attacks.by[them][KNIGHT] & safe));
+                       CountSquares(knightChecks & attacks.by[them][KNIGHT] & safe));
         sums.AddDanger(them, W.safetyCheck[BISHOP],
-                       std::popcount(bishopChecks & attacks.by[them][BISHOP] & safe));
+                       CountSquares(bishopChecks & attacks.by[them][BISHOP] & safe));
         sums.AddDanger(them, W.safetyCheck[ROOK],
-                       std::popcount(rookChecks & attacks.by[them][ROOK] & safe));
+                       CountSquares(rookChecks & attacks.by[them][ROOK] & safe));
         sums.AddDanger(them, W.safetyCheck[QUEEN],
-                       std::popcount((bishopChecks | rookChecks) & attacks.by[them][QUEEN] & safe));
+                       CountSquares((bishopChecks | rookChecks) & attacks.by[them][QUEEN] & safe));
         if (queens == 0) sums.AddDanger(them, W.safetyNoQueen[0]);
         sums.AddDanger(them, W.safetyOffset[0]);
     }
@@ -296,7 +296,7 @@ void EvaluateThreats(const Board& board, const Position& p, const Attacks& attac
             victims & attacks.by[c][ROOK] & (board.Pieces(QUEEN) | ~attacks.all[them]);
         for (std::uint64_t left = byRook; left; left &= left - 1)
             sums.Add(c, W.threatByRook[board.piece[std::countr_zero(left)]]);
-        const int hanging = std::popcount(victims & attacks.all[c] & ~attacks.all[them]);
+        const int hanging = CountSquares(victims & attacks.all[c] & ~attacks.all[them]);
         if (hanging) sums.Add(c, W.threatHanging[0], hanging);
     }
 }
@@ -309,7 +309,7 @@ void EvaluatePlacement(const Board& board, const Position& p, const Attacks& att
     const std::uint64_t allPawns = p.pawns[WHITE] | p.pawns[BLACK];
     for (int c = WHITE; c <= BLACK; ++c) {
         const int them = Other(c);
-        if (std::popcount(board.Pieces(BISHOP) & p.own[c]) >= 2) sums.Add(c, W.bishopPair[0]);
+        if (CountSquares(board.Pieces(BISHOP) & p.own[c]) >= 2) sums.Add(c, W.bishopPair[0]);
         for (std::uint64_t left = board.Pieces(ROOK) & p.own[c]; left; left &= left - 1) {
             const int s = std::countr_zero(left);
             const std::uint64_t file = FileSquares(s & 7);
@@ -342,14 +342,14 @@ int EndgameScale(const Board& board, const Position& p, int strong) {
     int material[2] = {0, 0};
     for (int piece = KNIGHT; piece <= QUEEN; ++piece)
         for (int c = WHITE; c <= BLACK; ++c)
-            material[c] += SCALE_MATERIAL[piece] * std::popcount(board.Pieces(piece) & p.own[c]);
+            material[c] += SCALE_MATERIAL[piece] * CountSquares(board.Pieces(piece) & p.own[c]);
     if (p.pawns[strong] == 0 && material[strong] - material[weak] <= SCALE_MATERIAL[BISHOP]) {
         if (material[strong] < SCALE_MATERIAL[ROOK]) return SCALE_LONE_MINOR;
         return material[weak] <= SCALE_MATERIAL[BISHOP] ? SCALE_AGAINST_MINOR : SCALE_PAWNLESS;
     }
     const std::uint64_t bishops = board.Pieces(BISHOP);
     if (material[WHITE] == SCALE_MATERIAL[BISHOP] && material[BLACK] == SCALE_MATERIAL[BISHOP] &&
-        std::popcount(bishops) == 2 && std::popcount(bishops & DARK_SQUARES) == 1)
+        CountSquares(bishops) == 2 && CountSquares(bishops & DARK_SQUARES) == 1)
         return SCALE_OPPOSITE_BISHOPS;
     return SCALE_NORMAL;
 }
@@ -365,10 +365,10 @@ bool KnownEndgame(const Board& board, const Position& p, int& score, int& bonus)
     if constexpr (EVAL_SCALING == 0) return false;
     const std::uint64_t heavy = board.Pieces(ROOK) | board.Pieces(QUEEN);
     const std::uint64_t minors = board.Pieces(KNIGHT) | board.Pieces(BISHOP);
-    const int men[2] = {std::popcount(p.own[WHITE]), std::popcount(p.own[BLACK])};
+    const int men[2] = {CountSquares(p.own[WHITE]), CountSquares(p.own[BLACK])};
     if ((p.pawns[WHITE] | p.pawns[BLACK] | heavy) == 0) {
-        const int minorCount[2] = {std::popcount(minors & p.own[WHITE]),
-                                   std::popcount(minors & p.own[BLACK])};
+        const int minorCount[2] = {CountSquares(minors & p.own[WHITE]),
+                                   CountSquares(minors & p.own[BLACK])};
         const bool twoKnights = (minorCount[WHITE] == 0 || minorCount[BLACK] == 0) &&
                                 (minors & ~board.Pieces(KNIGHT)) == 0 &&
                                 minorCount[WHITE] + minorCount[BLACK] == 2;
@@ -383,8 +383,8 @@ bool KnownEndgame(const Board& board, const Position& p, int& score, int& bonus)
         const int weakKing = p.king[weak];
         const int kings = EVAL_MASKS.distance[p.king[strong]][weakKing];
         const std::uint64_t ownMen = p.own[strong];
-        if (men[strong] == 3 && std::popcount(board.Pieces(BISHOP) & ownMen) == 1 &&
-            std::popcount(board.Pieces(KNIGHT) & ownMen) == 1) {
+        if (men[strong] == 3 && CountSquares(board.Pieces(BISHOP) & ownMen) == 1 &&
+            CountSquares(board.Pieces(KNIGHT) & ownMen) == 1) {
             const bool dark = (board.Pieces(BISHOP) & ownMen & DARK_SQUARES) != 0;
             // a1 and h8 are dark, a8 and h1 light; the corner counted in steps along ranks
             // and files, 0 to 14.
@@ -439,7 +439,7 @@ int EvaluateWhite(const Board& board, StrongEvaluator::PawnEntry* pawnTable, int
         for (int piece = PAWN; piece <= KING; ++piece) {
             const std::uint64_t men = board.Pieces(piece) & p.own[c];
             if (men == 0) continue;
-            const int count = std::popcount(men);
+            const int count = CountSquares(men);
             if (piece != KING) sums.Add(c, W.pieceValue[piece], count);
             phase += PHASE_WEIGHT[piece] * count;
             for (std::uint64_t left = men; left; left &= left - 1)

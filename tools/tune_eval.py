@@ -243,9 +243,11 @@ def main(argv=None):
     print(f"K = {k:.6f}; loss before: train {before_train:.6f}, held out {before_held:.6f}",
           flush=True)
 
-    def report(epoch, loss, _weights):
+    def report(epoch, loss, weights_now):
         if epoch % 25 == 0 or epoch == 1:
-            print(f"epoch {epoch}: train loss {loss:.6f} ({time.time() - start:.0f} s)", flush=True)
+            held_now = held.loss(weights_now, k) if held.result.size else float("nan")
+            print(f"epoch {epoch}: train loss {loss:.6f}, held out {held_now:.6f} "
+                  f"({time.time() - start:.0f} s)", flush=True)
 
     tuned = adam(train, weights, k, args.epochs, args.rate, trainable_rows, report)
     after_train = train.loss(tuned, k)
