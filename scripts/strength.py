@@ -1,19 +1,26 @@
 #!/usr/bin/env python3
 """Measures the strength of one engine against another: plays pairs of games between two
-xboard engine command lines, each pair from one opening with the colours swapped, every game
-in a headless xboard of its own, and judges the match with an Elo estimate from the pairs and
-a sequential probability ratio test (SPRT).
+engine command lines (xboard engines, or UCI engines through polyglot), each pair from one
+opening with the colours swapped, every game in a headless xboard of its own, and judges the
+match with an Elo estimate from the pairs and a sequential probability ratio test (SPRT).
 
     scripts/strength.py --engine-a "build/vardo --strong" --engine-b build/vardo \\
         --pairs 200 --tc 40/0:10 --elo0 0 --elo1 5
+    scripts/strength.py --engine-a "build/vardo --strong" --engine-b /usr/games/toga2 --uci-b \\
+        --games 20 --tc 40/0:20
 
 Each game gets a folder (pair-NNNN-G in --out) with the PGN, xboard's debug file and one
 working folder per engine, so that the engines' logs never mix; an engine whose command line
-names Vardo gets Vardo's book copied into its folder. The engines are started afresh for every
-game, and a game that does not end within its time bound is stopped and its silent engine
-found out. Faults are read as scripts/xboard_match.sh reads them (scripts/xboard_report.py):
-illegal moves, false claims, time forfeits, engines that exit, hangs, "Error" replies and lost
-lines in Vardo's log.
+names Vardo gets Vardo's book copied into its folder, and HoiChess plays without its book. The
+engines are started afresh for every game, and a game that does not end within its time bound
+is stopped and its silent engine found out. Faults are read as scripts/xboard_match.sh reads
+them (scripts/xboard_report.py): illegal moves, false claims, time forfeits, engines that exit,
+hangs, "Error" replies and lost lines in Vardo's log.
+
+An engine marked UCI (--uci-a, --uci-b) plays through polyglot, with one thread, no book of its
+own (a Vardo keeps its book) and the hash every engine gets (32 MB); an illegal move for which
+polyglot resigns counts as one, and an engine that exits, which polyglot's log shows but xboard
+may not see, counts as an exit rather than the time forfeit that follows.
 
 The SPRT uses the pentanomial model: the frequencies of the five pair scores (0, 1/2, 1, 3/2,
 2 for engine A) are the observations, and the log-likelihood ratio of elo1 against elo0 is
@@ -49,6 +56,15 @@ import xboard_report as report  # noqa: E402
 
 REPO = Path(__file__).resolve().parent.parent
 XBOARD = shutil.which("xboard") or "/usr/games/xboard"
+POLYGLOT = shutil.which("polyglot") or "/usr/games/polyglot"
+# The UCI options a UCI engine plays with, given to polyglot, which sends an engine only the
+# options it declares and only where they differ from its defaults: one thread, and no book of
+# its own (Glaurung, Toga II and GNU Chess have one on by default), so that the openings decide
+# the games. A Vardo keeps its book, as under xboard. Its hash is the "memory" xboard sends to
+# every engine that takes it: HASH_MB, Vardo's own default.
+UCI_THREADS = ("Threads=1", "Number of Threads=1", "Cores=1")
+UCI_NO_BOOK = ("OwnBook=false",)
+HASH_MB = 32
 PAIR_NAMES = ("LL", "LD", "DD/WL", "WD", "WW")
 # Each fault: its key (xboard_report.classify's words where it has them), how the report
 # names its count, and its field in the SUMMARY line.
@@ -181,8 +197,9 @@ def time_control(tc, inc):
 # ---- Engines and games ------------------------------------------------------------------
 
 class Engine:
-    def __init__(self, label, command, name, book, fatal):
+    def __init__(self, label, command, name, book, fatal, uci=False):
         self.label = label
+        self.uci = uci
         words = shlex.split(command)
         if not words:
             die(f"empty command for engine {label}")
@@ -219,11 +236,31 @@ class Engine:
             shutil.copy2(self.program, copy)
             self.program = str(copy)
 
-    def command_line(self):
+    def command_line(self, folder):
+        """xboard's command line for the engine, which xboard starts in folder. xboard splits
+        it at blanks, taking a word that begins with a quote to the next such quote."""
         line = shlex.join([self.program] + self.args)
+        if self.uci:
+            # polyglot starts the engine in its own folder; its log, beside the engine's,
+            # shows the UCI side of every exchange. Before the move it would repeat the last
+            # line of thinking with the depth of the iteration under way (engines of Fruit's
+            # line announce each depth as they begin it), one more than the engine finished.
+            if '"' in line:
+                die(f"engine {self.label}: a UCI command line cannot hold a double quote")
+            options = UCI_THREADS + (() if self.vardo else UCI_NO_BOOK)
+            return " ".join([shlex.join([POLYGLOT, "-noini", "-log", "true",
+                                         "-lf", str(Path(folder) / "polyglot.log"),
+                                         "-pg", "RepeatPV=false"]),
+                             f'-ec "{line}"'] + [f'-uci "{option}"' for option in options])
+        program = os.path.basename(self.program)
         # Fairy-Max crashes on xboard's "computer" line: it gets its input without it.
-        if os.path.basename(self.program) == "fairymax":
+        if program == "fairymax":
             line = shlex.join([str(REPO / "scripts" / "drop_computer_line.sh")]) + " " + line
+        # HoiChess opens its book in the settings it starts with (its package's hoichess.rc),
+        # and finds book moves in some of the openings: it closes the book again.
+        if program == "hoichess":
+            line += " " + shlex.join(["--source",
+                                      str(REPO / "scripts" / "hoichess_no_book.rc")])
         return line
 
 
@@ -290,11 +327,16 @@ class Match:
         # xboard_match.sh does: a saved xboard settings file must not change the games.
         command = [
             XBOARD, "-noGUI", "-xexit", "-saveSettingsOnExit", "false", "-soundProgram", "",
-            "-fcp", game.white.command_line(), "-fd", str(folder / "white"), "-fn", game.white.name,
-            "-scp", game.black.command_line(), "-sd", str(folder / "black"), "-sn", game.black.name,
+            "-fcp", game.white.command_line(folder / "white"), "-fd", str(folder / "white"),
+            "-fn", game.white.name,
+            "-scp", game.black.command_line(folder / "black"), "-sd", str(folder / "black"),
+            "-sn", game.black.name,
             "-matchGames", "1", *self.tc_args,
             "-loadPositionFile", str(folder / "opening.fen"), "-loadPositionIndex", "1",
             "-variant", "normal", "-xponder", "-smpCores", "1",
+            # The "memory" an engine that takes it gets (every UCI engine, through polyglot),
+            # and no endgame tables (Debian's Ethereal dies when given a path to them).
+            "-defaultHashSize", str(HASH_MB), "-defaultCacheSizeEGTB", "0", "-egtFormats", "",
             "-usePolyglotBook", "false", "-discourageOwnBooks", "false",
             "-reuseFirst", "true", "-reuseSecond", "true",
             "-featureDefaults", "", "-firstTimeOdds", "1", "-secondTimeOdds", "1",
@@ -337,20 +379,21 @@ class Match:
         if self.stop.is_set():
             game.cancelled = True
         stopped = process.poll() is None
+        ended_at = time.time()
         end_group(process)
         with self.lock:
             self.running.discard(game)
         if not game.cancelled:
-            self.judge(game, folder, elapsed, timed_out, stopped)
+            self.judge(game, folder, elapsed, timed_out, stopped, ended_at)
         return game
 
-    def judge(self, game, folder, elapsed, timed_out, stopped):
+    def judge(self, game, folder, elapsed, timed_out, stopped, ended_at):
         games = report.parse_pgn(report.read(folder / "game.pgn"))
         debug = report.read(folder / "debug.txt")
         record = games[0] if games else unsaved_game(debug)
         kind, culprit = report.classify(record, first_colour="White")
         notes = []
-        blamed = False
+        sides = []
         for engine, watch, colour in ((game.white, "first", "White"),
                                       (game.black, "second", "Black")):
             sub = folder / ("white" if watch == "first" else "black")
@@ -363,31 +406,42 @@ class Match:
                 faults[kind] = 1
             if exits:
                 faults["engine exit"] = 1
+            if engine.uci and polyglot_exit(report.read(sub / "polyglot.log"), ended_at):
+                # xboard does not see polyglot go when its engine has gone: it plays on
+                # until the flag falls, or waits for an answer until the rig ends the game.
+                faults["engine exit"] = 1
+                faults["time forfeit"] = 0
             segment = segments[0] if segments else None
             if segment and segment["hang"] and kind in ("time forfeit", "no result"):
                 faults["hang"] = 1
                 notes.append(f"HANG: {engine.name} silent on the move for "
                              f"{segment['silence'] / 1000:.0f} s")
             faults["protest"] = counts["errors"]
-            # An engine that xboard never started because the other one failed first is
-            # not at fault.
-            if counts["starts"] == 0 and not (kind == "engine exit" and culprit != colour):
-                faults["no start"] = 1
             if engine.vardo:
+                if engine.uci:
+                    # Through polyglot, xboard's "level" and "result" reach Vardo as no UCI
+                    # line of their own, so its log has nothing to show for them.
+                    counts["level"] = counts["result"] = 0
                 found, _, lost = report.check_log(report.read(sub / "vardo0.72.log"), counts)
                 faults["log line lost"] = lost
                 # Told to quit, and died on the way out; unless the rig ended it.
                 if found["starts"] > found["quit"] and counts["quit"] >= counts["starts"] \
                         and not stopped:
                     faults["engine exit"] = 1
+            sides.append((engine, watch, faults, counts, depths))
+        for (engine, watch, faults, counts, depths), other in zip(sides, reversed(sides)):
+            # An engine that xboard never started because the other one failed first is
+            # not at fault.
+            if counts["starts"] == 0 and not other[2]["engine exit"]:
+                faults["no start"] = 1
             with self.lock:
                 for key, value in faults.items():
                     engine.faults[key] += value
                 engine.depths += depths[watch]
-            if any(faults[k] for k in ("engine exit", "hang", "no start")):
-                blamed = True
             notes += [f"{k} by {engine.name}" + (f" x{v}" if v > 1 else "")
                       for k, v in faults.items() if v and k != "hang"]
+        blamed = any(faults[k] for _, _, faults, _, _ in sides
+                     for k in ("engine exit", "hang", "no start"))
         if record["result"] == "*":
             if not blamed:
                 with self.lock:
@@ -421,6 +475,18 @@ def unsaved_game(debug):
     return {"tags": {}, "result": "*", "ending": "not played to the end", "plies": 0}
 
 
+def polyglot_exit(log, before):
+    """Whether polyglot's log shows its engine ending (its output closed) before xboard told
+    it to quit and before the time before (seconds since the epoch), when the rig began to
+    end the game."""
+    for stamp, text in re.findall(r"(?m)^(\d+(?:\.\d+)?) (.*)$", log):
+        if text == "GUI->Adapter: quit":
+            return False
+        if text == "Engine->Adapter: EOF":
+            return float(stamp) < before
+    return False
+
+
 def end_group(process):
     """Ends xboard and whatever it started (its process group). xboard alone is asked first:
     it then tells the engines to quit, so that they close their logs."""
@@ -452,10 +518,14 @@ def end_group(process):
 
 def parse_args(argv):
     parser = argparse.ArgumentParser(
-        description="Plays paired games between two xboard engines and judges them.",
+        description="Plays paired games between two engines (xboard, or UCI through "
+        "polyglot) and judges them.",
         formatter_class=argparse.RawDescriptionHelpFormatter, epilog=__doc__.split("\n\n", 2)[1])
     parser.add_argument("--engine-a", required=True, help="the command line of engine A")
     parser.add_argument("--engine-b", required=True, help="the command line of engine B")
+    parser.add_argument("--uci-a", action="store_true", help="engine A speaks UCI: the rig "
+                        "plays it through polyglot (apt-get install polyglot)")
+    parser.add_argument("--uci-b", action="store_true", help="engine B speaks UCI")
     parser.add_argument("--name-a", help="A's name in the games (its program and arguments)")
     parser.add_argument("--name-b", help="B's name in the games")
     parser.add_argument("--book-a", help="the book for A when it is Vardo (vardo.bk beside "
@@ -514,8 +584,10 @@ def main(argv=None):
     if not os.access(XBOARD, os.X_OK):
         die("xboard is not installed (apt-get install xboard)")
     fatal = {"vardo": lambda e: e.vardo, "all": lambda e: True, "none": lambda e: False}[args.fatal]
-    a = Engine("A", args.engine_a, args.name_a, args.book_a, fatal)
-    b = Engine("B", args.engine_b, args.name_b, args.book_b, fatal)
+    if (args.uci_a or args.uci_b) and not os.access(POLYGLOT, os.X_OK):
+        die("polyglot is not installed (apt-get install polyglot)")
+    a = Engine("A", args.engine_a, args.name_a, args.book_a, fatal, args.uci_a)
+    b = Engine("B", args.engine_b, args.name_b, args.book_b, fatal, args.uci_b)
     if a.name == b.name:
         a.name, b.name = a.name + " (A)", b.name + " (B)"
     openings = read_openings(args.openings)
@@ -533,7 +605,8 @@ def main(argv=None):
 
     match = Match(args, a, b)
     lower, upper = sprt_bounds(args.alpha, args.beta)
-    print(f"A: {a.name} ({a.command}); B: {b.name} ({b.command})")
+    print(f"A: {a.name} ({a.command}{', UCI' if a.uci else ''}); "
+          f"B: {b.name} ({b.command}{', UCI' if b.uci else ''})")
     print(f"{args.pairs} pairs at most, tc {args.tc}" + (f" inc {args.inc:g}" if args.inc else "")
           + f", {args.concurrency} at once, openings {args.openings}"
           + (f" shuffled with seed {args.seed}" if args.seed is not None else "")

@@ -62,7 +62,9 @@ def classify(game, first_colour=None):
         return "time forfeit", loser
     if "false" in ending and "claim" in ending:
         return "false claim", loser
-    if "illegal move" in ending or "invalid move" in ending:
+    # polyglot resigns for a UCI engine whose move is illegal: "polyglot: resign (illegal
+    # engine move by white: a1a1)".
+    if "illegal move" in ending or "invalid move" in ending or "illegal engine move" in ending:
         return "illegal move", loser
     if any(word in ending for word in ("exit", "crash", "error writing", "error reading",
                                        "chess program")):
@@ -131,11 +133,12 @@ def analyse_debug(text, hang_ms, elapsed_ms, watch="first", start=VARDO_START, l
             close(now)
             ending = False
         direction, who, body = m.group(2), m.group(3), m.group(4).strip()
-        body = re.sub(r"^usermove \d+ >first : ", "usermove ", body)  # how xboard logs it
+        body = re.sub(r"^usermove \d+ >(first |second): ", "usermove ", body)  # how xboard logs it
         if body.startswith("move "):
             played += 1
         if direction == "<":
-            thinking = re.match(r"^(\d+)\s+-?\d+\s+\d+\s+\d+", body)
+            # Depth, score, time and nodes; polyglot signs its positive scores ("12 +47 ...").
+            thinking = re.match(r"^(\d+)\s+[-+]?\d+\s+\d+\s+\d+", body)
             if thinking:
                 depth[who] = int(thinking.group(1))
             elif body.startswith("move ") and depth[who] is not None:

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the figures scripts/strength.py judges a match by, against values worked out by hand,
-and the opening suite it plays by default."""
+the opening suite it plays by default, and how it reads a UCI engine played through polyglot."""
 import os
+import shlex
 import sys
 import tempfile
 import unittest
@@ -9,6 +10,7 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
 import strength  # noqa: E402
+import xboard_report as report  # noqa: E402
 
 
 class Elo(unittest.TestCase):
@@ -90,6 +92,77 @@ class Openings(unittest.TestCase):
                          ["-mps", "40", "-tc", "0:04", "-inc", "-1"])
         # A whole-game control needs its -inc, else xboard makes it 40 moves a period.
         self.assertEqual(strength.time_control("1", 0)[0], ["-tc", "1", "-inc", "0"])
+
+
+def xboard_words(line):
+    """An engine's command line split as xboard splits it: at blanks, a word that begins with
+    a quote running to the next such quote, quotes dropped."""
+    words, i = [], 0
+    while i < len(line):
+        if line[i] == " ":
+            i += 1
+        elif line[i] in "\"'":
+            end = line.index(line[i], i + 1)
+            words.append(line[i + 1:end])
+            i = end + 1
+        else:
+            end = line.find(" ", i) if " " in line[i:] else len(line)
+            words.append(line[i:end])
+            i = end
+    return words
+
+
+class ThroughPolyglot(unittest.TestCase):
+    """The lines below are as xboard and polyglot wrote them in games of the rig."""
+
+    def test_command_line(self):
+        engine = strength.Engine("B", f"{sys.executable} --uci 'a b'", None, None,
+                                 lambda e: False, uci=True)
+        words = xboard_words(engine.command_line("/tmp/game/black"))
+        self.assertEqual(words[:6], [strength.POLYGLOT, "-noini", "-log", "true", "-lf",
+                                     "/tmp/game/black/polyglot.log"])
+        # polyglot hands -ec to the shell's word expansion.
+        self.assertEqual(shlex.split(words[words.index("-ec") + 1]),
+                         [sys.executable, "--uci", "a b"])
+        options = [words[i + 1] for i, w in enumerate(words) if w == "-uci"]
+        self.assertIn("Number of Threads=1", options)
+        self.assertIn("OwnBook=false", options)
+
+    def test_depth_and_time_on_the_move(self):
+        # The second engine takes moves with "usermove", which xboard logs on two lines run
+        # into one; polyglot writes positive scores with a sign, and Stockfish's "info string"
+        # as a line of depth 1.
+        debug = "\n".join([
+            "900 >second: force", "900 >second: usermove 900 >second: g1f3",
+            "900 >second: go", "950 <second: move c8f5",
+            "1000 >second: time 600", "1000 >second: otim 590",
+            "1000 >second: usermove 1000 >second: c2d3",
+            "1002 <second: 1 +0 0 0 NNUE evaluation using nn-ad9b42354671.nnue enabled",
+            "1100 <second: 13 -5 9 24928 e6 Qb3 Ra7",
+            "1200 <second: 14 +52 12 31000 e6 Qb3 Ra7 Rc1",
+            "1200 <second: move e7e6",
+            "1300 >second: usermove 1300 >second: h2h3",
+            "1400 <second: 15 +8 2 8230 h6 Bh2"])
+        segments, _, _, depths = report.analyse_debug(debug, 2000, 9000, watch="second")
+        self.assertEqual(depths["second"], [14])
+        self.assertEqual(segments[0]["max_think"], 200)
+        # Silent on the move from 1.4 s to the game's end at 9 s.
+        self.assertTrue(segments[0]["hang"])
+
+    def test_faults(self):
+        game = {"tags": {}, "result": "1-0",
+                "ending": "polyglot: resign (illegal engine move by black: a1a1)"}
+        self.assertEqual(report.classify(game, first_colour="White"), ("illegal move", "Black"))
+        crash = ("1796853752.610 Adapter->GUI: 13 +52 9 24928 e6 Qb3\n"
+                 "1796853752.620 Engine->Adapter: EOF\n"
+                 "1796853752.620 POLYGLOT *** Mainloop has ended ***\n")
+        self.assertTrue(strength.polyglot_exit(crash, 1796853760.0))
+        # The rig ended the game first: the engine went with it.
+        self.assertFalse(strength.polyglot_exit(crash, 1796853750.0))
+        quit = ("1796854258.504 GUI->Adapter: quit\n"
+                "1796854258.504 Adapter->Engine: quit\n"
+                "1796854258.604 Engine->Adapter: EOF\n")
+        self.assertFalse(strength.polyglot_exit(quit, 1796854260.0))
 
 
 if __name__ == "__main__":
