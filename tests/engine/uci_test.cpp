@@ -61,15 +61,17 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     ProgramSession program(dir.Path());
     const Lines reply = OpenUci(program);
     // The banner comes before the first line is read; an interface skips it.
-    ASSERT_GE(reply.size(), 8u);
-    const Lines uci(reply.end() - 7, reply.end());
+    ASSERT_GE(reply.size(), 10u);
+    const Lines uci(reply.end() - 9, reply.end());
     EXPECT_EQ(uci, (Lines{"id name Vardo 0.72", "id author Vardo developers",
                           "option name Hash type spin default 32 min 0 max 1048576",
                           "option name Threads type spin default " +
                               std::to_string(testing::TestThreads()) + " min 1 max 256",
                           "option name Clear Hash type button",
                           "option name OwnBook type check default true",
-                          "option name Strong type check default false"}));
+                          "option name Strong type check default false",
+                          "option name MultiPV type spin default 1 min 1 max 500",
+                          "option name Ponder type check default false"}));
 
     // A set option is what "uci" shows from then on.
     program.Send("setoption name Hash value 16");
@@ -77,7 +79,7 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     program.Send("setoption name Clear Hash");
     EXPECT_EQ(Ready(program), Lines{});
     const Lines again = OpenUci(program);
-    ASSERT_EQ(again.size(), 7u);
+    ASSERT_EQ(again.size(), 9u);
     EXPECT_EQ(again[2], "option name Hash type spin default 16 min 0 max 1048576");
     EXPECT_EQ(again[5], "option name OwnBook type check default false");
 
@@ -270,7 +272,7 @@ TEST(Uci, BadInputIsRefusedAndChangesNothing) {
               "info string illegal move 3 in position, the position is unchanged: e1g1");
     EXPECT_EQ(replies[5], "info string Hash takes a number from 0 to 1048576, unchanged: 2000000");
     const Lines uci = OpenUci(program);
-    ASSERT_EQ(uci.size(), 7u);
+    ASSERT_EQ(uci.size(), 9u);
     EXPECT_EQ(uci[2], "option name Hash type spin default 32 min 0 max 1048576");
     EXPECT_EQ(uci[5], "option name OwnBook type check default true");
     program.Send("go depth 2");
