@@ -368,6 +368,11 @@ TEST(Uci, SeveralLinesSearchMovesPonderAndMate) {
     ASSERT_TRUE(testing::Play(after, bestMove)) << *pondered;
     EXPECT_EQ(ponderWord, "ponder");
     EXPECT_TRUE(testing::Play(after, ponderMove)) << *pondered;
+    program.Send("go ponder depth 2");  // ends by itself, but its bestmove waits
+    std::this_thread::sleep_for(300ms);
+    for (const std::string& line : Ready(program)) EXPECT_FALSE(IsBestMove(line)) << line;
+    program.Send("ponderhit");
+    LegalBestMove(program, position);
     program.Send("go ponder");
     program.Send("stop");
     LegalBestMove(program, position);
