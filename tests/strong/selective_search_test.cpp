@@ -88,7 +88,7 @@ TEST_F(SelectiveSearchTest, NullMovesAndReSearchesWhereTheyBelong) {
 
 // Several lines: every iteration reports them best first, each led by another move, and the
 // move played leads the last iteration's first line. A root restricted to some moves plays
-// and reports only those, also on two threads, whose helper is restricted too.
+// and reports only those, also on two threads, and stores no score for the position.
 TEST_F(SelectiveSearchTest, SeveralLinesLedByDifferentMovesBestFirst) {
     const Board game =
         FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4");
@@ -131,6 +131,12 @@ TEST_F(SelectiveSearchTest, SeveralLinesLedByDifferentMovesBestFirst) {
                 }
             }
             EXPECT_EQ(best.move, lines.found[lines.found.size() - 3].second.front().move);
+            // A restricted root's score is no value of the position: nothing is stored for it.
+            TableEntry stored;
+            if (restricted) {
+                EXPECT_FALSE(strong.table.Probe(game.PositionKey(), 8, stored) &&
+                             stored.depth == 8);
+            }
         }
     }
 }
