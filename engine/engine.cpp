@@ -1,5 +1,7 @@
 #include "engine/engine.h"
 
+#include <algorithm>
+
 #include "search/stop_flag.h"
 
 namespace vardo {
@@ -73,10 +75,24 @@ bool Engine::StartTurn(const TurnLimits& limits) {
     searchBoard = board;
     turn = limits;
     turnDone = false;
+    {
+        MutexLock lock(*this);
+        watchAllowed = true;
+    }
     stopFlag = false;
     if (Start()) return true;
     LogError("(Main) Thread didn't start");
     return false;
+}
+
+bool Engine::StartTurnClock(float spentSeconds) {
+    MutexLock lock(*this);
+    if (!watchAllowed || turn.watch != TurnLimits::Watch::NONE) return false;
+    if (!timer.StartClock(spentSeconds)) {
+        LogError("(Main) Time control didn't start");
+        return false;
+    }
+    return true;
 }
 
 void Engine::StopTurn() {
@@ -91,11 +107,11 @@ SearchResult Engine::TakeResult() {
 }
 
 std::size_t Engine::SetHashMegabytes(std::size_t megabytes) {
-    return searcher.table.Resize(megabytes);
+    return searcher.table.Resize(std::min(megabytes, hashCap));
 }
 
 void Engine::SetThreads(int threads) {
-    searcher.SetThreads(threads);
+    searcher.SetThreads(std::min(threads, threadCap));
 }
 
 void Engine::ClearHash() {

@@ -99,6 +99,10 @@ class Engine : public Thread, public SearchListener {
     // Starts a turn on a copy of the game position within `limits`, the stop flag lowered
     // first; false (logged) when the search thread does not start.
     bool StartTurn(const TurnLimits& limits);
+    // For a turn started without a watch (UCI's "go ponder"): starts the watch now, on the
+    // clock set for the turn, with `spentSeconds` already counted toward the move. False when
+    // the turn has ended (or is ending) without one.
+    bool StartTurnClock(float spentSeconds);
     // Whether the turn last started has left its result (true when none was started).
     bool TurnDone() const { return !IsRunning() || turnDone; }
     // A running turn ends at its next node once depth 1 is complete, leaving its result.
@@ -110,6 +114,12 @@ class Engine : public Thread, public SearchListener {
     // returned), the search threads, the table emptied, the book on or off.
     std::size_t SetHashMegabytes(std::size_t megabytes);
     void SetThreads(int threads);
+    // For the fuzzer: the largest table and the most threads these settings give; a request
+    // for more gets these.
+    void CapResources(std::size_t hashMegabytes, int threads) {
+        hashCap = hashMegabytes;
+        threadCap = threads;
+    }
     int Threads() const { return searcher.Threads(); }
     void ClearHash();
     void SetOwnBook(bool on) { book.enabled = on; }
@@ -205,6 +215,12 @@ class Engine : public Thread, public SearchListener {
     TurnLimits turn;
     // Raised by the search thread when its turn's result is in place.
     std::atomic<bool> turnDone{false};
+    // Whether the turn in progress may still start its watch (StartTurnClock); guarded by the
+    // Engine's mutex, lowered by the search thread as it ends the watch.
+    bool watchAllowed = false;
+    // What SetHashMegabytes and SetThreads give at most (CapResources).
+    std::size_t hashCap = MAX_HASH_MEGABYTES;
+    int threadCap = MAX_THREADS;
     bool quitting = false;  // raised by "quit"; read and lowered by ActOn
 };
 

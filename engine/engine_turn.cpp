@@ -45,17 +45,22 @@ void Engine::Run() {
             if (!timer.StartClock()) LogError("(Main) Time control didn't start");
         }
         searcher.nodeLimit = turn.maxNodes;
+        searcher.rootMoves = turn.rootMoves;
+        searcher.lines = turn.lines;
         const BestMove best =
             searcher.Search(searchBoard, turn.listener != nullptr ? turn.listener : this,
                             turn.maxDepth, softSeconds);
         found.text = FormatMove(best.move, searchBoard);
         found.move = best.move;
         found.score = best.score;
+        found.ponder = best.reply;
     }
     result = found;
     {
-        // Ends the watch (if any) and counts the move against the time control.
+        // Ends the watch (if any) and counts the move against the time control; from here
+        // on no watch is started for this turn.
         MutexLock lock(*this);
+        watchAllowed = false;
         timer.MoveDone();
     }
     turnDone = true;

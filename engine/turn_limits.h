@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "search/line.h"
+#include "search/root_moves.h"
 #include "search/search_listener.h"
 
 namespace vardo {
@@ -20,6 +21,9 @@ struct TurnLimits {
     Watch watch = Watch::GAME;
     int maxDepth = MAX_DEPTH;
     std::uint32_t maxNodes = 0;  // the main thread's nodes; 0: no limit
+    // The root moves searched (all, unless restricted) and the lines each iteration finds.
+    RootMoves rootMoves;
+    int lines = 1;
     // Receives each completed iteration; null for the engine's own thinking lines.
     SearchListener* listener = nullptr;
 };

@@ -27,16 +27,24 @@ class UciInfo : public SearchListener {
     // The side to move at the root of the coming turn, whose point of view the scores take.
     // Set before the turn starts.
     void SetRootSide(int side) { rootSide = side; }
+    // How many lines the coming turn finds (MultiPV). Above 1, every line names its rank.
+    void SetLines(int count) { lines = count; }
 
     // "info depth D seldepth S score ... nodes N nps N time MS hashfull H pv m1 m2 ...", the
-    // moves in coordinate notation (no pv when the line is empty). Runs on the search thread.
+    // moves in coordinate notation (no pv when the line is empty); with several lines,
+    // "multipv K" after the seldepth. Runs on the search thread.
     void OnIteration(int depth, unsigned nodes, float seconds, int score,
+                     const Line& line) override;
+    void OnOtherLine(int depth, int rank, unsigned nodes, float seconds, int score,
                      const Line& line) override;
 
    private:
+    void Write(int depth, int rank, unsigned nodes, float seconds, int score, const Line& line);
+
     ConsoleReader& console;
     const Searcher& searcher;
     int rootSide = WHITE;
+    int lines = 1;
 };
 
 }  // namespace vardo

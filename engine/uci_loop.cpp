@@ -66,30 +66,30 @@ bool ReadNumber(std::string_view word, std::int64_t& value) {
 
 }  // namespace
 
+Move FindCoordinateMove(Board& board, std::string_view text) {
+    int from, to;
+    if ((text.size() != 4 && text.size() != 5) || !ParseSquare(text, from) ||
+        !ParseSquare(text.substr(2), to))
+        return Move();
+    const int promote = text.size() == 5 ? LetterPiece(text[4]) : EMPTY;
+    if (text.size() == 5 && (promote == PAWN || promote == KING || promote == EMPTY)) return Move();
+    // The generators' entry carries the flags MakeMove needs; a promotion is listed once per
+    // man, and only a promotion takes a letter.
+    board.GenerateMovesUnsorted();
+    for (const MoveEntry& entry : board.CurrentMoves()) {
+        const bool promotion = (entry.move.bits & PROMOTION) != 0;
+        if (entry.move.from == from && entry.move.to == to &&
+            (promotion ? entry.move.promote == promote : promote == EMPTY))
+            return entry.move;
+    }
+    return Move();
+}
+
 bool PlayCoordinateMoves(Board& board, const std::vector<std::string_view>& moves,
                          std::size_t& bad) {
     for (std::size_t i = 0; i < moves.size(); ++i) {
         bad = i;
-        const std::string_view text = moves[i];
-        int from, to;
-        if ((text.size() != 4 && text.size() != 5) || !ParseSquare(text, from) ||
-            !ParseSquare(text.substr(2), to))
-            return false;
-        const int promote = text.size() == 5 ? LetterPiece(text[4]) : EMPTY;
-        if (text.size() == 5 && (promote == PAWN || promote == KING || promote == EMPTY))
-            return false;
-        // The generators' entry carries the flags MakeMove needs; a promotion is listed once
-        // per man, and only a promotion takes a letter.
-        board.GenerateMovesUnsorted();
-        Move found;
-        for (const MoveEntry& entry : board.CurrentMoves()) {
-            const bool promotion = (entry.move.bits & PROMOTION) != 0;
-            if (entry.move.from == from && entry.move.to == to &&
-                (promotion ? entry.move.promote == promote : promote == EMPTY)) {
-                found = entry.move;
-                break;
-            }
-        }
+        const Move found = FindCoordinateMove(board, moves[i]);
         if (found.IsNull() || !board.MakeMove(found)) return false;
         // One ply list a move would add up over a long game; none is needed between moves.
         board.ClearPlyState();
@@ -106,8 +106,8 @@ const UciLoop::Command UciLoop::commandTable[] = {
     {"go", &UciLoop::Go, true},
     {"stop", &UciLoop::Stop, false},
     {"setoption", &UciLoop::SetOption, true},
-    {"debug", &UciLoop::Ignore, false},      // nothing more is written when it is on
-    {"ponderhit", &UciLoop::Ignore, false},  // no pondering is offered
+    {"ponderhit", &UciLoop::PonderHit, false},
+    {"debug", &UciLoop::Ignore, false},  // nothing more is written when it is on
 };
 
 // What "uci" offers; a new option is one row and its two members.
@@ -118,6 +118,8 @@ const UciLoop::Option UciLoop::optionTable[] = {
     {"Clear Hash", Kind::BUTTON, 0, 0, nullptr, &UciLoop::ClearHash},
     {"OwnBook", Kind::CHECK, 0, 1, &UciLoop::OwnBookNow, &UciLoop::SetOwnBook},
     {"Strong", Kind::CHECK, 0, 1, &UciLoop::StrongNow, &UciLoop::SetStrong},
+    {"MultiPV", Kind::SPIN, 1, MAX_LINES, &UciLoop::MultiPvNow, &UciLoop::SetMultiPv},
+    {"Ponder", Kind::CHECK, 0, 1, &UciLoop::PonderNow, &UciLoop::SetPonder},
 };
 
 UciLoop::UciLoop(Engine& engine_)
@@ -126,31 +128,58 @@ UciLoop::UciLoop(Engine& engine_)
       info(engine_.Console(), engine_.TurnSearcher()) {}
 
 int UciLoop::Run() {
-    engine.SetTimerClock(&ClockSeconds, UCI_TIMER_POLL_MS);
-    Uci(Words{});
+    Open();
     for (;;) {
         ReportWhenDone();
         std::string line;
-        if (!searching && !held.empty()) {
-            line = std::move(held.front());
-            held.pop_front();
+        if (TakeHeld(line)) {
             if (ActOn(line, true)) return Close();
             continue;
         }
         // As in the command loop: read whether the input has ended before the queue.
         const bool inputEnded = console.InputEnded();
         if (!console.PopLine(line)) {
-            if (inputEnded) {
-                // A turn under way is finished and its move written first, and the lines
-                // held for it acted on; an infinite one would never finish.
-                if (!searching && held.empty()) return Close();
-                if (waitForStop) Stop(Words{});
-            }
+            if (inputEnded) return EndInput();
             console.WaitForInput(IDLE_POLL_MS);
             continue;
         }
         if (ActOn(line)) return Close();
     }
+}
+
+void UciLoop::Open() {
+    engine.SetTimerClock(&ClockSeconds, UCI_TIMER_POLL_MS);
+    Uci(Words{});
+}
+
+bool UciLoop::Feed(const std::string& line) {
+    ReportWhenDone();
+    std::string heldLine;
+    while (TakeHeld(heldLine)) {
+        if (ActOn(heldLine, true)) return true;
+        ReportWhenDone();
+    }
+    return ActOn(line);
+}
+
+// Once the input has ended nothing can come: no "stop" for an infinite search, no "ponderhit",
+// no "quit". So no search runs on: the one under way stops at once and its move is written,
+// then the held lines are acted on, every search they start stopped as it starts, and the
+// session ends as after "quit".
+int UciLoop::EndInput() {
+    for (;;) {
+        if (searching) Stop(Words{});
+        std::string line;
+        if (!TakeHeld(line)) return Close();
+        if (ActOn(line, true)) return Close();
+    }
+}
+
+bool UciLoop::TakeHeld(std::string& line) {
+    if (searching || held.empty()) return false;
+    line = std::move(held.front());
+    held.pop_front();
+    return true;
 }
 
 bool UciLoop::ActOn(const std::string& line, bool wasHeld) {
@@ -190,14 +219,34 @@ int UciLoop::Close() {
 }
 
 void UciLoop::ReportWhenDone() {
-    if (!searching || waitForStop || (!noMove && !engine.TurnDone())) return;
+    if (!searching || waitForStop || pondering || (!noMove && !engine.TurnDone())) return;
     WriteBestMove();
 }
 
 void UciLoop::WriteBestMove() {
     const SearchResult found = noMove ? SearchResult() : engine.TakeResult();
-    searching = waitForStop = noMove = false;
-    console.WriteLine("bestmove " + (found.Pending() ? CoordinateText(found.move) : "0000"));
+    searching = waitForStop = pondering = noMove = false;
+    if (!found.Pending()) return console.WriteLine("bestmove 0000");
+    std::string text = "bestmove " + CoordinateText(found.move);
+    const Move reply = PonderMove(found);
+    if (!reply.IsNull()) text += " ponder " + CoordinateText(reply);
+    console.WriteLine(text);
+}
+
+// The line's second move, or else the move the table holds for the position after the best
+// move (a book move, a line cut short); none unless it is a legal move there. The search has
+// ended: nothing else reads or writes the table.
+Move UciLoop::PonderMove(const SearchResult& found) const {
+    Board after(engine.GamePosition());
+    if (!after.MakeMove(found.move)) return Move();
+    Move reply = found.ponder;
+    TableEntry stored;
+    if (reply.IsNull() && engine.TurnSearcher().table.Probe(after.PositionKey(), 0, stored))
+        reply = stored.move;
+    MoveEntry listed;
+    if (reply.IsNull() || !after.FindGenerated(reply, listed) || !after.IsLegal(listed.move))
+        return Move();
+    return listed.move;
 }
 
 void UciLoop::Uci(const Words&) {
@@ -260,26 +309,42 @@ void UciLoop::Position(const Words& words) {
 
 void UciLoop::Go(const Words& words) {
     // A number below zero counts as zero (an interface may let a clock run past zero), or as
-    // one for depth and nodes.
+    // one for depth, nodes and mate.
     constexpr std::int64_t NOT_GIVEN = INT64_MIN;
     std::int64_t time[2] = {NOT_GIVEN, NOT_GIVEN};
     std::int64_t increment[2] = {0, 0};
-    std::int64_t movesToGo = 0, moveTime = NOT_GIVEN, depth = NOT_GIVEN, nodes = NOT_GIVEN;
-    bool infinite = false;
+    std::int64_t movesToGo = 0, moveTime = NOT_GIVEN, depth = NOT_GIVEN, nodes = NOT_GIVEN,
+                 mate = NOT_GIVEN;
+    bool infinite = false, ponder = false, searchMovesGiven = false;
+    Words named;  // the moves after "searchmoves"
     const struct {
         const char* word;
         std::int64_t* value;
-    } fields[] = {{"wtime", &time[WHITE]},     {"btime", &time[BLACK]},
-                  {"winc", &increment[WHITE]}, {"binc", &increment[BLACK]},
-                  {"movestogo", &movesToGo},   {"movetime", &moveTime},
-                  {"depth", &depth},           {"nodes", &nodes}};
+    } fields[] = {
+        {"wtime", &time[WHITE]},     {"btime", &time[BLACK]},   {"winc", &increment[WHITE]},
+        {"binc", &increment[BLACK]}, {"movestogo", &movesToGo}, {"movetime", &moveTime},
+        {"depth", &depth},           {"nodes", &nodes},         {"mate", &mate}};
     const auto fieldOf = [&](std::string_view word) {
         return std::find_if(std::begin(fields), std::end(fields),
                             [&](const auto& f) { return word == f.word; });
     };
+    const auto isKeyword = [&](std::string_view word) {
+        return word == "infinite" || word == "ponder" || word == "searchmoves" ||
+               fieldOf(word) != std::end(fields);
+    };
     for (std::size_t i = 1; i < words.size(); ++i) {
         if (words[i] == "infinite") {
             infinite = true;
+            continue;
+        }
+        if (words[i] == "ponder") {
+            ponder = true;
+            continue;
+        }
+        if (words[i] == "searchmoves") {
+            // Its moves run to the next word of the command.
+            searchMovesGiven = true;
+            while (i + 1 < words.size() && !isKeyword(words[i + 1])) named.push_back(words[++i]);
             continue;
         }
         const auto field = fieldOf(words[i]);
@@ -290,9 +355,7 @@ void UciLoop::Go(const Words& words) {
         } else {
             Refuse(std::string("go ") + field->word + " needs a number, ignored", currentLine);
             // What stood in the number's place goes with it, unless it is the next field.
-            if (i + 1 < words.size() && words[i + 1] != "infinite" &&
-                fieldOf(words[i + 1]) == std::end(fields))
-                ++i;
+            if (i + 1 < words.size() && !isKeyword(words[i + 1])) ++i;
         }
     }
     if (!positionGiven)
@@ -314,17 +377,33 @@ void UciLoop::Go(const Words& words) {
     } else {
         limits.watch = TurnLimits::Watch::NONE;
     }
+    // Pondering runs without the watch; "ponderhit" starts it on the clock set here.
+    ponderClock = limits.watch != TurnLimits::Watch::NONE;
+    if (ponder) limits.watch = TurnLimits::Watch::NONE;
     if (depth != NOT_GIVEN)
         limits.maxDepth = static_cast<int>(std::clamp<std::int64_t>(depth, 1, MAX_DEPTH));
+    // A mate in N moves takes 2N plies, the last the mated side's, which finds no move: a
+    // search of that depth finds every such mate that its search does not prune.
+    if (mate != NOT_GIVEN)
+        limits.maxDepth =
+            std::min(limits.maxDepth,
+                     2 * static_cast<int>(std::clamp<std::int64_t>(mate, 1, MAX_DEPTH / 2)));
     if (nodes != NOT_GIVEN)
         limits.maxNodes =
             static_cast<std::uint32_t>(std::clamp<std::int64_t>(nodes, 1, UINT32_MAX));
-    // The book answers a game's moves, not an analysis or a search of a set size.
-    limits.book = !infinite && depth == NOT_GIVEN && nodes == NOT_GIVEN;
+    if (searchMovesGiven) ChooseSearchMoves(position, named, limits.rootMoves);
+    limits.lines = lines;
+    // The book answers a game's moves, not an analysis, a search of a set size or of some
+    // moves only.
+    limits.book = !infinite && depth == NOT_GIVEN && nodes == NOT_GIVEN && mate == NOT_GIVEN &&
+                  !searchMovesGiven && lines == 1;
 
     searching = true;
     waitForStop = infinite;
+    pondering = ponder;
+    goSeconds = ClockSeconds();
     info.SetRootSide(side);
+    info.SetLines(lines);
     if (!HasLegalMove(position)) {
         noMove = true;
         return;
@@ -332,10 +411,34 @@ void UciLoop::Go(const Words& words) {
     if (!engine.StartTurn(limits)) noMove = true;
 }
 
+void UciLoop::ChooseSearchMoves(const Board& position, const Words& named, RootMoves& moves) {
+    Board trial(position);
+    bool any = false;
+    for (const std::string_view text : named) {
+        const Move move = FindCoordinateMove(trial, text);
+        if (move.IsNull() || !trial.IsLegal(move)) {
+            Refuse("searchmoves leaves out what is no legal move", text);
+            continue;
+        }
+        moves.Allow(move);
+        any = true;
+    }
+    if (!any)
+        console.WriteLine("info string searchmoves names no legal move: searching every move");
+}
+
 void UciLoop::Stop(const Words&) {
     if (!searching) return console.WriteLine("info string not searching: stop ignored");
     engine.StopTurn();
     WriteBestMove();
+}
+
+// The pondering search goes on as the go's own: on the clock that go gave, the time pondered
+// counted toward the move, or without one until its limits or "stop".
+void UciLoop::PonderHit(const Words&) {
+    if (!pondering) return console.WriteLine("info string not pondering: ponderhit ignored");
+    pondering = false;
+    if (ponderClock && !noMove) engine.StartTurnClock(ClockSeconds() - goSeconds);
 }
 
 // "setoption name NAME [value VALUE]", the name in any case.

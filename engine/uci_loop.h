@@ -22,14 +22,26 @@ inline constexpr int MOVETIME_RESERVE_MS = 5;
 inline constexpr std::size_t MAX_HELD_LINES = 1024;
 // Longest piece of a refused line repeated in an "info string" reply.
 inline constexpr std::size_t SHOWN_INPUT_LENGTH = 60;
+// Most lines the MultiPV option asks for: more than any position has moves.
+inline constexpr int MAX_LINES = 500;
 
 class UciLoop {
    public:
     explicit UciLoop(Engine& engine);
 
     // Answers the "uci" that opened the session, then acts on lines until "quit" or the end
-    // of input (where a turn under way is finished first, an infinite one stopped); returns 0.
+    // of input; returns 0.
     int Run();
+
+    // The parts of Run, for the fuzzer, which feeds the lines itself: Open answers the "uci";
+    // Feed acts on one line (once the lines held for an ended search are acted on) and is
+    // true when the line ends the session, which Close then ends; EndInput is the end of
+    // input, and ends the session.
+    void Open();
+    bool Feed(const std::string& line);
+    int EndInput();
+    // Ends the session as "quit" does: a running turn is stopped and its move written.
+    int Close();
 
    private:
     using Words = std::vector<std::string_view>;
@@ -60,13 +72,19 @@ class UciLoop {
     // Acts on one line, or holds it while a search runs or earlier lines are held (unless it
     // is one of those, `wasHeld`); true when it ends the session.
     bool ActOn(const std::string& line, bool wasHeld = false);
-    // Writes the bestmove of a finished turn, unless an infinite one still waits for "stop".
+    // Moves the oldest held line into `line` when no search runs; false otherwise.
+    bool TakeHeld(std::string& line);
+    // Writes the bestmove of a finished turn, unless an infinite one still waits for "stop"
+    // or a pondering one for "ponderhit".
     void ReportWhenDone();
+    // "bestmove M", with "ponder R" when a reply to the move is known.
     void WriteBestMove();
+    Move PonderMove(const SearchResult& found) const;
+    // The moves of "go searchmoves" that are legal in `position`, into `moves`; the others
+    // are refused.
+    void ChooseSearchMoves(const Board& position, const Words& named, RootMoves& moves);
     // A reply that says why a line was not acted on, quoting it.
     void Refuse(const std::string& why, std::string_view input);
-    // Ends the session as "quit" does: a running turn is stopped and its move written.
-    int Close();
 
     // The actions of the command table.
     void Uci(const Words& words);
@@ -75,6 +93,7 @@ class UciLoop {
     void Position(const Words& words);
     void Go(const Words& words);
     void Stop(const Words& words);
+    void PonderHit(const Words& words);
     void Ignore(const Words& words);
     void SetOption(const Words& words);
 
@@ -88,6 +107,10 @@ class UciLoop {
     void SetOwnBook(std::int64_t on);
     std::int64_t StrongNow() const;
     void SetStrong(std::int64_t on);
+    std::int64_t MultiPvNow() const { return lines; }
+    void SetMultiPv(std::int64_t count) { lines = static_cast<int>(count); }
+    std::int64_t PonderNow() const { return ponderOption ? 1 : 0; }
+    void SetPonder(std::int64_t on) { ponderOption = on != 0; }
 
     Engine& engine;
     ConsoleReader& console;
@@ -95,11 +118,20 @@ class UciLoop {
     std::string currentLine;       // the line being acted on, for the log
     std::deque<std::string> held;  // lines that wait for the search to end, oldest first
     bool positionGiven = false;
-    bool searching = false;    // a "go" whose bestmove is not written yet
-    bool waitForStop = false;  // "go infinite": the bestmove waits for "stop"
-    bool noMove = false;       // the position had no legal move: no turn was started
-    bool quitting = false;
+    int lines = 1;              // MultiPV
+    bool ponderOption = false;  // Ponder: the interface may send "go ponder" (no other effect)
+    bool searching = false;     // a "go" whose bestmove is not written yet
+    bool waitForStop = false;   // "go infinite": the bestmove waits for "stop"
+    bool pondering = false;     // "go ponder": the bestmove waits for "ponderhit" or "stop"
+    bool ponderClock = false;   // the pondering go gave a clock, which "ponderhit" starts
+    float goSeconds = 0.0f;     // when the go arrived (ClockSeconds)
+    bool noMove = false;        // the position had no legal move: no turn was started
 };
+
+// The move of `board` that a move in coordinate notation names (e2e4, e7e8q, castling as the
+// king's move e1g1), as the generators list it; the null move when none. Whether it leaves
+// the king attacked is not asked.
+Move FindCoordinateMove(Board& board, std::string_view text);
 
 // The moves of "position ... moves" made on `board`, each in coordinate notation (e2e4,
 // e7e8q, castling as the king's move e1g1). False at the first that is no legal move of the

@@ -54,11 +54,13 @@ fi
 # Longest input tried, where the default (4096 bytes) makes a target slow for nothing: a
 # book of 1024 bytes already holds a dozen lines of moves, and 256 bytes of console input
 # some twenty commands. In long runs of both targets these caps reached every edge that
-# uncapped inputs had reached, at 1.7 to 3 times the executions a second.
+# uncapped inputs had reached, at 1.7 to 3 times the executions a second. UCI lines are
+# longer (a position with its FEN and moves): 512 bytes hold a dozen of them.
 longest_input() {
     case $1 in
         fuzz_book) echo 1024 ;;
         fuzz_command_loop) echo 256 ;;
+        fuzz_uci_loop) echo 512 ;;
     esac
 }
 for target in "${targets[@]}"; do

@@ -83,12 +83,26 @@ echo "$reply" | grep -q '^move ' || { echo "no move without a log: $reply"; exit
 echo "the unpacked engine plays with its book and log, and without a writable log"
 
 echo "== a UCI session with the unpacked vardo.exe"
-# After "uci" the engine names itself and ends with uciok; the end of input after "go"
-# finishes the search, whose bestmove must be a move of the position after 1. e4.
-reply=$(cd "$folder" && printf 'uci\nisready\nsetoption name OwnBook value false\nposition startpos moves e2e4\ngo depth 4\n' |
-    wine vardo.exe | tr -d '\r')
+# After "uci" the engine names itself and ends with uciok; "go depth 4" searches to its depth
+# while the input stays open (the end of input would stop it at once), and its bestmove must
+# be a move of the position after 1. e4. Then "quit".
+coproc VARDO { cd "$folder" && exec wine vardo.exe; }
+# Bash forgets the coprocess's variables once it has ended: kept here.
+vardo_pid=$VARDO_PID
+exec {to_vardo}>&"${VARDO[1]}" {from_vardo}<&"${VARDO[0]}"
+printf 'uci\nisready\nsetoption name OwnBook value false\nposition startpos moves e2e4\ngo depth 4\n' \
+    >&"$to_vardo"
+reply=
+while IFS= read -r -t 120 line <&"$from_vardo"; do
+    line=${line%$'\r'}
+    reply+="$line"$'\n'
+    [[ $line == bestmove* ]] && break
+done
+printf 'quit\n' >&"$to_vardo" || true
+exec {to_vardo}>&- {from_vardo}<&-
+wait "$vardo_pid" || true
 for wanted in '^id name Vardo ' '^uciok$' '^readyok$' '^info depth 4 .* pv [a-h][1-8][a-h][1-8]' \
-    '^bestmove [a-h][27][a-h][3-6]$'; do
+    '^bestmove [a-h][27][a-h][3-6]\( ponder [a-h][1-8][a-h][1-8][nbrq]\{0,1\}\)\{0,1\}$'; do
     echo "$reply" | grep -q "$wanted" || { echo "UCI session: no line matching $wanted in: $reply"; exit 1; }
 done
 echo "UCI session: $(echo "$reply" | grep -c '^info depth') info lines, $(echo "$reply" | grep '^bestmove')"

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <utility>
 
 #include "search/searcher.h"
 #include "search/stop_flag.h"
@@ -22,7 +24,9 @@ struct CopyGuard {
 
 BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth,
                           float softSeconds) {
-    if (selective) return selective->Search(game, listener, maxDepth, softSeconds, nodeLimit);
+    if (selective)
+        return selective->Search(game, listener, maxDepth, softSeconds, nodeLimit, rootMoves,
+                                 lines);
     // Step 1. Fresh counters and result; the copy the search plays on.
     nodes = 0;
     BestMove best;
@@ -43,6 +47,12 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     Line rootLine;
     const auto start = std::chrono::steady_clock::now();
     const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
+    // Several lines, where asked for: no more than the root has moves to lead them.
+    const int lineCount = lines > 1 ? std::min(lines, rootMoves.CountLegal(game)) : 1;
+    if (lineCount > 1) {
+        iterationLines.Reserve(lineCount);
+        previousLines.Reserve(lineCount);
+    }
 
     // Step 2. Deepen one ply at a time; the first iteration ignores the stop flag.
     honourStop = false;
@@ -57,23 +67,36 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
             const int score = AlphaBetaAt(-MATE_SCORE, MATE_SCORE, depth, 0, rootLine);
             honourStop = true;
 
-            // Step 3. Report the completed iteration, score from White's point of view.
+            // Step 3. Where several lines are asked for, the others, after the first, which is
+            // this iteration as a search of one line makes it. A stop meanwhile ends the
+            // search once the lines found are reported.
+            const bool severalLines = lineCount > 1 && !rootLine.empty();
+            const bool stopped =
+                severalLines && !SearchOtherLines(depth, score, rootLine, lineCount);
+
+            // Step 4. Report the completed iteration, score from White's point of view.
             if (listener) {
                 const std::chrono::duration<float> seconds =
                     std::chrono::steady_clock::now() - start;
-                listener->OnIteration(depth, AllNodes(), seconds.count(),
-                                      board->side == BLACK ? -score : score, rootLine);
+                if (severalLines)
+                    iterationLines.Report(*listener, AllNodes(), seconds.count(), board->side);
+                else
+                    listener->OnIteration(depth, AllNodes(), seconds.count(),
+                                          board->side == BLACK ? -score : score, rootLine);
             }
 
-            // Step 4. Keep its move; with an empty line (every move loses to a mate) the
+            // Step 5. Keep its move; with an empty line (every move loses to a mate) the
             // previous iteration's result stands.
-            if (!rootLine.empty()) best = {rootLine.front().move, score};
+            if (!rootLine.empty())
+                best = {rootLine.front().move, score,
+                        rootLine.size() > 1 ? rootLine[1].move : Move()};
             previousLine = rootLine;
+            if (stopped) break;
 
-            // Step 5. History counts order one iteration only.
+            // Step 6. History counts order one iteration only.
             board->ClearPlyState();
 
-            // Step 6. A mate for either side has been seen: deeper search changes nothing.
+            // Step 7. A mate for either side has been seen: deeper search changes nothing.
             if (score > MATE_SEEN || score < -MATE_SEEN) break;
         }
     } catch (StopSignal) {
@@ -81,6 +104,47 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
     }
     honourStop = true;
     return best;
+}
+
+// Every line after the first is the best of the root moves that lead no line yet: the root
+// leaves out the first moves of the lines found, and is searched with the first line's window
+// opened below, so that a move mated by force still gives a line, scored by its mate's
+// distance. Above, the window stays the first line's, so no line outscores the one before it
+// and the lines come out in the order found. The root's own order is left as the first line
+// left it: its successes and killers are put back, and the history counts are cleared before
+// the next iteration, so the next first line tries the root's moves in the order a search of
+// one line would, and finds the same move.
+bool Searcher::SearchOtherLines(int depth, int firstScore, const Line& first, int lineCount) {
+    std::swap(iterationLines, previousLines);
+    iterationLines.Begin(depth);
+    iterationLines.Add(firstScore, first);
+    std::memcpy(firstLineSuccesses, rootSuccesses, sizeof rootSuccesses);
+    const std::array<Move, 2> firstLineKillers = killers[0];
+    bool completed = true;
+    try {
+        rootMoves.Exclude(first.front().move);
+        Line line;
+        for (int rank = 1; rank < lineCount; ++rank) {
+            // The line of this rank at the last iteration leads the tie-breaks, as the first
+            // line follows the last first line.
+            if (previousLines.Depth() == depth - 1 && rank < previousLines.Size())
+                previousLine = previousLines.LineAt(rank);
+            else
+                previousLine.clear();
+            line.clear();
+            linePlies = 0;
+            MeasureHistoryPeak();
+            const int score = AlphaBetaAt(-MATE_SCORE - MAX_DEPTH - 1, MATE_SCORE, depth, 0, line);
+            iterationLines.Add(score, line);
+            rootMoves.Exclude(line.front().move);
+        }
+    } catch (StopSignal) {
+        completed = false;
+    }
+    rootMoves.ClearExcluded();
+    std::memcpy(rootSuccesses, firstLineSuccesses, sizeof rootSuccesses);
+    killers[0] = firstLineKillers;
+    return completed;
 }
 
 // A helper searches the depth of the main thread's iteration, or the next one when it has

@@ -14,8 +14,9 @@ SearchHelper::~SearchHelper() {
     Wait();
 }
 
-bool SearchHelper::Begin(const Board& position) {
+bool SearchHelper::Begin(const Board& position, const RootMoves& moves) {
     root = &position;
+    searcher.rootMoves = moves;
     searcher.publishedNodes.store(0, std::memory_order_relaxed);
     return Start();
 }

@@ -18,9 +18,9 @@ class SearchHelper : public Thread {
     explicit SearchHelper(Searcher& main);
     ~SearchHelper() override;
 
-    // Starts searching `root`, which must stay in place until Wait has returned; false when
-    // the thread cannot be started.
-    bool Begin(const Board& root);
+    // Starts searching `root`, which must stay in place until Wait has returned, trying at the
+    // root the moves `moves` lets it; false when the thread cannot be started.
+    bool Begin(const Board& root, const RootMoves& moves);
     // Nodes of its current or last search; readable from any thread.
     std::uint32_t Nodes() const { return searcher.publishedNodes.load(std::memory_order_relaxed); }
     // Forgets the successes of earlier searches.

@@ -14,6 +14,12 @@ class SearchListener {
     // the root of the searched position.
     virtual void OnIteration(int depth, unsigned nodes, float seconds, int score,
                              const Line& line) = 0;
+    // A search that finds several lines (MultiPV) reports each iteration's lines best first:
+    // the first to OnIteration, then the others here in order, `rank` 2 and up, with the same
+    // depth, nodes and seconds. Each starts with another root move. Unless overridden, only
+    // the first line is shown.
+    virtual void OnOtherLine(int /*depth*/, int /*rank*/, unsigned /*nodes*/, float /*seconds*/,
+                             int /*score*/, const Line& /*line*/) {}
 };
 
 }  // namespace vardo

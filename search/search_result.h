@@ -13,6 +13,7 @@ struct SearchResult {
     std::string text;  // the move as announced after "move "
     Move move;
     int score = 0;  // from the point of view of the side that moves
+    Move ponder;    // the reply the search's line expects, when it has one; null otherwise
 
     bool Pending() const { return !move.IsNull(); }
 };

@@ -94,7 +94,7 @@ void Searcher::StartHelpers(const Board& game) {
     signals.stop = false;
     if (busy != nullptr) busy->Clear();
     for (auto& helper : helpers)
-        if (!helper->Begin(game)) LogWarning("(Main) Search helper didn't start");
+        if (!helper->Begin(game, rootMoves)) LogWarning("(Main) Search helper didn't start");
 }
 
 void Searcher::StopHelpers() {
@@ -194,6 +194,8 @@ int Searcher::AlphaBetaAt(int alpha, int beta, int depth, int ply, Line& line,
     // exactly alpha when one did (a move that reached beta stored a lower bound above). A
     // stopped search throws past every store, so only completed nodes are stored.
     if (!node.hasLegalMove) return b.InCheck(b.side) ? -MATE_SCORE - depth : DRAW_SCORE;
+    // A root that leaves moves out scores those it tries, which is no value of the position.
+    if (ply == 0 && rootMoves.Restricted()) return node.alpha;
     shared->Store(node.key, node.bestMove, node.alpha, depth,
                   node.bestMove.IsNull() ? Bound::UPPER : Bound::EXACT);
     return node.alpha;
@@ -451,6 +453,7 @@ bool Searcher::SearchGenerated(Node& node, const MoveEntry* tried) {
             shared->Prefetch(aheadKey);
         }
         if (tried != nullptr && entry.move == tried->move) continue;
+        if (node.ply == 0 && !rootMoves.Searches(entry.move)) continue;
         if (IsFutile(node, entry.move) || Defer(node, entry, child)) continue;
         if (TryMove(node, entry, child)) return true;
     }

@@ -13,8 +13,10 @@
 #include "board/fifty_move_rule.h"
 #include "search/busy_table.h"
 #include "search/evaluate.h"
+#include "search/iteration_lines.h"
 #include "search/line.h"
 #include "search/move_order.h"
+#include "search/root_moves.h"
 #include "search/search_listener.h"
 #include "search/transposition_table.h"
 #include "strong/selective_search.h"
@@ -37,6 +39,7 @@ using StopSignal = std::uint32_t;
 struct BestMove {
     Move move;
     int score = 0;
+    Move reply;  // the line's second move, the reply it expects; null when the line has none
 };
 
 // Whether the score of a search of `depth` plies from a node whose fifty-move counter is
@@ -96,6 +99,11 @@ class Searcher {
     //
     // With the selective search switched on (SetStrong), it searches instead, and
     // `softSeconds`, when positive, is the time after which it begins no new iteration.
+    //
+    // The root tries only the moves rootMoves lets it. With `lines` above 1 every iteration
+    // finds that many lines (or as many as the root has moves to lead them), each led by
+    // another move, and reports them best first (SearchListener::OnOtherLine); the first
+    // line, the move returned and every score of it are those of a search of one line.
     BestMove Search(const Board& game, SearchListener* listener, int maxDepth = MAX_DEPTH,
                     float softSeconds = 0.0f);
 
@@ -154,6 +162,10 @@ class Searcher {
     // (honoured from depth 2 on, like the flag); set before Search. 0, the default: none (the
     // count may then wrap around in a search of over four billion nodes, as it always could).
     std::uint32_t nodeLimit = 0;
+    // The root moves the next searches try (all, by default) and how many lines each
+    // iteration finds (MultiPV); set before Search.
+    RootMoves rootMoves;
+    int lines = 1;
 
    private:
     friend class SearchHelper;
@@ -220,6 +232,11 @@ class Searcher {
     // against Evaluate's of the position the move leads to, when the move is legal.
     void CheckAfterMove(Move move, const Evaluation& after);
 
+    // The lines after the first of the iteration at `depth`, whose first line (`first`,
+    // scoring `firstScore`) has just completed, up to `lineCount` lines in all; the lines go
+    // to iterationLines. False when the stop flag ended them.
+    bool SearchOtherLines(int depth, int firstScore, const Line& first, int lineCount);
+
     // Records a quiet move that raised alpha (a cutoff or a new best move), for the order of
     // later nodes.
     void RewardQuietMove(Move move, int ply, int depth);
@@ -284,6 +301,12 @@ class Searcher {
     // scores only, which every thread count computes alike, and not on the nodes searched.
     std::uint16_t rootSuccesses[2][64][64] = {};
     Line previousLine;  // the last completed iteration's line
+    // With several lines: those of the iteration in progress or last completed, and of the one
+    // before it.
+    IterationLines iterationLines;
+    IterationLines previousLines;
+    // The root's successes as the first line left them, while the other lines are searched.
+    std::uint16_t firstLineSuccesses[2][64][64] = {};
     int linePlies = 0;  // how many plies from the root the current path follows that line
     // At least the highest count in the board's history table: counts only grow during a
     // search, and each raise also raises this.

@@ -20,10 +20,14 @@ Timer::~Timer() {
     Wait();
 }
 
-bool Timer::StartClock() {
+bool Timer::StartClock(float spentSeconds) {
     if (IsRunning()) {
         cancel = true;
         Wait();
+    }
+    {
+        MutexLock lock(*this);
+        spent = spentSeconds;
     }
     cancel = false;
     return Start();
@@ -119,7 +123,7 @@ void Timer::Run() {
     int poll;
     {
         MutexLock lock(*this);
-        allotted = AllotmentLocked();
+        allotted = AllotmentLocked() - spent;
         now = clock;
         poll = pollMs;
     }

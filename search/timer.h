@@ -45,8 +45,9 @@ class Timer : public Thread {
 
     // Starts a watch for the current move. A watch still running from an earlier turn is
     // ended first, which raises the stop flag as every end does. Returns false when the
-    // thread could not be started.
-    bool StartClock();
+    // thread could not be started. `spentSeconds` is time the move has already taken (a
+    // search begun before its clock ran), counted against its allotment.
+    bool StartClock(float spentSeconds = 0.0f);
     // Ends the watch, waits for it (at most about one poll interval) and counts the move
     // against the control, starting a new control after its last move.
     void MoveDone();
@@ -85,6 +86,7 @@ class Timer : public Thread {
     // Guarded by the Timer's Mutex.
     float timeLeft = 0.0f;
     float increment = 0.0f;
+    float spent = 0.0f;  // of the watch started last
     int movesPerControl;
     int movesToGo;
     ClockSource clock;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "search/searcher.h"
 #include "search/stop_flag.h"
@@ -540,6 +541,8 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     for (int i = 0; i < list.size(); ++i) {
         list.PickNext(i);
         const Move move = list[i].move;
+        // Root moves: only those rootMoves lets the root try (go searchmoves, MultiPV).
+        if (node.root && !rootMoves.Searches(move)) continue;
         const bool quiet = IsQuiet(move);
         if (quiet && node.skipQuiets) continue;
         // Steps 9 to 12. Pruning at shallow depth.
@@ -557,7 +560,9 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     // Step 14. No legal move: checkmate or stalemate.
     if (node.legal == 0) return node.inCheck ? -(SELECTIVE_MATE - ply) : DRAW_SCORE;
 
+    // Root moves: a root that leaves moves out scores only those, no value of the position.
     const int best = node.best;
+    if (node.root && rootMoves.Restricted()) return best;
     const Bound bound = best >= node.beta ? Bound::LOWER
                         : best > alphaIn  ? Bound::EXACT
                                           : Bound::UPPER;
@@ -617,8 +622,16 @@ void SelectiveSearcher::BeginSearch(const Board& game) {
 }
 
 BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, int maxDepth,
-                                   float softSeconds, std::uint64_t limit) {
+                                   float softSeconds, std::uint64_t limit, const RootMoves& root,
+                                   int lines) {
     nodeLimit = limit;
+    rootMoves = root;
+    // Several lines, where asked for: no more than the root has moves to lead them.
+    const int lineCount = lines > 1 ? std::min(lines, rootMoves.CountLegal(game)) : 1;
+    if (lineCount > 1) {
+        iterationLines.Reserve(lineCount);
+        previousLines.Reserve(lineCount);
+    }
     const auto start = std::chrono::steady_clock::now();
     BeginSearch(game);
     BoardGuard guard{board};
@@ -629,8 +642,10 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
     table.NewSearch();
 
     ownSignals->stop = false;
-    for (auto& helper : helpers)
+    for (auto& helper : helpers) {
+        helper->searcher.rootMoves = rootMoves;
         if (!helper->Begin(game)) LogWarning("(Main) Search helper didn't start");
+    }
     struct HelperGuard {
         SelectiveSearcher& main;
         ~HelperGuard() {
@@ -655,15 +670,28 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
             selDepth = iterationSelDepth;
             Line line;
             for (int j = 0; j < pvLength[0]; ++j) line.push_back({pv[0][j], 0});
+            // Where several lines are asked for, the others, after the first; the best of them
+            // leads. A stop meanwhile ends the search once the lines found are reported.
+            const bool severalLines = lineCount > 1 && !line.empty();
+            bool stopped = false;
+            if (severalLines) {
+                stopped = !SearchOtherLines(depth, score, line, lineCount);
+                line = iterationLines.LineAt(0);
+                score = iterationLines.ScoreAt(0);
+            }
             const std::chrono::duration<float> seconds = std::chrono::steady_clock::now() - start;
-            if (listener)
+            if (listener && severalLines)
+                iterationLines.Report(*listener, static_cast<unsigned>(AllNodes()), seconds.count(),
+                                      board->side);
+            else if (listener)
                 listener->OnIteration(depth, static_cast<unsigned>(AllNodes()), seconds.count(),
                                       board->side == BLACK ? -score : score, line);
             if (!line.empty()) {
                 instability *= 0.5;
                 if (depth > 1 && line.front().move != best.move) instability += 1.0;
-                best = {line.front().move, score};
+                best = {line.front().move, score, line.size() > 1 ? line[1].move : Move()};
             }
+            if (stopped) break;
             // A mate found with time to look for a shorter one has been looked at enough.
             const int mate = SelectiveMatePlies(score);
             if (mate != 0 && depth >= std::abs(mate) + 2) break;
@@ -678,10 +706,39 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
         // searched before it in this iteration is better, at this depth, than the last
         // completed iteration's choice.
         if (USE_PARTIAL_ITERATION && !iterationMove.IsNull())
-            best = {iterationMove, iterationScore};
+            best = {iterationMove, iterationScore, Move()};
     }
     honourStop = true;
     return best;
+}
+
+// Every line after the first is the best of the root moves that lead no line yet: the root
+// leaves out the first moves of the lines found, with aspiration windows around the score of
+// the line of the same rank at the last iteration. A selective search may score a line above
+// one found before it; the lines are then reported in the order of their scores.
+bool SelectiveSearcher::SearchOtherLines(int depth, int firstScore, const Line& first,
+                                         int lineCount) {
+    std::swap(iterationLines, previousLines);
+    iterationLines.Begin(depth);
+    iterationLines.Add(firstScore, first);
+    bool completed = true;
+    try {
+        rootMoves.Exclude(first.front().move);
+        Line line;
+        for (int rank = 1; rank < lineCount; ++rank) {
+            const bool known = previousLines.Depth() == depth - 1 && rank < previousLines.Size();
+            const int score = SearchRoot(depth, known ? previousLines.ScoreAt(rank) : firstScore);
+            line.clear();
+            for (int j = 0; j < pvLength[0]; ++j) line.push_back({pv[0][j], 0});
+            if (line.empty()) break;
+            iterationLines.Add(score, line);
+            rootMoves.Exclude(line.front().move);
+        }
+    } catch (StopSignal) {
+        completed = false;
+    }
+    rootMoves.ClearExcluded();
+    return completed;
 }
 
 // Every other helper starts a ply deeper, so that the threads are not all on one depth and

@@ -15,7 +15,9 @@
 
 #include "board/board.h"
 #include "search/evaluate.h"
+#include "search/iteration_lines.h"
 #include "search/line.h"
+#include "search/root_moves.h"
 #include "search/search_listener.h"
 #include "search/transposition_table.h"
 #include "strong/strong_evaluator.h"
@@ -52,8 +54,14 @@ class SelectiveSearcher {
     // once this thread has searched that many nodes. Returns the last completed iteration's
     // first move and score (side to move's view), or the move of an iteration cut short when
     // it beat the first move searched there.
+    //
+    // The root tries only the moves `root` lets it. With `lines` above 1 every iteration finds
+    // that many lines (or as many as the root has moves to lead them), each led by another
+    // move, and reports them best first (SearchListener::OnOtherLine); the first of them is
+    // the move returned.
     BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds,
-                    std::uint64_t nodeLimit = 0);
+                    std::uint64_t nodeLimit = 0, const RootMoves& root = RootMoves(),
+                    int lines = 1);
 
     // Forgets the history, counter moves and killers (the table is the caller's to clear).
     void Clear();
@@ -111,6 +119,10 @@ class SelectiveSearcher {
     int Quiesce(int alpha, int beta, int ply);
     // One iteration at the root with aspiration windows around `previous`.
     int SearchRoot(int depth, int previous);
+    // The lines after the first of the iteration at `depth`, whose first line (`first`,
+    // scoring `firstScore`) has just completed, up to `lineCount` lines in all; the lines go
+    // to iterationLines, best first. False when the stop flag ended them.
+    bool SearchOtherLines(int depth, int firstScore, const Line& first, int lineCount);
     // Gives the moves of the current ply's list their ordering scores.
     void ScoreMoves(MoveList& list, Move tableMove, int ply);
     bool IsDraw(int ply) const;
@@ -137,6 +149,11 @@ class SelectiveSearcher {
     std::atomic<std::uint64_t> publishedNodes{0};
     int selDepth = 0;
     int iterationSelDepth = 0;
+    // The moves the root tries; with several lines, those of the iteration in progress or last
+    // completed, and of the one before it.
+    RootMoves rootMoves;
+    IterationLines iterationLines;
+    IterationLines previousLines;
     // The root move that last raised alpha in the current iteration, and its score.
     Move iterationMove;
     int iterationScore = 0;

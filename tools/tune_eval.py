@@ -68,6 +68,7 @@ class Model:
     def __init__(self, positions, linear, danger_white, danger_black, constants):
         self.result = positions["result"].astype(np.float64)
         self.engine_score = positions["score"].astype(np.float64)
+        self.search = positions["search"].astype(np.float64)
         self.phase = positions["phase"].astype(np.float64)
         self.scale = positions["scale"].astype(np.float64)
         self.linear = linear
@@ -84,6 +85,7 @@ class Model:
         out.__dict__.update(self.__dict__)
         out.result = self.result[keep]
         out.engine_score = self.engine_score[keep]
+        out.search = self.search[keep]
         out.phase = self.phase[keep]
         out.scale = self.scale[keep]
         out.linear = self.linear.subset(keep)
@@ -132,6 +134,16 @@ class Model:
             gradient[:, 0] += danger.gradient(sign * d_mg * live_mg * 2 * dmg / self.mg_divisor, size)
             gradient[:, 1] += danger.gradient(sign * d_eg * live_eg / self.eg_divisor, size)
         return loss, gradient
+
+
+class SearchScores:
+    """The search's recorded scores as a model of their own, for fitting their K."""
+
+    def __init__(self, model):
+        self.model = model
+
+    def loss(self, _weights, k):
+        return float(np.mean((self.model.result - sigmoid(k * self.model.search)) ** 2))
 
 
 def sigmoid(x):
@@ -217,6 +229,9 @@ def main(argv=None):
                                                       "eval_values.h"))
     parser.add_argument("--only", nargs="*", default=[])
     parser.add_argument("--freeze", nargs="*", default=[])
+    parser.add_argument("--lambda", dest="blend", type=float, default=1.0,
+                        help="train toward this share of the result and the rest of the "
+                             "search's score as a probability (1: the result alone)")
     parser.add_argument("--note", default="", help="a line on the data, for the values file")
     args = parser.parse_args(argv)
 
@@ -238,6 +253,13 @@ def main(argv=None):
     trainable_rows = trainable.copy()
 
     k = fit_k(train, weights)
+    if args.blend < 1.0:
+        # The search's scores, as probabilities on their own fitted scale.
+        k_search = fit_k(SearchScores(train), None)
+        train.result = (args.blend * train.result +
+                        (1 - args.blend) * sigmoid(k_search * train.search))
+        print(f"training toward {args.blend} of the result and {1 - args.blend:.2f} of "
+              f"sigmoid({k_search:.6f} * search score)")
     before_train = train.loss(weights, k)
     before_held = held.loss(weights, k) if held.result.size else float("nan")
     print(f"K = {k:.6f}; loss before: train {before_train:.6f}, held out {before_held:.6f}",
@@ -256,7 +278,8 @@ def main(argv=None):
 
     provenance = [
         f"Texel's method over {n} positions of the engine's own games{': ' + args.note if args.note else ''},",
-        f"K = {k:.6f}, {args.epochs} epochs of Adam at {args.rate}; mean squared error on the "
+        f"K = {k:.6f}, {args.epochs} epochs of Adam at {args.rate}"
+        f"{'' if args.blend >= 1 else f', toward {args.blend} of the result'}; mean squared error on the "
         f"{n - cut} held-out",
         f"positions {before_held:.6f} before, {after_held:.6f} after.",
     ]

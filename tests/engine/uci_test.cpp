@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "board/notation.h"
@@ -61,15 +64,17 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     ProgramSession program(dir.Path());
     const Lines reply = OpenUci(program);
     // The banner comes before the first line is read; an interface skips it.
-    ASSERT_GE(reply.size(), 8u);
-    const Lines uci(reply.end() - 7, reply.end());
+    ASSERT_GE(reply.size(), 10u);
+    const Lines uci(reply.end() - 9, reply.end());
     EXPECT_EQ(uci, (Lines{"id name Vardo 0.72", "id author Vardo developers",
                           "option name Hash type spin default 32 min 0 max 1048576",
                           "option name Threads type spin default " +
                               std::to_string(testing::TestThreads()) + " min 1 max 256",
                           "option name Clear Hash type button",
                           "option name OwnBook type check default true",
-                          "option name Strong type check default false"}));
+                          "option name Strong type check default false",
+                          "option name MultiPV type spin default 1 min 1 max 500",
+                          "option name Ponder type check default false"}));
 
     // A set option is what "uci" shows from then on.
     program.Send("setoption name Hash value 16");
@@ -77,7 +82,7 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     program.Send("setoption name Clear Hash");
     EXPECT_EQ(Ready(program), Lines{});
     const Lines again = OpenUci(program);
-    ASSERT_EQ(again.size(), 7u);
+    ASSERT_EQ(again.size(), 9u);
     EXPECT_EQ(again[2], "option name Hash type spin default 16 min 0 max 1048576");
     EXPECT_EQ(again[5], "option name OwnBook type check default false");
 
@@ -270,7 +275,7 @@ TEST(Uci, BadInputIsRefusedAndChangesNothing) {
               "info string illegal move 3 in position, the position is unchanged: e1g1");
     EXPECT_EQ(replies[5], "info string Hash takes a number from 0 to 1048576, unchanged: 2000000");
     const Lines uci = OpenUci(program);
-    ASSERT_EQ(uci.size(), 7u);
+    ASSERT_EQ(uci.size(), 9u);
     EXPECT_EQ(uci[2], "option name Hash type spin default 32 min 0 max 1048576");
     EXPECT_EQ(uci[5], "option name OwnBook type check default true");
     program.Send("go depth 2");
@@ -280,13 +285,142 @@ TEST(Uci, BadInputIsRefusedAndChangesNothing) {
     program.Send("go depth 3");
     EXPECT_EQ(program.NextMatching(IsBestMove), "bestmove 0000");
 
-    // The end of input finishes the search under way, writes its move and ends the session.
+    // The end of input stops the search under way, writes its move and ends the session.
     program.Send("position startpos");
     program.Send("go movetime 300");
     program.CloseInput();
     LegalBestMove(program, Board());
     EXPECT_EQ(program.Finish(), 0);
     EXPECT_EQ(testing::LogMessages(dir / "vardo0.72.log").back(), "Closed session");
+}
+
+// The first move of an info line's pv, and the one after it ("" when none).
+std::pair<std::string, std::string> PvStart(const std::string& info) {
+    std::istringstream words(info.substr(info.find(" pv ") + 4));
+    std::pair<std::string, std::string> moves;
+    words >> moves.first >> moves.second;
+    return moves;
+}
+
+// Several lines, searchmoves, pondering and go mate, as an interface uses them.
+TEST(Uci, SeveralLinesSearchMovesPonderAndMate) {
+    ScratchDir dir;
+    ProgramSession program(dir.Path());
+    OpenUci(program);
+    const std::string fen = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP1B1PPP/R2QKB1R w KQ - 0 8";
+    Board position;
+    ASSERT_TRUE(position.SetFromFen(fen));
+
+    // Three lines a depth, ranked, each led by another move; the bestmove is the last depth's
+    // first line, with its reply to ponder on.
+    program.Send("setoption name MultiPV value 3");
+    program.Send("position fen " + fen);
+    program.Send("go depth 4");
+    Lines info;
+    const auto best = program.NextMatching(IsBestMove, 20s, &info);
+    ASSERT_TRUE(best);
+    ASSERT_EQ(info.size(), 12u);
+    const std::regex ranked(
+        R"(^info depth (\d+) seldepth \d+ multipv (\d+) score cp -?\d+ nodes )");
+    for (std::size_t i = 0; i < info.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(info[i], match, ranked)) << info[i];
+        EXPECT_EQ(match[1], std::to_string(i / 3 + 1));
+        EXPECT_EQ(match[2], std::to_string(i % 3 + 1));
+        for (std::size_t j = i - i % 3; j < i; ++j)
+            EXPECT_NE(PvStart(info[i]).first, PvStart(info[j]).first) << info[i];
+    }
+    const auto [move, reply] = PvStart(info[9]);
+    EXPECT_EQ(*best, "bestmove " + move + " ponder " + reply);
+
+    // Only the moves named are searched; what is no legal move is said and left out.
+    program.Send("setoption name MultiPV value 1");
+    program.Send("position startpos");
+    program.Send("go depth 3 searchmoves a2a3 h2h3 e7e5");
+    info.clear();
+    const std::string chosen = LegalBestMove(program, Board(), &info);
+    EXPECT_TRUE(chosen == "a2a3" || chosen == "h2h3") << chosen;
+    ASSERT_EQ(info.size(), 4u);
+    EXPECT_EQ(info[0], "info string searchmoves leaves out what is no legal move: e7e5");
+    for (std::size_t i = 1; i < info.size(); ++i) {
+        const std::string first = PvStart(info[i]).first;
+        EXPECT_TRUE(first == "a2a3" || first == "h2h3") << info[i];
+    }
+    program.Send("go depth 1 searchmoves e7e5");
+    info.clear();
+    LegalBestMove(program, Board(), &info);
+    EXPECT_EQ(info.at(1), "info string searchmoves names no legal move: searching every move");
+
+    // A pondering search waits for ponderhit, then goes on as the go's own (here with a clock
+    // of a minute) and names the reply it expects; "stop" ends one at once.
+    program.Send("setoption name Ponder value true");
+    program.Send("position fen " + fen);
+    program.Send("go ponder wtime 60000 btime 60000");
+    std::this_thread::sleep_for(300ms);
+    for (const std::string& line : Ready(program)) EXPECT_FALSE(IsBestMove(line)) << line;
+    program.Send("ponderhit");
+    const auto pondered = program.NextMatching(IsBestMove, 20s);
+    ASSERT_TRUE(pondered);
+    std::istringstream words(*pondered);
+    std::string word, bestMove, ponderWord, ponderMove;
+    words >> word >> bestMove >> ponderWord >> ponderMove;
+    Board after(position);
+    ASSERT_TRUE(testing::Play(after, bestMove)) << *pondered;
+    EXPECT_EQ(ponderWord, "ponder");
+    EXPECT_TRUE(testing::Play(after, ponderMove)) << *pondered;
+    program.Send("go ponder depth 2");  // ends by itself, but its bestmove waits
+    std::this_thread::sleep_for(300ms);
+    for (const std::string& line : Ready(program)) EXPECT_FALSE(IsBestMove(line)) << line;
+    program.Send("ponderhit");
+    LegalBestMove(program, position);
+    program.Send("go ponder");
+    program.Send("stop");
+    LegalBestMove(program, position);
+    program.Send("ponderhit");
+    EXPECT_EQ(Ready(program), Lines{"info string not pondering: ponderhit ignored"});
+
+    // go mate ends by itself once it has searched deep enough for the mate.
+    program.Send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    program.Send("go mate 1");
+    info.clear();
+    EXPECT_EQ(program.NextMatching(IsBestMove, 20s, &info), "bestmove d1d8");
+    ASSERT_FALSE(info.empty());
+    EXPECT_NE(info.back().find(" score mate 1 "), std::string::npos) << info.back();
+}
+
+// Whatever a go waits for (a stop, a ponderhit, a clock of the other side's, moves to go or an
+// increment without a clock, a mate out of reach), the end of input stops it at once: its
+// bestmove is written and the program ends. So are the searches that lines held for it start.
+TEST(Uci, EveryKindOfGoEndsWithTheInput) {
+    const std::string fen = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP1B1PPP/R2QKB1R w KQ - 0 8";
+    Board position;
+    ASSERT_TRUE(position.SetFromFen(fen));
+    for (const char* go : {"go", "go ponder", "go ponder wtime 60000 btime 60000", "go btime 1000",
+                           "go winc 100", "go movestogo 5", "go mate 40", "go infinite"}) {
+        ScratchDir dir;
+        ProgramSession program(dir.Path());
+        OpenUci(program);
+        program.Send("setoption name MultiPV value 2");
+        program.Send("position fen " + fen);
+        program.Send(go);
+        for (const std::string& line : Ready(program)) EXPECT_FALSE(IsBestMove(line)) << go;
+        program.CloseInput();
+        LegalBestMove(program, position);
+        EXPECT_EQ(program.Finish(), 0) << go;
+    }
+
+    ScratchDir dir;
+    ProgramSession program(dir.Path());
+    OpenUci(program);
+    program.Send("go infinite");
+    program.Send("position startpos moves e2e4");
+    program.Send("go depth 60");
+    program.CloseInput();
+    Board black;
+    ASSERT_TRUE(testing::Play(black, "e2e4"));
+    LegalBestMove(program, Board());
+    LegalBestMove(program, black);
+    EXPECT_EQ(program.Finish(), 0);
 }
 
 }  // namespace

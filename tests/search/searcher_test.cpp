@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -450,6 +451,80 @@ TEST_F(SearchTest, TheStopFlagEndsEveryThread) {
     const BestMove best = parallel.Search(board, &recorder, MAX_DEPTH);
     ASSERT_EQ(recorder.reports.size(), 1u);
     EXPECT_FALSE(best.move.IsNull());
+}
+
+// Every line an iteration reports, first to last, with its rank.
+struct LinesRecorder : SearchListener {
+    struct Report {
+        int depth;
+        int rank;
+        int score;
+        Line line;
+    };
+    std::vector<Report> reports;
+    void OnIteration(int depth, unsigned, float, int score, const Line& line) override {
+        reports.push_back({depth, 1, score, line});
+    }
+    void OnOtherLine(int depth, int rank, unsigned, float, int score, const Line& line) override {
+        reports.push_back({depth, rank, score, line});
+    }
+};
+
+// With several lines, each iteration's first line is exactly the one line a search finds, and
+// the others are the best of the moves left: line k scores as the k-th best root move does when
+// the root searches it alone. After the search the root's table entry is the first line's: the
+// others score only some moves. Where fewer moves are legal, fewer lines.
+TEST_F(SearchTest, SeveralLinesAreTheBestOfTheMovesLeft) {
+    const Board board =
+        FromFen("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10");
+    constexpr int DEPTH = 4, LINES = 3;
+    Recorder single;
+    const BestMove one = Searcher(1, 1).Search(board, &single, DEPTH);
+    searcher.lines = LINES;
+    LinesRecorder several;
+    const BestMove best = searcher.Search(board, &several, DEPTH);
+    EXPECT_EQ(best.move, one.move);
+    EXPECT_EQ(best.score, one.score);
+    ASSERT_EQ(several.reports.size(), static_cast<std::size_t>(DEPTH * LINES));
+    TableEntry root;
+    ASSERT_TRUE(searcher.table.Probe(board.PositionKey(), DEPTH, root));
+    EXPECT_EQ(root.move, one.move);
+
+    // Each root move searched alone: its score at each depth.
+    Board moves(board);
+    moves.GenerateMoves();
+    std::vector<std::vector<int>> alone(DEPTH + 1);
+    for (const MoveEntry& entry : MoveList(moves.CurrentMoves())) {
+        if (!moves.IsLegal(entry.move)) continue;
+        Searcher restricted(1, 1);
+        restricted.rootMoves.Allow(entry.move);
+        Recorder recorder;
+        EXPECT_EQ(restricted.Search(board, &recorder, DEPTH).move, entry.move);
+        for (const Recorder::Report& report : recorder.reports)
+            alone[report.depth].push_back(report.score);
+        EXPECT_FALSE(restricted.table.Probe(board.PositionKey(), DEPTH, root));
+    }
+    for (int depth = 1; depth <= DEPTH; ++depth) {
+        std::sort(alone[depth].begin(), alone[depth].end(), std::greater<int>());
+        const auto* first = &several.reports[(depth - 1) * LINES];
+        EXPECT_EQ(first->score, single.reports[depth - 1].score) << depth;
+        EXPECT_EQ(first->line.front().move, single.reports[depth - 1].line.front().move);
+        for (int k = 0; k < LINES; ++k) {
+            EXPECT_EQ(first[k].depth, depth);
+            EXPECT_EQ(first[k].rank, k + 1);
+            EXPECT_EQ(first[k].score, alone[depth][k]) << "depth " << depth << " line " << k + 1;
+            for (int j = 0; j < k; ++j)
+                EXPECT_NE(first[k].line.front().move, first[j].line.front().move);
+        }
+    }
+
+    // In check with two ways out: two lines an iteration.
+    LinesRecorder two;
+    searcher.lines = 5;
+    searcher.Search(FromFen("7k/8/8/8/8/8/8/r6K w - - 0 1"), &two, 3);
+    ASSERT_EQ(two.reports.size(), 6u);
+    EXPECT_EQ(two.reports[1].rank, 2);
+    EXPECT_EQ(two.reports[2].rank, 1);
 }
 
 TEST(MoveOrderTest, TieBreaksNeverOutrankAHigherScore) {

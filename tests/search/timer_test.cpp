@@ -114,6 +114,26 @@ TEST(TimerWatch, StopsWhenTheAllotmentIsUsedUp) {
     EXPECT_EQ(timer.MovesToGo(), 1);
 }
 
+// A watch started after the move has already taken time (a search pondered before its clock
+// ran) counts that time against the allotment: 4.75 s less 4 s spent leaves 0.75 s.
+TEST(TimerWatch, TimeAlreadySpentCountsAgainstTheAllotment) {
+    Timer timer(1);
+    timer.SetTimeLeft(5.0f);
+    timer.SetClock(&FakeClock, 1);
+    fakeNow = 100.0f;
+    fakeReads = 0;
+    stopFlag = false;
+    ASSERT_TRUE(timer.StartClock(4.0f));
+    ASSERT_TRUE(WaitUntil([] { return fakeReads >= 2; }));
+    fakeNow = 100.7f;
+    SleepMs(30);
+    EXPECT_FALSE(stopFlag);
+    fakeNow = 100.8f;
+    ASSERT_TRUE(WaitUntil([&] { return !timer.IsRunning(); }));
+    EXPECT_TRUE(stopFlag);
+    timer.MoveDone();
+}
+
 TEST(TimerWatch, NoTimeLeftStopsAtOnce) {
     Timer timer(0);
     stopFlag = false;

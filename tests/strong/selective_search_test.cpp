@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "board/board_test_util.h"
 #include "board/notation.h"
 #include "search/searcher.h"
@@ -80,6 +84,61 @@ TEST_F(SelectiveSearchTest, NullMovesAndReSearchesWhereTheyBelong) {
                     nullptr, 8);
     EXPECT_GT(selective.NullMovesMade(), 0u);
     EXPECT_GT(selective.ReSearchesMade(), 0u);
+}
+
+// Several lines: every iteration reports them best first, each led by another move, and the
+// move played leads the last iteration's first line. A root restricted to some moves plays
+// and reports only those, also on two threads, and stores no score for the position.
+TEST_F(SelectiveSearchTest, SeveralLinesLedByDifferentMovesBestFirst) {
+    const Board game =
+        FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4");
+    struct Lines : SearchListener {
+        std::vector<std::pair<int, Line>> found;  // rank and line
+        std::vector<int> scores;
+        void OnIteration(int, unsigned, float, int score, const Line& line) override {
+            found.push_back({1, line});
+            scores.push_back(score);
+        }
+        void OnOtherLine(int, int rank, unsigned, float, int score, const Line& line) override {
+            found.push_back({rank, line});
+            scores.push_back(score);
+        }
+    };
+    const std::vector<Move> allowed = {ParseMove("d2d3", game).move, ParseMove("b1c3", game).move,
+                                       ParseMove("c4f7", game).move, ParseMove("a2a4", game).move};
+    for (const bool restricted : {false, true}) {
+        for (const int threads : {1, 2}) {
+            Searcher strong(8, threads);
+            strong.SetStrong(true);
+            strong.lines = 3;
+            if (restricted)
+                for (const Move move : allowed) strong.rootMoves.Allow(move);
+            Lines lines;
+            const BestMove best = strong.Search(game, &lines, 8);
+            ASSERT_EQ(lines.found.size(), 8u * 3u);
+            for (std::size_t i = 0; i < lines.found.size(); i += 3) {
+                for (std::size_t k = 0; k < 3; ++k) {
+                    EXPECT_EQ(lines.found[i + k].first, static_cast<int>(k) + 1);
+                    const Move first = lines.found[i + k].second.front().move;
+                    if (restricted) {
+                        EXPECT_NE(std::find(allowed.begin(), allowed.end(), first), allowed.end());
+                    }
+                    if (k > 0) {
+                        EXPECT_NE(first, lines.found[i + k - 1].second.front().move);
+                        EXPECT_NE(first, lines.found[i].second.front().move);
+                        EXPECT_GE(lines.scores[i + k - 1], lines.scores[i + k]);  // White to move
+                    }
+                }
+            }
+            EXPECT_EQ(best.move, lines.found[lines.found.size() - 3].second.front().move);
+            // A restricted root's score is no value of the position: nothing is stored for it.
+            TableEntry stored;
+            if (restricted) {
+                EXPECT_FALSE(strong.table.Probe(game.PositionKey(), 8, stored) &&
+                             stored.depth == 8);
+            }
+        }
+    }
 }
 
 // Helper threads share the table and stop with the main thread: a search stopped by the flag
