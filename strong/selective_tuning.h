@@ -6,8 +6,10 @@
 namespace vardo {
 
 // The evaluation: the strong one (strong/strong_evaluator.h) when set, the designed one
-// otherwise.
-inline constexpr int USE_STRONG_EVALUATION = 0;
+// otherwise. The strong one, tuned on 955,211 positions of the engine's own games, is worth
+// +301 +- 101 Elo against the designed one under the same search: 100 games at 40 moves in
+// 4 s, +81 -11 =8.
+inline constexpr int USE_STRONG_EVALUATION = 1;
 // Its groups of terms, each on (1) or off (0), so that games can measure one by leaving it
 // out: pawn structure (isolated, doubled, backward, connected and phalanx pawns), passed pawns,
 // mobility, king safety (shelter, storm, open files and danger), threats, pieces (the bishop
