@@ -155,7 +155,11 @@ int main(int argc, char** argv) {
         }
         ++count;
     }
-    const bool ok = positions.Close() & linear.Close() & safety[0].Close() & safety[1].Close();
+    // Every file is closed, whichever fails first.
+    bool ok = positions.Close();
+    ok = linear.Close() && ok;
+    ok = safety[vardo::WHITE].Close() && ok;
+    ok = safety[vardo::BLACK].Close() && ok;
     std::fprintf(stderr,
                  "vardo-trace: %u positions traced, %ld scored by a rule of their own, %ld "
                  "lines unreadable\n",
