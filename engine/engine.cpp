@@ -80,6 +80,7 @@ bool Engine::StartTurn(const TurnLimits& limits) {
         watchAllowed = true;
     }
     stopFlag = false;
+    searcher.SetLateSoftSeconds(0.0f);
     if (Start()) return true;
     LogError("(Main) Thread didn't start");
     return false;
@@ -92,6 +93,8 @@ bool Engine::StartTurnClock(float spentSeconds) {
         LogError("(Main) Time control didn't start");
         return false;
     }
+    // The selective search counts from its start, as the clock does with the time spent.
+    if (searcher.Strong()) searcher.SetLateSoftSeconds(timer.Allotment() * SOFT_TIME_SHARE);
     return true;
 }
 

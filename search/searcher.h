@@ -111,6 +111,11 @@ class Searcher {
     // history is forgotten, and the table when the switch changes anything.
     void SetStrong(bool on);
     bool Strong() const { return selective != nullptr; }
+    // The selective search's soft limit set while it runs (SelectiveSearcher::
+    // SetLateSoftSeconds); nothing without it.
+    void SetLateSoftSeconds(float seconds) {
+        if (selective) selective->SetLateSoftSeconds(seconds);
+    }
     // The selective search, while switched on; null otherwise.
     const SelectiveSearcher* Selective() const { return selective.get(); }
 

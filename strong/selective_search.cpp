@@ -697,8 +697,8 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
             if (mate != 0 && depth >= std::abs(mate) + 2) break;
             // While the best move keeps changing, the search goes on longer before it begins
             // no new iteration: the stop flag still ends it at the full allotment.
-            if (softSeconds > 0 &&
-                seconds.count() >= softSeconds * (1.0 + UNSTABLE_TIME_SHARE * instability))
+            const float soft = std::max(softSeconds, lateSoftSeconds.load());
+            if (soft > 0 && seconds.count() >= soft * (1.0 + UNSTABLE_TIME_SHARE * instability))
                 break;
         }
     } catch (StopSignal) {

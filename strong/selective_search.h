@@ -62,6 +62,10 @@ class SelectiveSearcher {
     BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds,
                     std::uint64_t nodeLimit = 0, const RootMoves& root = RootMoves(),
                     int lines = 1);
+    // A soft limit that comes while the search runs (a pondering search that becomes a
+    // search on the clock), in seconds since it began; it takes over from `softSeconds` when
+    // longer. Zero (none) until set; the caller lowers it before each search.
+    void SetLateSoftSeconds(float seconds) { lateSoftSeconds = seconds; }
 
     // Forgets the history, counter moves and killers (the table is the caller's to clear).
     void Clear();
@@ -147,6 +151,7 @@ class SelectiveSearcher {
     std::uint64_t reSearches = 0;
     std::uint64_t nodeLimit = 0;  // 0: none
     std::atomic<std::uint64_t> publishedNodes{0};
+    std::atomic<float> lateSoftSeconds{0.0f};
     int selDepth = 0;
     int iterationSelDepth = 0;
     // The moves the root tries; with several lines, those of the iteration in progress or last

@@ -168,6 +168,28 @@ TEST(SelectiveThreads, HelpersStopWithTheMainThread) {
     EXPECT_TRUE(game.IsListed(best.move) && game.MakeMove(best.move));
 }
 
+// A soft limit that arrives while the search runs (a pondering search put on the clock) ends
+// it after the iteration in progress, with no stop raised.
+TEST_F(SelectiveSearchTest, LateSoftLimitEndsTheSearch) {
+    struct LimitAtThree : LastIteration {
+        Searcher* searcher = nullptr;
+        int depth = 0;
+        void OnIteration(int d, unsigned nodes, float seconds, int whiteScore,
+                         const Line& pv) override {
+            LastIteration::OnIteration(d, nodes, seconds, whiteScore, pv);
+            depth = d;
+            if (d == 3) searcher->SetLateSoftSeconds(1e-6f);
+            if (d == 7) stopFlag = true;  // only where the limit is ignored
+        }
+    } listener;
+    listener.searcher = &searcher;
+    Board game = FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4");
+    searcher.Search(game, &listener, 30);
+    EXPECT_FALSE(stopFlag);
+    EXPECT_EQ(listener.depth, 3);
+    searcher.SetLateSoftSeconds(0.0f);
+}
+
 // Static exchange: what a capture or a quiet move wins once both sides have taken back with
 // their least valuable men, with sliders behind others joining in.
 TEST(StaticExchange, CountsTheWholeExchange) {
