@@ -296,6 +296,8 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
                 (list[i].score == TABLE_MOVE_ORDER && !ExchangeAtLeast(b, move, 0)))
                 continue;
         }
+        // The child's bucket is fetched while the move is made.
+        table.Prefetch(b.KeyAfter(move));
         if (!b.MakeMove(move)) continue;
         ++legal;
         const int score = -Quiesce(-beta, -alpha, ply + 1);
@@ -548,6 +550,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         // Steps 9 to 12. Pruning at shallow depth.
         if (Prunes(node, list[i], quiet)) continue;
         plies[ply].move = move;
+        table.Prefetch(b.KeyAfter(move));
         if (!b.MakeMove(move)) continue;
         ++node.legal;
         if (quiet) ++node.quietsTried;
