@@ -173,8 +173,10 @@ class Board {
     void AddEnPassant(MoveList& list);
     void AddCastling(MoveList& list);
     bool CastleAllowed(const CastleRule& rule) const;
-    // MakeMove of a castling record.
+    // MakeMove and IsLegal of a castling record, and TakeBack's return of its two men.
     bool MakeCastling(Move move);
+    bool IsLegalCastling(Move move);
+    void TakeBackCastlingMen(int to, int mover);
     // What the position's arrays imply, kept up to date so it is never recomputed. MakeMove
     // saves it and TakeBack restores it whole.
     struct Derived {

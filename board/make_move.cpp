@@ -86,8 +86,10 @@ inline bool Board::IsWellFormed(Move move) const {
 }
 
 bool Board::IsLegal(Move move) {
-    if (!(move.bits & CASTLE) && !IsWellFormed(move)) return false;
-    if (move.bits & (CASTLE | EN_PASSANT)) {
+    if (move.bits & CASTLE) [[unlikely]]
+        return IsLegalCastling(move);
+    if (!IsWellFormed(move)) return false;
+    if (move.bits & EN_PASSANT) {
         if (!MakeMove(move)) return false;
         TakeBack();
         return true;
@@ -99,11 +101,12 @@ bool Board::IsLegal(Move move) {
 // (a FEN can grant rights the position does not support), the squares either crosses or lands
 // on empty but for the two of them, and the squares the king crosses not attacked. Whether
 // the king is attacked where it lands, once the rook has moved, MakeCastling sees after.
+// The cheap tests come first: most castlings listed are stopped by a man in the way.
 bool Board::CastleAllowed(const CastleRule& rule) const {
-    if (InCheck(side)) return false;
+    if ((derived.occupancy[WHITE] | derived.occupancy[BLACK]) & rule.empty) return false;
     if (piece[rule.king] != KING || colour[rule.king] != side) return false;
     if (piece[rule.rookFrom] != ROOK || colour[rule.rookFrom] != side) return false;
-    if ((derived.occupancy[WHITE] | derived.occupancy[BLACK]) & rule.empty) return false;
+    if (InCheck(side)) return false;
     const int them = Other(side);
     for (std::uint64_t path = rule.path; path != 0; path &= path - 1)
         if (Attacked(std::countr_zero(path), them)) return false;
@@ -172,9 +175,16 @@ std::uint64_t Board::KeyAfter(Move move) const {
     return key;
 }
 
+// Castling is rare beside other moves: kept out of line, away from the paths they take.
+[[gnu::noinline]] bool Board::IsLegalCastling(Move move) {
+    if (!MakeCastling(move)) return false;
+    TakeBack();
+    return true;
+}
+
 // King and rook are both lifted before either is put down: in Chess960 either may land on
 // the other's home square, or stay where it is.
-bool Board::MakeCastling(Move move) {
+[[gnu::noinline]] bool Board::MakeCastling(Move move) {
     const CastleRule* rule = castling.Find(move.to);
     if (rule == nullptr || move.from != rule->king || !CastleAllowed(*rule)) return false;
     const int us = side;
@@ -198,7 +208,8 @@ bool Board::MakeCastling(Move move) {
 }
 
 bool Board::MakeMove(Move move) {
-    if (move.bits & CASTLE) return MakeCastling(move);
+    if (move.bits & CASTLE) [[unlikely]]
+        return MakeCastling(move);
     if (!IsWellFormed(move)) return false;
     const int from = move.from;
     const int to = move.to;
@@ -261,6 +272,17 @@ bool Board::MakeMove(Move move) {
     return true;
 }
 
+// Both men come off before either goes back, as they went.
+[[gnu::noinline]] void Board::TakeBackCastlingMen(int to, int mover) {
+    const CastleRule* rule = castling.Find(to);
+    if (rule == nullptr) return;
+    colour[rule->kingTo] = colour[rule->rookTo] = NO_COLOUR;
+    piece[rule->kingTo] = piece[rule->rookTo] = EMPTY;
+    colour[rule->king] = colour[rule->rookFrom] = mover;
+    piece[rule->king] = KING;
+    piece[rule->rookFrom] = ROOK;
+}
+
 void Board::TakeBack() {
     if (undoStack.empty()) return;
     const UndoRecord& record = undoStack.back();
@@ -275,14 +297,8 @@ void Board::TakeBack() {
 
     // The men go back square by square; the bit sets, sums and king squares come back whole
     // from the copy MakeMove saved.
-    const CastleRule* rule = (move.bits & CASTLE) ? castling.Find(to) : nullptr;
-    if (rule != nullptr) {
-        // Both men come off before either goes back, as they went.
-        colour[rule->kingTo] = colour[rule->rookTo] = NO_COLOUR;
-        piece[rule->kingTo] = piece[rule->rookTo] = EMPTY;
-        colour[rule->king] = colour[rule->rookFrom] = mover;
-        piece[rule->king] = KING;
-        piece[rule->rookFrom] = ROOK;
+    if (move.bits & CASTLE) [[unlikely]] {
+        TakeBackCastlingMen(to, mover);
     } else {
         colour[from] = mover;
         piece[from] = (move.bits & PROMOTION) ? PAWN : piece[to];
