@@ -3,6 +3,7 @@
 // bad input is answered with an "info string" and changes nothing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -393,6 +394,7 @@ TEST(Uci, SeveralLinesSearchMovesPonderAndMate) {
 // as the king taking its own rook, by both searches; the book stays out of such games.
 TEST(Uci, Chess960CastlesAsTheKingTakingItsRook) {
     ScratchDir dir;
+    std::filesystem::copy_file(VARDO_SOURCE_DIR "/vardo.bk", dir.Path() / "vardo.bk");
     ProgramSession program(dir.Path());
     OpenUci(program);
     program.Send("setoption name UCI_Chess960 value true");
