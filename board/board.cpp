@@ -63,6 +63,7 @@ Board& Board::operator=(const Board& other) {
     castle = other.castle;
     enPassant = other.enPassant;
     fifty = other.fifty;
+    castling = other.castling;
     derived = other.derived;
     savedDerived.clear();
     savedDerived.reserve(other.savedDerived.size());
@@ -75,6 +76,7 @@ void Board::Reset() {
     castle = CASTLE_WK | CASTLE_WQ | CASTLE_BK | CASTLE_BQ;
     enPassant = NO_SQUARE;
     fifty = 0;
+    castling = STANDARD_CASTLING;
     std::memcpy(colour, initialColour, sizeof colour);
     std::memcpy(piece, initialPiece, sizeof piece);
     ClearPlyState();
@@ -159,7 +161,7 @@ bool operator==(const Board& a, const Board& b) {
            a.plyMoves == b.plyMoves && a.undoStack == b.undoStack && a.side == b.side &&
            std::memcmp(a.colour, b.colour, sizeof a.colour) == 0 &&
            std::memcmp(a.piece, b.piece, sizeof a.piece) == 0 && a.castle == b.castle &&
-           a.enPassant == b.enPassant && a.fifty == b.fifty;
+           a.enPassant == b.enPassant && a.fifty == b.fifty && a.castling == b.castling;
 }
 
 }  // namespace vardo

@@ -5,9 +5,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "board/castling.h"
 #include "board/move_list.h"
 #include "board/piece_square.h"
 #include "board/tables.h"
@@ -29,12 +31,15 @@ class Board {
     int castle = 0;
     int enPassant = NO_SQUARE;
     int fifty = 0;
+    // Where king and rooks castle from and to: standard chess's unless a Chess960 position
+    // was set up.
+    CastlingRules castling;
 
     Board();
     Board(const Board& other);
     Board& operator=(const Board& other);
 
-    // The initial position with an empty history.
+    // The initial position with an empty history, under standard chess's castling.
     void Reset();
     // Zeroes the history table and leaves one empty ply list; position and records stay.
     void ClearPlyState();
@@ -42,7 +47,17 @@ class Board {
     // (placement not 8 ranks of 8 squares, unknown letters, not exactly one king a side,
     // more than 16 men a side, the side not to move in check) is refused: the answer is false
     // and the board is left exactly as it was. Lists and records are never touched.
-    bool SetFromFen(std::string_view fen);
+    // Under Variant::CHESS960 the castling field names the rooks, by file (Shredder-FEN, "HAha")
+    // or as "KQkq" for the outermost rook on that side (X-FEN), and the board takes the
+    // game's castling rules from it; a right without its king and rook on the back rank, on
+    // the right sides, is refused. Under STANDARD the field is read as ever and the board
+    // keeps standard chess's rules.
+    enum class Variant { STANDARD, CHESS960 };
+    bool SetFromFen(std::string_view fen, Variant variant = Variant::STANDARD);
+    // The position as FEN text; the castling field in X-FEN under Chess960 rules (a file
+    // letter only where "KQkq" would name another rook). The board keeps no move number: it is
+    // written as 1.
+    std::string Fen() const;
     // The PositionKey that MakeMove(move) would leave, worked out without making it: a search
     // asks for the table entry of the position ahead while it makes the move. Any record is
     // safe to pass; for one MakeMove refuses the answer means nothing.
@@ -157,7 +172,11 @@ class Board {
     bool KeepsKingSafe(Move move);
     void AddEnPassant(MoveList& list);
     void AddCastling(MoveList& list);
-    bool CastleAllowed(int to) const;
+    bool CastleAllowed(const CastleRule& rule) const;
+    // MakeMove and IsLegal of a castling record, and TakeBack's return of its two men.
+    bool MakeCastling(Move move);
+    bool IsLegalCastling(Move move);
+    void TakeBackCastlingMen(int to, int mover);
     // What the position's arrays imply, kept up to date so it is never recomputed. MakeMove
     // saves it and TakeBack restores it whole.
     struct Derived {

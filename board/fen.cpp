@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
+#include <string>
 
 #include "board/board.h"
 
@@ -135,15 +137,93 @@ void DropImpossibleEnPassant(FenPosition& next) {
     if (!fits) next.enPassant = NO_SQUARE;
 }
 
+// Where the second word of `rest` (the castling field after the side to move) starts and how
+// long it is; length 0 when there is none.
+void FindCastlingField(std::string_view rest, std::size_t& start, std::size_t& length) {
+    std::size_t i = 0;
+    for (int word = 0; word < 2; ++word) {
+        while (i < rest.size() && IsSpace(rest[i])) ++i;
+        start = i;
+        while (i < rest.size() && !IsSpace(rest[i])) ++i;
+    }
+    length = i - start;
+}
+
+// The square of the `colour` rook that a Chess960 castling letter names, or NO_SQUARE when
+// it names none; `index` gets the right's bit index. K/Q (k/q) name the outermost rook on that
+// side of the king, a file letter the rook on that file of the back rank.
+int CastlingRook(char letter, int colour, int king, const FenPosition& next, int& index) {
+    const int rank = colour == WHITE ? WHITE_BACK_RANK : BLACK_BACK_RANK;
+    const auto isRook = [&](int square) {
+        return next.piece[square] == ROOK && next.colour[square] == colour;
+    };
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    int rook = NO_SQUARE;
+    if (lower == 'k') {
+        for (int file = 7; file > FileOf(king) && rook == NO_SQUARE; --file)
+            if (isRook(rank + file)) rook = rank + file;
+    } else if (lower == 'q') {
+        for (int file = 0; file < FileOf(king) && rook == NO_SQUARE; ++file)
+            if (isRook(rank + file)) rook = rank + file;
+    } else if (IsFileLetter(lower) && isRook(rank + (lower - 'a')) && lower - 'a' != FileOf(king)) {
+        rook = rank + (lower - 'a');
+    }
+    if (rook == NO_SQUARE) return NO_SQUARE;
+    index = 2 * colour + (FileOf(rook) < FileOf(king) ? 1 : 0);
+    return rook;
+}
+
+// A Chess960 castling field: "-", or letters each granting one right whose king stands on
+// its back rank and whose rook stands on the named file of it. False for anything else.
+bool ReadChess960Castling(std::string_view field, FenPosition& next, CastlingRules& rules) {
+    int kings[2] = {NO_SQUARE, NO_SQUARE};
+    for (int c = WHITE; c <= BLACK; ++c) {
+        const int rank = c == WHITE ? WHITE_BACK_RANK : BLACK_BACK_RANK;
+        for (int file = 0; file < 8; ++file)
+            if (next.piece[rank + file] == KING && next.colour[rank + file] == c)
+                kings[c] = rank + file;
+    }
+    std::array<int, 4> rooks = {NO_SQUARE, NO_SQUARE, NO_SQUARE, NO_SQUARE};
+    next.castle = 0;
+    if (field != "-" && !field.empty()) {
+        for (const char letter : field) {
+            if (!std::isalpha(static_cast<unsigned char>(letter))) return false;
+            const int c = std::isupper(static_cast<unsigned char>(letter)) ? WHITE : BLACK;
+            if (kings[c] == NO_SQUARE) return false;
+            int index = 0;
+            const int rook = CastlingRook(letter, c, kings[c], next, index);
+            if (rook == NO_SQUARE || (rooks[index] != NO_SQUARE && rooks[index] != rook))
+                return false;
+            rooks[index] = rook;
+            next.castle |= 1 << index;
+        }
+    }
+    rules = CastlingRules::Chess960(kings[WHITE], kings[BLACK], rooks);
+    return true;
+}
+
 }  // namespace
 
-bool Board::SetFromFen(std::string_view fen) {
+bool Board::SetFromFen(std::string_view fen, Variant variant) {
     FenPosition next;
     next.side = side;
     next.fifty = fifty;
     std::size_t placementEnd = 0;
     if (!ReadPlacement(fen, placementEnd, next)) return false;
-    ReadFields(fen.substr(placementEnd), next);
+    CastlingRules rules = STANDARD_CASTLING;
+    if (variant == Variant::CHESS960) {
+        // The castling field is read on its own, and blanked out for the other fields' reader,
+        // to which its file letters would mean other things ("b": Black to move).
+        std::string rest(fen.substr(placementEnd));
+        std::size_t start = 0, length = 0;
+        FindCastlingField(rest, start, length);
+        const std::string field = rest.substr(start, length);
+        rest.replace(start, length, length, '-');
+        ReadFields(rest, next);
+        if (!ReadChess960Castling(field, next, rules)) return false;
+    } else {
+        ReadFields(fen.substr(placementEnd), next);
+    }
     if (!HasPlayableMen(next)) return false;
     DropImpossibleEnPassant(next);
 
@@ -160,8 +240,61 @@ bool Board::SetFromFen(std::string_view fen) {
     castle = next.castle;
     enPassant = next.enPassant;
     fifty = next.fifty;
+    castling = rules;
     Refresh();  // also forgets what was known about the old position
     return true;
+}
+
+std::string Board::Fen() const {
+    std::string text;
+    for (int rank = 0; rank < 8; ++rank) {
+        int run = 0;
+        for (int file = 0; file < 8; ++file) {
+            const int square = 8 * rank + file;
+            if (piece[square] == EMPTY) {
+                ++run;
+                continue;
+            }
+            if (run > 0) text += static_cast<char>('0' + run);
+            run = 0;
+            const char letter = PieceLetter(piece[square]);
+            text += colour[square] == WHITE
+                        ? letter
+                        : static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+        }
+        if (run > 0) text += static_cast<char>('0' + run);
+        if (rank < 7) text += '/';
+    }
+    text += side == WHITE ? " w " : " b ";
+    // X-FEN: K/Q (k/q) where the rook is the outermost on its side of the king, as it always
+    // is in standard chess, and the rook's file otherwise.
+    const std::size_t castlingAt = text.size();
+    for (int index = 0; index < 4; ++index) {
+        if (!(castle & (1 << index))) continue;
+        const CastleRule& rule = castling.Rule(index);
+        const int c = index < 2 ? WHITE : BLACK;
+        const bool queenSide = index % 2 == 1;
+        char letter = queenSide ? 'q' : 'k';
+        if (castling.IsChess960()) {
+            const int rank = rule.rookFrom & ~7;
+            const int step = queenSide ? 1 : -1;
+            for (int square = rank + (queenSide ? 0 : 7); square != rule.rookFrom; square += step)
+                if (piece[square] == ROOK && colour[square] == c)
+                    letter = static_cast<char>('a' + FileOf(rule.rookFrom));
+        }
+        text += c == WHITE ? static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))
+                           : letter;
+    }
+    if (text.size() == castlingAt) text += '-';
+    text += ' ';
+    if (enPassant == NO_SQUARE) {
+        text += '-';
+    } else {
+        text += static_cast<char>('a' + FileOf(enPassant));
+        text += static_cast<char>('8' - (enPassant >> 3));
+    }
+    text += ' ' + std::to_string(fifty) + " 1";
+    return text;
 }
 
 }  // namespace vardo

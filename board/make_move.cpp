@@ -86,8 +86,10 @@ inline bool Board::IsWellFormed(Move move) const {
 }
 
 bool Board::IsLegal(Move move) {
+    if (move.bits & CASTLE) [[unlikely]]
+        return IsLegalCastling(move);
     if (!IsWellFormed(move)) return false;
-    if (move.bits & (CASTLE | EN_PASSANT)) {
+    if (move.bits & EN_PASSANT) {
         if (!MakeMove(move)) return false;
         TakeBack();
         return true;
@@ -95,19 +97,20 @@ bool Board::IsLegal(Move move) {
     return KeepsKingSafe(move);
 }
 
-// Whether the castling move to `to` may be made: not out of check, king and rook on their
-// home squares (a FEN can grant rights the position does not support), the squares between
-// them empty and the squares the king crosses not attacked.
-bool Board::CastleAllowed(int to) const {
-    const CastleRule* rule = FindCastleRule(to);
-    if (rule == nullptr) return false;
+// Whether a castling move may be made: not out of check, king and rook on their home squares
+// (a FEN can grant rights the position does not support), the squares either crosses or lands
+// on empty but for the two of them, and the squares the king crosses not attacked. Whether
+// the king is attacked where it lands, once the rook has moved, MakeCastling sees after.
+// The cheap tests come first: most castlings listed are stopped by a man in the way.
+bool Board::CastleAllowed(const CastleRule& rule) const {
+    if ((derived.occupancy[WHITE] | derived.occupancy[BLACK]) & rule.empty) return false;
+    if (piece[rule.king] != KING || colour[rule.king] != side) return false;
+    if (piece[rule.rookFrom] != ROOK || colour[rule.rookFrom] != side) return false;
     if (InCheck(side)) return false;
-    if (piece[rule->king] != KING || colour[rule->king] != side) return false;
-    if (piece[rule->rookFrom] != ROOK || colour[rule->rookFrom] != side) return false;
-    for (int i = 0; i < rule->emptyCount; ++i)
-        if (piece[rule->empty[i]] != EMPTY) return false;
     const int them = Other(side);
-    return !Attacked(rule->safe[0], them) && !Attacked(rule->safe[1], them);
+    for (std::uint64_t path = rule.path; path != 0; path &= path - 1)
+        if (Attacked(std::countr_zero(path), them)) return false;
+    return true;
 }
 
 inline void Board::Place(int square, int c, int p) {
@@ -136,33 +139,77 @@ inline void Board::Lift(int square) {
 }
 
 std::uint64_t Board::KeyAfter(Move move) const {
+    auto man = [](int c, int p, int square) { return zobristKeys[(c * 6 + p) * 64 + square]; };
+    const int us = side;
     // Castling is generated on the rights alone, so a listed move may have no man to move;
     // MakeMove refuses such a record, and the key it would leave does not matter.
+    if (move.bits & CASTLE) {
+        const CastleRule* rule = castling.Find(move.to);
+        if (rule == nullptr || move.from != rule->king || piece[rule->king] != KING ||
+            colour[rule->king] != us || piece[rule->rookFrom] != ROOK ||
+            colour[rule->rookFrom] != us)
+            return PositionKey();
+        std::uint64_t key = PositionKey() ^ blackToMoveKey;
+        key ^= man(us, KING, rule->king) ^ man(us, KING, rule->kingTo);
+        key ^= man(us, ROOK, rule->rookFrom) ^ man(us, ROOK, rule->rookTo);
+        key ^= castlingKeys[castle & 15] ^ castlingKeys[castle & castling.Mask(rule->king) & 15];
+        if (enPassant >= 0) key ^= enPassantKeys[enPassant & 63];
+        return key;
+    }
     if (!IsWellFormed(move)) return PositionKey();
     const int from = move.from;
     const int to = move.to;
-    const int us = side;
     const int them = Other(us);
     const int taken = us == WHITE ? to + 8 : to - 8;  // the pawn an en-passant capture takes
     const int moving = piece[from];
     const int placed = (move.bits & PROMOTION) ? move.promote : moving;
-    auto man = [](int c, int p, int square) { return zobristKeys[(c * 6 + p) * 64 + square]; };
     std::uint64_t key = PositionKey() ^ blackToMoveKey;
     key ^= man(us, moving, from) ^ man(us, placed, to);
     if (piece[to] != EMPTY) key ^= man(them, piece[to], to);
     if ((move.bits & EN_PASSANT) && colour[taken] != NO_COLOUR)
         key ^= man(colour[taken], piece[taken], taken);
-    if (move.bits & CASTLE)
-        if (const CastleRule* rule = FindCastleRule(to))
-            key ^= man(us, ROOK, rule->rookFrom) ^ man(us, ROOK, rule->rookTo);
-    key ^=
-        castlingKeys[castle & 15] ^ castlingKeys[castle & CASTLE_MASK[from] & CASTLE_MASK[to] & 15];
+    key ^= castlingKeys[castle & 15] ^
+           castlingKeys[castle & castling.Mask(from) & castling.Mask(to) & 15];
     if (enPassant >= 0) key ^= enPassantKeys[enPassant & 63];
     if (move.bits & DOUBLE_PUSH) key ^= enPassantKeys[taken & 63];
     return key;
 }
 
+// Castling is rare beside other moves: kept out of line, away from the paths they take.
+[[gnu::noinline]] bool Board::IsLegalCastling(Move move) {
+    if (!MakeCastling(move)) return false;
+    TakeBack();
+    return true;
+}
+
+// King and rook are both lifted before either is put down: in Chess960 either may land on
+// the other's home square, or stay where it is.
+[[gnu::noinline]] bool Board::MakeCastling(Move move) {
+    const CastleRule* rule = castling.Find(move.to);
+    if (rule == nullptr || move.from != rule->king || !CastleAllowed(*rule)) return false;
+    const int us = side;
+    undoStack.push_back({EMPTY, castle, enPassant, fifty, move});
+    savedDerived.push_back(derived);
+    Lift(rule->king);
+    Lift(rule->rookFrom);
+    Place(rule->kingTo, us, KING);
+    Place(rule->rookTo, us, ROOK);
+    castle &= castling.Mask(rule->king);
+    enPassant = NO_SQUARE;
+    ++fifty;
+    side = Other(us);
+    plyMoves.push_back();
+    if (InCheck(us)) {
+        TakeBack();
+        return false;
+    }
+    assert(IsConsistent());
+    return true;
+}
+
 bool Board::MakeMove(Move move) {
+    if (move.bits & CASTLE) [[unlikely]]
+        return MakeCastling(move);
     if (!IsWellFormed(move)) return false;
     const int from = move.from;
     const int to = move.to;
@@ -170,24 +217,13 @@ bool Board::MakeMove(Move move) {
     const int taken = us == WHITE ? to + 8 : to - 8;  // the pawn an en-passant capture takes
     const int moving = piece[from];
 
-    // An ordinary move is tested before it is made, so an illegal one changes nothing; castling
-    // is tested square by square before, and en passant, which clears two squares of a rank,
-    // after.
-    const CastleRule* rule = nullptr;
-    if (move.bits & CASTLE) {
-        rule = FindCastleRule(to);
-        if (rule == nullptr || from != rule->king || !CastleAllowed(to)) return false;
-    } else if (!(move.bits & EN_PASSANT) && !KeepsKingSafe(move)) {
-        return false;
-    }
+    // An ordinary move is tested before it is made, so an illegal one changes nothing; en
+    // passant, which clears two squares of a rank, is tested after.
+    if (!(move.bits & EN_PASSANT) && !KeepsKingSafe(move)) return false;
 
     undoStack.push_back({piece[to], castle, enPassant, fifty, move});
     savedDerived.push_back(derived);
-    if (rule != nullptr) {
-        Lift(rule->rookFrom);
-        Place(rule->rookTo, us, ROOK);
-    }
-    castle &= CASTLE_MASK[from] & CASTLE_MASK[to];
+    castle &= castling.Mask(from) & castling.Mask(to);
     if (move.bits & DOUBLE_PUSH)
         enPassant = taken;
     else
@@ -228,12 +264,23 @@ bool Board::MakeMove(Move move) {
     side = Other(us);
     plyMoves.push_back();
 
-    if ((move.bits & (CASTLE | EN_PASSANT)) && InCheck(us)) {
+    if ((move.bits & EN_PASSANT) && InCheck(us)) {
         TakeBack();
         return false;
     }
     assert(IsConsistent());
     return true;
+}
+
+// Both men come off before either goes back, as they went.
+[[gnu::noinline]] void Board::TakeBackCastlingMen(int to, int mover) {
+    const CastleRule* rule = castling.Find(to);
+    if (rule == nullptr) return;
+    colour[rule->kingTo] = colour[rule->rookTo] = NO_COLOUR;
+    piece[rule->kingTo] = piece[rule->rookTo] = EMPTY;
+    colour[rule->king] = colour[rule->rookFrom] = mover;
+    piece[rule->king] = KING;
+    piece[rule->rookFrom] = ROOK;
 }
 
 void Board::TakeBack() {
@@ -250,27 +297,23 @@ void Board::TakeBack() {
 
     // The men go back square by square; the bit sets, sums and king squares come back whole
     // from the copy MakeMove saved.
-    colour[from] = mover;
-    piece[from] = (move.bits & PROMOTION) ? PAWN : piece[to];
-    if (record.captured != EMPTY) {
-        colour[to] = Other(mover);
-        piece[to] = record.captured;
+    if (move.bits & CASTLE) [[unlikely]] {
+        TakeBackCastlingMen(to, mover);
     } else {
-        colour[to] = NO_COLOUR;
-        piece[to] = EMPTY;
-    }
-    if (move.bits & CASTLE) {
-        if (const CastleRule* rule = FindCastleRule(to)) {
-            colour[rule->rookFrom] = mover;
-            piece[rule->rookFrom] = ROOK;
-            colour[rule->rookTo] = NO_COLOUR;
-            piece[rule->rookTo] = EMPTY;
+        colour[from] = mover;
+        piece[from] = (move.bits & PROMOTION) ? PAWN : piece[to];
+        if (record.captured != EMPTY) {
+            colour[to] = Other(mover);
+            piece[to] = record.captured;
+        } else {
+            colour[to] = NO_COLOUR;
+            piece[to] = EMPTY;
         }
-    }
-    if (move.bits & EN_PASSANT) {
-        const int taken = mover == WHITE ? to + 8 : to - 8;
-        colour[taken] = Other(mover);
-        piece[taken] = PAWN;
+        if (move.bits & EN_PASSANT) {
+            const int taken = mover == WHITE ? to + 8 : to - 8;
+            colour[taken] = Other(mover);
+            piece[taken] = PAWN;
+        }
     }
     plyMoves.pop_back();
     undoStack.pop_back();

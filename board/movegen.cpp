@@ -241,7 +241,7 @@ void Board::Generate(Kinds kinds) {
 // Castling is listed on the rights alone; MakeMove decides whether it can be made.
 void Board::AddCastling(MoveList& list) {
     for (const bool queenSide : {false, true}) {
-        const CastleRule& rule = CastleRuleFor(side, queenSide);
+        const CastleRule& rule = castling.For(side, queenSide);
         if (castle & rule.right) AddTo(list, CastleMove(rule));
     }
 }

@@ -21,7 +21,7 @@ std::string SquareText(int square) {
 }
 
 // The castling words and the king move each stands for, by side to move.
-bool ParseCastlingWord(std::string_view text, int side, MoveEntry& entry) {
+bool ParseCastlingWord(std::string_view text, const Board& board, MoveEntry& entry) {
     bool queenSide;
     if (text == "o-o" || text == "O-O")
         queenSide = false;
@@ -29,7 +29,7 @@ bool ParseCastlingWord(std::string_view text, int side, MoveEntry& entry) {
         queenSide = true;
     else
         return false;
-    entry.move = CastleMove(CastleRuleFor(side, queenSide));
+    entry.move = CastleMove(board.castling.For(board.side, queenSide));
     entry.score = 0;
     return true;
 }
@@ -81,7 +81,7 @@ MoveEntry ParseMoveInPlace(std::string_view text, Board& board) {
     board.GenerateMoves();
 
     MoveEntry castling;
-    if (ParseCastlingWord(text, board.side, castling)) return castling;
+    if (ParseCastlingWord(text, board, castling)) return castling;
 
     // Text of coordinate shape is read as coordinates alone: "e4e5", which names no move, is
     // not then read as "e4". The letter of a promotion is read whatever man moves, so "a7a8q"
@@ -223,7 +223,7 @@ MoveEntry ParseSan(std::string_view text, Board& copy) {
 
 std::string FormatMove(Move move, const Board& board) {
     if (move.bits & CASTLE) {
-        const CastleRule* rule = FindCastleRule(move.to);
+        const CastleRule* rule = board.castling.Find(move.to);
         return rule != nullptr && !(rule->right & (CASTLE_WQ | CASTLE_BQ)) ? "o-o" : "o-o-o";
     }
     return FormatSan(move, board);

@@ -13,6 +13,8 @@ inline constexpr int captureValue[6] = {100, 300, 300, 500, 900, 0};
 // The initial position.
 extern const int initialColour[64];
 extern const int initialPiece[64];
+// The initial position as FEN text.
+inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // Random numbers hashed into the position key: a man of colour c and piece code p standing on
 // square s contributes zobristKeys[(c * 6 + p) * 64 + s].

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "board/notation.h"
+#include "board/tables.h"
 #include "search/timer.h"
 #include "support/clock.h"
 #include "support/log.h"
@@ -120,6 +121,7 @@ const UciLoop::Option UciLoop::optionTable[] = {
     {"Strong", Kind::CHECK, 0, 1, &UciLoop::StrongNow, &UciLoop::SetStrong},
     {"MultiPV", Kind::SPIN, 1, MAX_LINES, &UciLoop::MultiPvNow, &UciLoop::SetMultiPv},
     {"Ponder", Kind::CHECK, 0, 1, &UciLoop::PonderNow, &UciLoop::SetPonder},
+    {"UCI_Chess960", Kind::CHECK, 0, 1, &UciLoop::Chess960Now, &UciLoop::SetChess960},
 };
 
 UciLoop::UciLoop(Engine& engine_)
@@ -285,11 +287,14 @@ void UciLoop::Position(const Words& words) {
     const auto movesAt =
         static_cast<std::size_t>(std::find(words.begin(), words.end(), "moves") - words.begin());
     Board fresh;
+    const Board::Variant variant = chess960 ? Board::Variant::CHESS960 : Board::Variant::STANDARD;
     if (words.size() >= 2 && words[1] == "startpos" && movesAt == 2) {
-        // the start position, as built
+        // The start position, as built; under Chess960 rules castling is written as the king
+        // taking its rook there too.
+        if (chess960) fresh.SetFromFen(START_FEN, variant);
     } else if (words.size() >= 3 && words[1] == "fen") {
         const std::string fen = Joined(words, 2, movesAt);
-        if (!fresh.SetFromFen(fen)) {
+        if (!fresh.SetFromFen(fen, variant)) {
             LogWarning("(Main) Illegal position;" + fen);
             return Refuse("illegal position, the position is unchanged", fen);
         }
@@ -394,9 +399,9 @@ void UciLoop::Go(const Words& words) {
     if (searchMovesGiven) ChooseSearchMoves(position, named, limits.rootMoves);
     limits.lines = lines;
     // The book answers a game's moves, not an analysis, a search of a set size or of some
-    // moves only.
+    // moves only. Its lines are standard chess's: no Chess960 game is played from it.
     limits.book = !infinite && depth == NOT_GIVEN && nodes == NOT_GIVEN && mate == NOT_GIVEN &&
-                  !searchMovesGiven && lines == 1;
+                  !searchMovesGiven && lines == 1 && !position.castling.IsChess960();
 
     searching = true;
     waitForStop = infinite;

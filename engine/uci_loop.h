@@ -111,6 +111,8 @@ class UciLoop {
     void SetMultiPv(std::int64_t count) { lines = static_cast<int>(count); }
     std::int64_t PonderNow() const { return ponderOption ? 1 : 0; }
     void SetPonder(std::int64_t on) { ponderOption = on != 0; }
+    std::int64_t Chess960Now() const { return chess960 ? 1 : 0; }
+    void SetChess960(std::int64_t on) { chess960 = on != 0; }
 
     Engine& engine;
     ConsoleReader& console;
@@ -120,6 +122,7 @@ class UciLoop {
     bool positionGiven = false;
     int lines = 1;              // MultiPV
     bool ponderOption = false;  // Ponder: the interface may send "go ponder" (no other effect)
+    bool chess960 = false;      // UCI_Chess960: positions are set up and castle by its rules
     bool searching = false;     // a "go" whose bestmove is not written yet
     bool waitForStop = false;   // "go infinite": the bestmove waits for "stop"
     bool pondering = false;     // "go ponder": the bestmove waits for "ponderhit" or "stop"
@@ -129,12 +132,12 @@ class UciLoop {
 };
 
 // The move of `board` that a move in coordinate notation names (e2e4, e7e8q, castling as the
-// king's move e1g1), as the generators list it; the null move when none. Whether it leaves
-// the king attacked is not asked.
+// king's move e1g1, or as the king taking its own rook, e1h1, on a board of Chess960 rules), as the
+// generators list it; the null move when none. Whether it leaves the king attacked is not asked.
 Move FindCoordinateMove(Board& board, std::string_view text);
 
 // The moves of "position ... moves" made on `board`, each in coordinate notation (e2e4,
-// e7e8q, castling as the king's move e1g1). False at the first that is no legal move of the
+// e7e8q, castling as FindCoordinateMove reads it). False at the first that is no legal move of the
 // position reached, with its index in `bad`; the board then stands after the moves before it.
 bool PlayCoordinateMoves(Board& board, const std::vector<std::string_view>& moves,
                          std::size_t& bad);

@@ -1,5 +1,6 @@
 // Fuzz target: FEN set-up, then generation, make and take back of every move, game end and
-// notation on whatever position the text yields.
+// notation on whatever position the text yields; each text is read twice, by standard chess's
+// rules and by Chess960's, whose castling field names the rooks.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,14 +10,20 @@
 
 using namespace vardo;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+namespace {
+
+void Exercise(const std::string& text, Board::Variant variant) {
     Board board;
     const Board initial(board);
-    if (!board.SetFromFen(text)) {
+    if (!board.SetFromFen(text, variant)) {
         if (!(board == initial)) __builtin_trap();  // a refused text changes nothing
-        return 0;
+        return;
     }
+    // What is written is read back as the same position.
+    Board again;
+    if (!again.SetFromFen(board.Fen(), variant) || again.Fen() != board.Fen() ||
+        !(again.castling == board.castling) || again.castle != board.castle)
+        __builtin_trap();
     if (!board.IsConsistent()) __builtin_trap();
     board.GenerateMoves();
     const MoveList moves = board.CurrentMoves();
@@ -36,5 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     board.IsGameOver(result);
     board.IsRepetition();
     board.HashKey();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    Exercise(text, Board::Variant::STANDARD);
+    Exercise(text, Board::Variant::CHESS960);
     return 0;
 }

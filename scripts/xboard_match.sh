@@ -22,6 +22,10 @@
 #   --opponent CMD     the opponent's command line (/usr/games/fairymax)
 #   --opponent-name N  the opponent's name in the games (needed when it is another Vardo;
 #                      any name but "Vardo", which is this engine's)
+#   --variant NAME     the variant xboard plays (normal); fischerandom: Chess960 from a
+#                      random start each game. Both engines must list it among their
+#                      variants, or the match is refused: Vardo does so through polyglot
+#                      (--uci), which sets UCI_Chess960; Fairy-Max does not play it
 #   --load-game PGN    start every game from the end of the first game of this PGN file
 #   --out DIR          keep every file of the run in DIR (default: a temporary folder,
 #                      removed afterwards unless the match fails)
@@ -48,6 +52,7 @@ book=""
 opponent="/usr/games/fairymax"
 opponent_name=""
 load_game=""
+variant="normal"
 out=""
 total_timeout=""
 hang=30
@@ -71,6 +76,7 @@ while [[ $# -gt 0 ]]; do
         --book) book=${2:?}; shift 2 ;;
         --opponent) opponent=${2:?}; shift 2 ;;
         --opponent-name) opponent_name=${2:?}; shift 2 ;;
+        --variant) variant=${2:?}; shift 2 ;;
         --load-game) load_game=${2:?}; shift 2 ;;
         --out) out=${2:?}; shift 2 ;;
         --timeout) total_timeout=${2:?}; shift 2 ;;
@@ -206,6 +212,23 @@ opponent_command=$opponent
 [[ $(basename "${opponent%% *}") != fairymax ]] ||
     opponent_command="$repo/scripts/drop_computer_line.sh $opponent"
 
+# Whether the engine COMMAND, started in DIR, lists the match's variant among the variants of
+# its feature line.
+plays_variant() {
+    local features
+    features=$(cd "$1" && { printf 'xboard\nprotover 2\n'; sleep 3; printf 'quit\n'; } |
+        timeout -k 2 10 bash -c "exec $2" 2> /dev/null || true)
+    [[ $features =~ variants=\"([^\"]*)\" ]] && [[ ,${BASH_REMATCH[1]}, == *,$variant,* ]]
+}
+if [[ $variant != normal ]]; then
+    plays_variant "$work/vardo" "$first" ||
+        die "Vardo does not offer variant $variant here (it plays fischerandom with --uci)"
+    plays_variant "$work/opponent" "$opponent_command" ||
+        die "the opponent ($opponent) does not offer variant $variant"
+    # The check's own session leaves nothing for the report to read.
+    rm -f "$work/polyglot.log" "$work/vardo/vardo0.72.log"
+fi
+
 name_args=()
 [[ -z $opponent_name ]] || name_args=(-sn "$opponent_name")
 load_args=()
@@ -215,13 +238,14 @@ if [[ -n $load_game ]]; then
     load_args=(-loadGameFile "$work/start.pgn" -loadGameIndex 1)
 fi
 
-echo "Vardo (${command:-$engine}${engine_args:+ $engine_args}) against $opponent: $games games, $control, files in $work"
+echo "Vardo (${command:-$engine}${engine_args:+ $engine_args}) against $opponent: $games games$([[ $variant == normal ]] || echo " of $variant"), $control, files in $work"
 start=$(date +%s)
 # xboard reads its settings file (~/.xboardrc, as /etc/xboard/xboard.conf names it) from the
 # home directory in the password database, not from $HOME: the private HOME below keeps the
 # engines and the X server's files out of the user's home, but does not keep a user's saved
 # xboard settings out. So every setting the match relies on is passed here, even where it is
-# xboard's default: the whole time control (above), no pondering, standard chess, no GUI book
+# xboard's default: the whole time control (above), no pondering, the variant (standard chess
+# unless --variant says otherwise), no GUI book
 # and the engines' own books allowed, no default features, even time odds, alternating colours,
 # adjudication by the rules only (legality, flags, mates, claims, 50 moves, repetition,
 # material), each engine's process kept for all the games of the match (so that Vardo's memory
@@ -236,7 +260,7 @@ start=$(date +%s)
         -fcp "$first" -fd "$work/vardo" -fn Vardo \
         -scp "$opponent_command" -sd "$work/opponent" "${name_args[@]}" \
         -matchGames "$games" -matchPause 500 "${tc_args[@]}" "${load_args[@]}" \
-        -variant normal -xponder -usePolyglotBook false -discourageOwnBooks false \
+        -variant "$variant" -xponder -usePolyglotBook false -discourageOwnBooks false \
         -reuseFirst true -reuseSecond true \
         -featureDefaults "" -firstTimeOdds 1 -secondTimeOdds 1 -sameColorGames 0 \
         -testLegality true -autoCallFlag true -checkMates true -testClaims true \

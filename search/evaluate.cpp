@@ -207,7 +207,11 @@ void Evaluator::AfterMove(const Board& board, const Evaluation& before, Move mov
                           Evaluation& after) const {
     const int us = board.side, them = Other(us);
     const int moving = board.piece[move.from];
-    const int taken = board.piece[move.to];
+    // King and rook go where the castling rule puts them. A Chess960 castling record names the
+    // king's own rook as its destination, which is not taken.
+    const CastleRule* castling = (move.bits & CASTLE) ? board.castling.Find(move.to) : nullptr;
+    const int taken =
+        castling != nullptr && board.castling.IsChess960() ? EMPTY : board.piece[move.to];
     const bool pieceMove = moving >= KNIGHT && moving <= QUEEN && taken != PAWN;
     // Whether the colour that loses material, if any, stays on its side of the threshold.
     const auto keepsSets = [&] {
@@ -263,13 +267,15 @@ void Evaluator::AfterMove(const Board& board, const Evaluation& before, Move mov
         const int square = us == WHITE ? move.to + 8 : move.to - 8;
         if (board.colour[square] == them) Lift(in, them, board.piece[square], square);
     }
-    Lift(in, us, moving, move.from);
-    Place(in, us, (move.bits & PROMOTION) ? move.promote : moving, move.to);
-    if (move.bits & CASTLE)
-        if (const CastleRule* rule = FindCastleRule(move.to)) {
-            Lift(in, us, ROOK, rule->rookFrom);
-            Place(in, us, ROOK, rule->rookTo);
-        }
+    if (castling != nullptr) {
+        Lift(in, us, KING, castling->king);
+        Lift(in, us, ROOK, castling->rookFrom);
+        Place(in, us, KING, castling->kingTo);
+        Place(in, us, ROOK, castling->rookTo);
+    } else {
+        Lift(in, us, moving, move.from);
+        Place(in, us, (move.bits & PROMOTION) ? move.promote : moving, move.to);
+    }
     in.side = them;
     Score(in, after);
 }
@@ -298,9 +304,11 @@ bool Evaluator::QuietGainBound(const Board& board, const Evaluation& before, int
         const Move step{static_cast<std::int8_t>(from), static_cast<std::int8_t>(to), 0, 0};
         bound = std::max(bound, AfterMove(board, before, step) - before.score);
     }
-    for (const CastleRule& rule : CASTLE_RULES)
+    for (int index = 0; index < 4; ++index) {
+        const CastleRule& rule = board.castling.Rule(index);
         if ((board.castle & rule.right) && rule.king == from && board.colour[from] == us)
             bound = std::max(bound, AfterMove(board, before, CastleMove(rule)) - before.score);
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
-// vardo-perft [--divide] DEPTH ["FEN"]: counts the leaves of the legal move tree with the
-// engine's own generator, make and take back.
+// vardo-perft [--chess960] [--divide] DEPTH ["FEN"]: counts the leaves of the legal move tree
+// with the engine's own generator, make and take back; --chess960 reads the FEN's castling
+// field as Chess960's and castles by its rules.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "board/board.h"
 #include "board/notation.h"
 #include "board/perft.h"
+#include "board/tables.h"
 #include "support/standard_streams.h"
 
 using namespace vardo;
@@ -18,7 +20,8 @@ namespace {
 constexpr int MAX_PERFT_DEPTH = 20;
 
 int Usage(const char* message) {
-    std::fprintf(stderr, "vardo-perft: %s (usage: vardo-perft [--divide] DEPTH [\"FEN\"])\n",
+    std::fprintf(stderr,
+                 "vardo-perft: %s (usage: vardo-perft [--chess960] [--divide] DEPTH [\"FEN\"])\n",
                  message);
     return 2;
 }
@@ -29,17 +32,26 @@ int main(int argc, char** argv) {
     vardo::UseBinaryStandardStreams();
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         std::printf(
-            "usage: vardo-perft [--divide] DEPTH [\"FEN\"]\n"
+            "usage: vardo-perft [--chess960] [--divide] DEPTH [\"FEN\"]\n"
             "Counts the leaves of the legal move tree to DEPTH (1 to %d) from the FEN's position,\n"
-            "or the starting position; --divide also prints the count below each first move.\n",
+            "or the starting position; --divide also prints the count below each first move.\n"
+            "--chess960 plays by Chess960's castling rules: the FEN's castling field names the\n"
+            "rooks (Shredder-FEN \"HAha\" or X-FEN), and --divide writes castling as the king\n"
+            "taking its own rook (e1h1).\n",
             MAX_PERFT_DEPTH);
         return 0;
     }
     int arg = 1;
     bool divide = false;
-    if (arg < argc && std::string(argv[arg]) == "--divide") {
-        divide = true;
-        ++arg;
+    Board::Variant variant = Board::Variant::STANDARD;
+    for (; arg < argc; ++arg) {
+        const std::string flag = argv[arg];
+        if (flag == "--divide")
+            divide = true;
+        else if (flag == "--chess960")
+            variant = Board::Variant::CHESS960;
+        else
+            break;
     }
     if (arg >= argc) return Usage("missing DEPTH");
     const std::string depthText = argv[arg++];
@@ -49,8 +61,9 @@ int main(int argc, char** argv) {
         return Usage("DEPTH must be a whole number from 1 to 20");
 
     Board board;
+    if (variant == Board::Variant::CHESS960 && arg >= argc) board.SetFromFen(START_FEN, variant);
     if (arg < argc) {
-        if (!board.SetFromFen(argv[arg++])) return Usage("malformed FEN");
+        if (!board.SetFromFen(argv[arg++], variant)) return Usage("malformed FEN");
     }
     if (arg < argc) return Usage("too many arguments");
 

@@ -1,4 +1,5 @@
-// Perft counts of standard positions, checked against counts from an independent engine.
+// Perft counts of standard and Chess960 positions, checked against counts from an independent
+// engine.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -42,11 +43,13 @@ std::vector<PerftCase> ReadEpd(const std::string& name) {
 // Small enough for every build type, sanitizers included.
 constexpr std::uint64_t MAX_LEAVES_IN_UNIT_TEST = 250000;
 
-void CheckFile(const std::string& name, std::size_t expectedPositions) {
+void CheckFile(const std::string& name, std::size_t expectedPositions,
+               Board::Variant variant = Board::Variant::STANDARD) {
     const auto cases = ReadEpd(name);
     ASSERT_EQ(cases.size(), expectedPositions);
     for (const PerftCase& c : cases) {
-        Board board = test::FromFen(c.fen);
+        Board board;
+        ASSERT_TRUE(board.SetFromFen(c.fen, variant)) << c.fen;
         const Board before(board);
         for (std::size_t d = 1; d <= c.counts.size(); ++d) {
             if (c.counts[d - 1] > MAX_LEAVES_IN_UNIT_TEST) break;
@@ -67,6 +70,13 @@ TEST(Perft, StandardPositionsMatchKnownCounts) {
 // Positions that stress one rule each: en passant, castling, promotion, checks and pins.
 TEST(Perft, ThemedPositionsMatchKnownCounts) {
     CheckFile("perft-themed.epd", 17);
+}
+
+// Castling with king and rooks on other files: kings on b to g, a rook beside the king or on
+// the king's destination, a king that does not move, an inner rook's right, a rook that shields
+// its king. Make and take back of every castling must leave the board as it was.
+TEST(Perft, Chess960PositionsMatchKnownCounts) {
+    CheckFile("perft-chess960.epd", 24, Board::Variant::CHESS960);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // bad input is answered with an "info string" and changes nothing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -64,8 +65,8 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     ProgramSession program(dir.Path());
     const Lines reply = OpenUci(program);
     // The banner comes before the first line is read; an interface skips it.
-    ASSERT_GE(reply.size(), 10u);
-    const Lines uci(reply.end() - 9, reply.end());
+    ASSERT_GE(reply.size(), 11u);
+    const Lines uci(reply.end() - 10, reply.end());
     EXPECT_EQ(uci, (Lines{"id name Vardo 0.72", "id author Vardo developers",
                           "option name Hash type spin default 32 min 0 max 1048576",
                           "option name Threads type spin default " +
@@ -74,7 +75,8 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
                           "option name OwnBook type check default true",
                           "option name Strong type check default false",
                           "option name MultiPV type spin default 1 min 1 max 500",
-                          "option name Ponder type check default false"}));
+                          "option name Ponder type check default false",
+                          "option name UCI_Chess960 type check default false"}));
 
     // A set option is what "uci" shows from then on.
     program.Send("setoption name Hash value 16");
@@ -82,7 +84,7 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     program.Send("setoption name Clear Hash");
     EXPECT_EQ(Ready(program), Lines{});
     const Lines again = OpenUci(program);
-    ASSERT_EQ(again.size(), 9u);
+    ASSERT_EQ(again.size(), 10u);
     EXPECT_EQ(again[2], "option name Hash type spin default 16 min 0 max 1048576");
     EXPECT_EQ(again[5], "option name OwnBook type check default false");
 
@@ -275,7 +277,7 @@ TEST(Uci, BadInputIsRefusedAndChangesNothing) {
               "info string illegal move 3 in position, the position is unchanged: e1g1");
     EXPECT_EQ(replies[5], "info string Hash takes a number from 0 to 1048576, unchanged: 2000000");
     const Lines uci = OpenUci(program);
-    ASSERT_EQ(uci.size(), 9u);
+    ASSERT_EQ(uci.size(), 10u);
     EXPECT_EQ(uci[2], "option name Hash type spin default 32 min 0 max 1048576");
     EXPECT_EQ(uci[5], "option name OwnBook type check default true");
     program.Send("go depth 2");
@@ -386,6 +388,57 @@ TEST(Uci, SeveralLinesSearchMovesPonderAndMate) {
     EXPECT_EQ(program.NextMatching(IsBestMove, 20s, &info), "bestmove d1d8");
     ASSERT_FALSE(info.empty());
     EXPECT_NE(info.back().find(" score mate 1 "), std::string::npos) << info.back();
+}
+
+// With UCI_Chess960 on, positions castle by Chess960's rules and castling is written and read
+// as the king taking its own rook, by both searches; the book stays out of such games.
+TEST(Uci, Chess960CastlesAsTheKingTakingItsRook) {
+    ScratchDir dir;
+    std::filesystem::copy_file(VARDO_SOURCE_DIR "/vardo.bk", dir.Path() / "vardo.bk");
+    ProgramSession program(dir.Path());
+    OpenUci(program);
+    program.Send("setoption name UCI_Chess960 value true");
+    const auto position = [](const std::string& fen) {
+        Board board;
+        EXPECT_TRUE(board.SetFromFen(fen, Board::Variant::CHESS960)) << fen;
+        return board;
+    };
+
+    // Castling long mates: the rook jumps the king to the open d-file, which no other move
+    // reaches.
+    const std::string mate = "2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1";
+    for (const char* strong : {"false", "true"}) {
+        program.Send(std::string("setoption name Strong value ") + strong);
+        program.Send("position fen " + mate);
+        program.Send("go depth 3");
+        EXPECT_EQ(LegalBestMove(program, position(mate)), "b1a1") << strong;
+    }
+
+    // Both castlings are moves of the game, and a game goes on after them; the standard
+    // form names a king move of two squares, which there is not.
+    const std::string both = "rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w HAha - 0 1";
+    program.Send("position fen " + both);
+    program.Send("go depth 2 searchmoves b1a1 b1h1 b1g1");
+    Lines info;
+    const std::string castled = LegalBestMove(program, position(both), &info);
+    EXPECT_TRUE(castled == "b1a1" || castled == "b1h1") << castled;
+    EXPECT_EQ(info.at(0), "info string searchmoves leaves out what is no legal move: b1g1");
+    EXPECT_TRUE(info.at(1).starts_with("info depth 1 ")) << info.at(1);
+    program.Send("position fen " + both + " moves b1h1 b8a8");
+    Board after = position(both);
+    ASSERT_TRUE(testing::Play(after, "b1h1"));
+    ASSERT_TRUE(testing::Play(after, "b8a8"));
+    EXPECT_EQ(after.Fen(), "2kr3r/pppppppp/8/8/8/8/PPPPPPPP/R4RK1 w - - 2 1");
+    program.Send("go depth 2");
+    LegalBestMove(program, after);
+
+    // The start position under Chess960's rules is searched, not looked up in the book.
+    program.Send("position startpos");
+    program.Send("go movetime 300");
+    info.clear();
+    LegalBestMove(program, Board(), &info);
+    ASSERT_FALSE(info.empty());
+    EXPECT_TRUE(info.back().starts_with("info depth ")) << info.back();
 }
 
 // Whatever a go waits for (a stop, a ponderhit, a clock of the other side's, moves to go or an
