@@ -284,7 +284,7 @@ GameText PlayGame(const Options& options, const std::vector<Opening>& openings, 
     return out;
 }
 
-bool ParseCount(const char* text, long low, long high, long& value) {
+bool ParseCount(const char* text, std::int64_t low, std::int64_t high, std::int64_t& value) {
     const std::string_view view = text;
     const auto [ptr, error] = std::from_chars(view.data(), view.data() + view.size(), value);
     return error == std::errc() && ptr == view.data() + view.size() && value >= low &&
@@ -308,13 +308,13 @@ int main(int argc, char** argv) {
         if (argc == 2 && (argument == "--help" || argument == "-h")) return Usage(stdout);
         if (i + 1 == argc) return Usage();
         const char* value = argv[++i];
-        long number = 0;
+        std::int64_t number = 0;
         if (argument == "--games" && ParseCount(value, 1, 100'000'000, number)) {
-            options.games = number;
+            options.games = static_cast<long>(number);
         } else if (argument == "--nodes" && ParseCount(value, 1, 100'000'000, number)) {
             options.nodes = static_cast<std::uint64_t>(number);
         } else if (argument == "--threads" && vardo::ParseThreads(value, options.threads)) {
-        } else if (argument == "--seed" && ParseCount(value, 0, 1L << 62, number)) {
+        } else if (argument == "--seed" && ParseCount(value, 0, std::int64_t{1} << 62, number)) {
             options.seed = static_cast<std::uint64_t>(number);
         } else if (argument == "--random-plies" && ParseCount(value, 0, 100, number)) {
             options.randomPlies = static_cast<int>(number);
