@@ -25,6 +25,7 @@ std::string Generate(const std::filesystem::path& folder, const std::string& nam
     std::ifstream in(out);
     std::stringstream text;
     text << in.rdbuf();
+    in.close();  // Windows removes no file that is still open
     std::filesystem::remove(out);
     return text.str();
 }
