@@ -90,40 +90,10 @@ class Random {
 
 // The position as FEN text; `moveNumber` is the full-move number.
 std::string FenOf(const Board& board, int moveNumber) {
-    std::string fen;
-    for (int rank = 0; rank < 8; ++rank) {
-        int empty = 0;
-        for (int file = 0; file < 8; ++file) {
-            const int square = rank * 8 + file;
-            if (board.piece[square] == vardo::EMPTY) {
-                ++empty;
-                continue;
-            }
-            if (empty > 0) fen += static_cast<char>('0' + empty);
-            empty = 0;
-            const char letter = vardo::PieceLetter(board.piece[square]);
-            fen += board.colour[square] == vardo::WHITE ? letter
-                                                        : static_cast<char>(letter - 'A' + 'a');
-        }
-        if (empty > 0) fen += static_cast<char>('0' + empty);
-        if (rank < 7) fen += '/';
-    }
-    fen += board.side == vardo::WHITE ? " w " : " b ";
-    std::string castling;
-    if (board.castle & vardo::CASTLE_WK) castling += 'K';
-    if (board.castle & vardo::CASTLE_WQ) castling += 'Q';
-    if (board.castle & vardo::CASTLE_BK) castling += 'k';
-    if (board.castle & vardo::CASTLE_BQ) castling += 'q';
-    fen += castling.empty() ? "-" : castling;
-    fen += ' ';
-    if (board.enPassant >= 0) {
-        fen += static_cast<char>('a' + board.enPassant % 8);
-        fen += static_cast<char>('8' - board.enPassant / 8);
-    } else {
-        fen += '-';
-    }
-    fen += ' ' + std::to_string(board.fifty) + ' ' + std::to_string(moveNumber);
-    return fen;
+    // The board keeps no move number: its FEN ends in 1, replaced by the game's.
+    std::string fen = board.Fen();
+    fen.resize(fen.rfind(' ') + 1);
+    return fen + std::to_string(moveNumber);
 }
 
 // The legal moves of the position.
