@@ -516,6 +516,8 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     node.inCheck = b.InCheck(b.side);
     if (depth <= 0) return Quiesce(node.alpha, node.beta, ply);
     CountNode();
+    // The deepest ply reached: a line may end here, in a mate or the table, before quiescence.
+    iterationSelDepth = std::max(iterationSelDepth, ply);
 
     // Step 3. The table.
     node.key = b.PositionKey();

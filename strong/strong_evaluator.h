@@ -26,6 +26,9 @@ inline constexpr int SCALE_OPPOSITE_BISHOPS = 64;
 inline constexpr int SCALE_LONE_MINOR = 0;
 inline constexpr int SCALE_AGAINST_MINOR = 8;
 inline constexpr int SCALE_PAWNLESS = 28;
+// A bishop and rook's pawns that promote on a square of the other colour, the defending king at
+// that corner: a draw.
+inline constexpr int SCALE_WRONG_BISHOP = 0;
 // King danger counts as its square divided by this in the middlegame, as itself divided by
 // DANGER_EG_DIVISOR in the endgame, and not beyond DANGER_CAP.
 inline constexpr int DANGER_MG_DIVISOR = 720;

@@ -66,6 +66,7 @@ TEST_F(SelectiveSearchTest, AnnouncedMatesAreMates) {
         const int announced = SelectiveMatePlies(best.score);
         EXPECT_GE(announced, mate.plies) << mate.fen;
         EXPECT_LE(announced, mate.plies + mate.slack) << mate.fen;
+        EXPECT_GE(searcher.SelDepth(), announced) << mate.fen;
         ASSERT_GE(last.line.size(), announced) << mate.fen;
         EXPECT_EQ(last.line.front().move, best.move) << mate.fen;
         Board replay(game);

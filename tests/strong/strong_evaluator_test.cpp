@@ -136,7 +136,8 @@ TEST(StrongEvaluator, PassedPawnsGainByRank) {
 
 // What cannot be won scores a draw or near it; king, bishop and knight against a king is won
 // and better nearer the bishop's corner; opposite bishops scale a pawn's worth down, and a rook
-// against a minor piece without pawns is near a draw.
+// against a minor piece without pawns is near a draw, as is a rook's pawn with the bishop of
+// the wrong colour.
 TEST(StrongEvaluator, KnownEndgamesScaleTowardTheirResult) {
     EXPECT_EQ(WhiteScore("8/8/4k3/8/8/3NK3/8/8 w - - 0 1"), 0);
     EXPECT_EQ(WhiteScore("8/8/4k3/8/8/3BK3/8/8 b - - 0 1"), 0);
@@ -156,6 +157,13 @@ TEST(StrongEvaluator, KnownEndgamesScaleTowardTheirResult) {
     const int same = WhiteScore("6k1/5p2/3b4/8/3B4/8/5PP1/6K1 w - - 0 1");
     EXPECT_GT(same, 0);
     EXPECT_LT(4 * opposite, 3 * same);
+
+    // A rook's pawn whose promotion square the bishop does not cover, the defending king there.
+    const int wrongBishop = WhiteScore("k7/8/8/P7/8/8/8/2B1K3 w - - 0 1");
+    EXPECT_LT(std::abs(wrongBishop), 30);
+    EXPECT_LT(std::abs(WhiteScore("3bk3/8/8/7p/8/8/8/6K1 b - - 0 1")), 30);
+    EXPECT_GT(WhiteScore("k7/8/8/P7/8/8/8/3BK3 w - - 0 1"), wrongBishop + 200);
+    EXPECT_GT(WhiteScore("8/8/8/P7/8/8/7k/2B1K3 w - - 0 1"), wrongBishop + 200);
 
     const int rookAgainstBishop = WhiteScore("8/8/4k3/3b4/8/4K3/8/R7 w - - 0 1");
     const int rookAgainstPawn = WhiteScore("8/8/4k3/3p4/8/4K3/8/R7 w - - 0 1");
