@@ -352,14 +352,14 @@ int EndgameScale(const Board& board, const Position& p, int strong) {
     // corner where they promote, and the weak king at that corner: it cannot be driven out, and
     // nothing else can win. (a1 and h8 are dark; the board counts from a8.)
     const std::uint64_t strongPawns = p.pawns[strong];
-    if (material[strong] == SCALE_MATERIAL[BISHOP] && (bishops & p.own[strong]) != 0 &&
-        strongPawns != 0 &&
+    const std::uint64_t strongBishop = bishops & p.own[strong];
+    if (material[strong] == SCALE_MATERIAL[BISHOP] && strongBishop != 0 && strongPawns != 0 &&
         ((strongPawns & ~FILE_A_SQUARES) == 0 || (strongPawns & ~FILE_H_SQUARES) == 0)) {
         const int file = (strongPawns & FILE_A_SQUARES) != 0 ? 0 : 7;
         const int corner = strong == WHITE ? file : 56 + file;
-        const bool darkCorner = (DARK_SQUARES >> corner) & 1;
-        const bool darkBishop = (bishops & p.own[strong] & DARK_SQUARES) != 0;
-        if (darkCorner != darkBishop && EVAL_MASKS.distance[corner][p.king[weak]] <= 1)
+        const bool darkBishop = (strongBishop & DARK_SQUARES) != 0;
+        if ((SquareColour(corner) == DARK) != darkBishop &&
+            EVAL_MASKS.distance[corner][p.king[weak]] <= 1)
             return SCALE_WRONG_BISHOP;
     }
     if (material[WHITE] == SCALE_MATERIAL[BISHOP] && material[BLACK] == SCALE_MATERIAL[BISHOP] &&
