@@ -517,17 +517,25 @@ int EvaluateWhite(const Board& board, StrongEvaluator::PawnEntry* pawnTable, int
 
 }  // namespace
 
-StrongEvaluator::StrongEvaluator() : pawnTable(new PawnEntry[PAWN_ENTRIES]) {}
+StrongEvaluator::StrongEvaluator()
+    : pawnTable(new PawnEntry[PAWN_ENTRIES]), scoreTable(new ScoreEntry[SCORE_ENTRIES]) {}
 
 StrongEvaluator::~StrongEvaluator() = default;
 
 void StrongEvaluator::Clear() {
     for (int i = 0; i < PAWN_ENTRIES; ++i) pawnTable[i] = PawnEntry();
+    for (int i = 0; i < SCORE_ENTRIES; ++i) scoreTable[i] = ScoreEntry();
 }
 
 int StrongEvaluator::Evaluate(const Board& board) {
+    const std::uint64_t key = board.PositionKey();
+    ScoreEntry& entry = scoreTable[key & (SCORE_ENTRIES - 1)];
+    if (entry.filled && entry.key == key) return entry.score;
     const int white = EvaluateWhite<false>(board, pawnTable.get(), PAWN_ENTRIES, nullptr);
-    return board.side == WHITE ? white : -white;
+    entry.key = key;
+    entry.score = board.side == WHITE ? white : -white;
+    entry.filled = true;
+    return entry.score;
 }
 
 int StrongEvaluator::Trace(const Board& board, EvalTrace& trace) {

@@ -66,13 +66,15 @@ class StrongEvaluator {
     StrongEvaluator(const StrongEvaluator&) = delete;
     StrongEvaluator& operator=(const StrongEvaluator&) = delete;
 
-    // Score in centipawns from the side to move's point of view. Reads the board's bit sets,
-    // so a board written directly needs Refresh first. Allocates nothing.
+    // Score in centipawns from the side to move's point of view. Reads the board's bit sets
+    // and its position key, so a board written directly needs Refresh first. Allocates
+    // nothing. The last scores are kept by position key: a search meets the same position
+    // again through transpositions, re-searches and each new iteration.
     int Evaluate(const Board& board);
     // The same from White's point of view, filling `trace` (cleared first); the pawn table is
     // neither read nor written.
     int Trace(const Board& board, EvalTrace& trace);
-    // Forgets the pawn table.
+    // Forgets the pawn table and the kept scores.
     void Clear();
 
     // What the pawns alone are worth, kept per pawn placement.
@@ -83,9 +85,18 @@ class StrongEvaluator {
         bool filled = false;
     };
 
+    // A score kept for the position with this key.
+    struct ScoreEntry {
+        std::uint64_t key = 0;
+        int score = 0;  // the side to move's
+        bool filled = false;
+    };
+
    private:
     static constexpr int PAWN_ENTRIES = 1 << 14;
+    static constexpr int SCORE_ENTRIES = 1 << 15;
     std::unique_ptr<PawnEntry[]> pawnTable;
+    std::unique_ptr<ScoreEntry[]> scoreTable;
 };
 
 }  // namespace vardo
