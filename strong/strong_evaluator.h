@@ -85,6 +85,7 @@ class StrongEvaluator {
         bool filled = false;
     };
 
+   private:
     // A score kept for the position with this key.
     struct ScoreEntry {
         std::uint64_t key = 0;
@@ -92,7 +93,6 @@ class StrongEvaluator {
         bool filled = false;
     };
 
-   private:
     static constexpr int PAWN_ENTRIES = 1 << 14;
     static constexpr int SCORE_ENTRIES = 1 << 15;
     std::unique_ptr<PawnEntry[]> pawnTable;
