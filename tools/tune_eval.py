@@ -249,8 +249,6 @@ def main(argv=None):
         trainable = term_rows(manifest, args.only)
     if args.freeze:
         trainable &= ~term_rows(manifest, args.freeze)
-    # Material is the scale of everything: the pawn's middlegame value stays as it is.
-    trainable_rows = trainable.copy()
 
     k = fit_k(train, weights)
     if args.blend < 1.0:
@@ -271,7 +269,7 @@ def main(argv=None):
             print(f"epoch {epoch}: train loss {loss:.6f}, held out {held_now:.6f} "
                   f"({time.time() - start:.0f} s)", flush=True)
 
-    tuned = adam(train, weights, k, args.epochs, args.rate, trainable_rows, report)
+    tuned = adam(train, weights, k, args.epochs, args.rate, trainable, report)
     after_train = train.loss(tuned, k)
     after_held = held.loss(tuned, k) if held.result.size else float("nan")
     print(f"loss after: train {after_train:.6f}, held out {after_held:.6f}", flush=True)
