@@ -1,9 +1,9 @@
 // The strong evaluation's weights, each a pair of middlegame and endgame values in
 // centipawns, term by term as strong/eval_terms.h lists them (safety terms in units of king
 // danger). Written by tools/tune_eval.py; do not edit by hand.
-// Texel's method over 1021636 positions of the engine's own games: round 2, 1,027,887 positions from 12,000 games at 8,000 nodes a move,
-// K = 0.006141, 60 epochs of Adam at 1.0; mean squared error on the 102164 held-out
-// positions 0.084584 before, 0.083248 after.
+// Texel's method over 1021636 positions of the engine's own games: round 2, 1,027,887 positions
+// from 12,000 games at 8,000 nodes a move, K = 0.006141, 60 epochs of Adam at 1.0; mean squared
+// error on the 102164 held-out positions 0.084584 before, 0.083248 after.
 #pragma once
 
 #include "strong/eval_terms.h"

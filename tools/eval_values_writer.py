@@ -9,17 +9,22 @@ def pair(mg, eg):
     return f"S({int(round(mg))}, {int(round(eg))})"
 
 
+def comment(text, indent=""):
+    """Text as comment lines that fit the formatter's 100 columns."""
+    lines, line = [], indent + "//"
+    for word in text.split():
+        if len(line) + 1 + len(word) > 100:
+            lines.append(line)
+            line = indent + "//"
+        line += " " + word
+    lines.append(line)
+    return lines
+
+
 def format_term(term, values):
     """The lines of one term's designated initializer."""
     name, text = term["name"], term["text"]
-    lines = []
-    words, line = text.split(), "    //"
-    for word in words:
-        if len(line) + 1 + len(word) > 100:
-            lines.append(line)
-            line = "    //"
-        line += " " + word
-    lines.append(line)
+    lines = comment(text, "    ")
     pairs = [pair(mg, eg) for mg, eg in values]
     per_row = 4 if name in ROW_TERMS else 8
     if len(pairs) <= per_row and len(", ".join(pairs)) < 80:
@@ -34,14 +39,14 @@ def format_term(term, values):
 
 
 def write_values(path, terms, values, provenance):
-    """terms: [{"name", "entries", "text"}...]; values: [(mg, eg), ...] in term order."""
+    """terms: [{"name", "entries", "text"}...]; values: [(mg, eg), ...] in term order;
+    provenance: the lines of a paragraph on where the values came from."""
     out = [
         "// The strong evaluation's weights, each a pair of middlegame and endgame values in",
         "// centipawns, term by term as strong/eval_terms.h lists them (safety terms in units of king",
         "// danger). Written by tools/tune_eval.py; do not edit by hand.",
     ]
-    for line in provenance:
-        out.append("// " + line)
+    out += comment(" ".join(provenance))
     out += ["#pragma once", "", '#include "strong/eval_terms.h"', "", "namespace vardo {", "",
             "// clang-format off", "inline constexpr EvalWeights EVAL_WEIGHTS = {"]
     at = 0

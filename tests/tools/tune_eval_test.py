@@ -77,6 +77,24 @@ class TunerTest(unittest.TestCase):
         self.assertFalse(np.allclose(tuned[:4], start[:4]))
 
 
+class ValuesFileTest(unittest.TestCase):
+    def test_values_file_fits_the_formatter(self):
+        # The build's format check reads the values file: no line of it may pass 100 columns,
+        # however long the note on the data or a term's text, and no word of the note is lost.
+        terms = [{"name": "pieceValue", "entries": 2, "text": "Material " * 30}]
+        provenance = ["Texel's method over 1021636 positions: " + "a long note on the data " * 8,
+                      "K = 0.006141, 60 epochs"]
+        with tempfile.TemporaryDirectory() as work:
+            path = os.path.join(work, "values.h")
+            tune_eval.write_values(path, terms, [(94.0, 91.0), (353.0, 309.0)], provenance)
+            with open(path) as f:
+                lines = f.read().splitlines()
+        self.assertLessEqual(max(len(line) for line in lines), 100)
+        self.assertIn("S(94, 91), S(353, 309)", "\n".join(lines))
+        note = " ".join(line[3:] for line in lines[3:] if line.startswith("// "))
+        self.assertIn(" ".join(" ".join(provenance).split()), note)
+
+
 class EngineAgreementTest(unittest.TestCase):
     """The tuner's model, given the weights the engine was built with, scores each traced
     position as the engine does (within the engine's rounding)."""
