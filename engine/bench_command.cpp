@@ -6,6 +6,7 @@
 
 #include "board/notation.h"
 #include "search/bench.h"
+#include "search/searcher.h"
 
 namespace vardo {
 

@@ -92,7 +92,7 @@ int Engine::CommandLoop() {
         const bool inputEnded = console.InputEnded();
         std::string line;
         if (!console.PopLine(line)) {
-            if (inputEnded && !(searcher.computerSide == board.side && IsRunning())) {
+            if (inputEnded && !(computerSide == board.side && IsRunning())) {
                 Quit(line);
                 return 0;
             }
@@ -138,7 +138,7 @@ void Engine::TypedMove(const std::string& line) {
         LogEvent("(Main) Unknown;" + line);
         return;
     }
-    if (searcher.computerSide == board.side || !board.IsListed(entry.move)) {
+    if (computerSide == board.side || !board.IsListed(entry.move)) {
         console.WriteLine("Illegal move");
         return;
     }
@@ -220,8 +220,8 @@ bool Engine::SetBoard(const std::string& line) {
 bool Engine::NewGame(const std::string&) {
     PositionChanged();
     board.Reset();
-    searcher.ClearOrderingMemory();  // a new game is searched as the first game was
-    searcher.computerSide = BLACK;
+    search->ClearOrderingMemory();  // a new game is searched as the first game was
+    computerSide = BLACK;
     drawOffered = false;
     {
         MutexLock lock(*this);
@@ -232,17 +232,17 @@ bool Engine::NewGame(const std::string&) {
 }
 
 bool Engine::Go(const std::string&) {
-    searcher.computerSide = board.side;
+    computerSide = board.side;
     return true;
 }
 
 bool Engine::PlayWhite(const std::string&) {
-    searcher.computerSide = WHITE;
+    computerSide = WHITE;
     return true;
 }
 
 bool Engine::PlayBlack(const std::string&) {
-    searcher.computerSide = BLACK;
+    computerSide = BLACK;
     return true;
 }
 
@@ -254,7 +254,7 @@ bool Engine::OfferDraw(const std::string&) {
 // A search already running goes on; its result waits for the computer's next turn and is
 // dropped if the position changes first.
 bool Engine::Force(const std::string&) {
-    searcher.computerSide = NO_COLOUR;
+    computerSide = NO_COLOUR;
     return true;
 }
 
@@ -283,7 +283,7 @@ bool Engine::TimeLeft(const std::string& line) {
 bool Engine::Undo(const std::string&) {
     if (board.undoStack.empty()) return true;
     PositionChanged();
-    searcher.computerSide = NO_COLOUR;
+    computerSide = NO_COLOUR;
     board.TakeBack();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/search_choice.h"
 #include "search/stop_flag.h"
 
 namespace vardo {
@@ -15,14 +16,14 @@ SessionLog::~SessionLog() {
 }
 
 // The members come up in their declared order: the log first (so every thread that logs finds
-// it), then the board, the book (still empty), the searcher playing Black, the console reader
+// it), then the board, the book (still empty), the search playing Black, the console reader
 // (its thread starts with the command loop) and the default time control.
 Engine::Engine(std::istream& input, std::ostream& output, const std::string& bookFile,
                const std::string& logFile, const EngineOptions& options)
     : sessionLog(logFile),
-      searcher(options.hashMegabytes, options.threads),
+      search(MakeSearch(options.strong, options.hashMegabytes, options.threads)),
+      strong(options.strong),
       console(input, output) {
-    searcher.SetStrong(options.strong);
     if (HashMegabytes() != options.hashMegabytes)
         LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
                    " MB asked, " + std::to_string(HashMegabytes()) + " MB allocated");
@@ -52,7 +53,7 @@ void Engine::SetGamePosition(const Board& position) {
 void Engine::StartNewGame() {
     PositionChanged();
     board.Reset();
-    searcher.ClearOrderingMemory();
+    search->ClearOrderingMemory();
     drawOffered = false;
     {
         MutexLock lock(*this);
@@ -80,7 +81,7 @@ bool Engine::StartTurn(const TurnLimits& limits) {
         watchAllowed = true;
     }
     stopFlag = false;
-    searcher.SetLateSoftSeconds(0.0f);
+    search->SetLateSoftSeconds(0.0f);
     if (Start()) return true;
     LogError("(Main) Thread didn't start");
     return false;
@@ -94,7 +95,7 @@ bool Engine::StartTurnClock(float spentSeconds) {
         return false;
     }
     // The selective search counts from its start, as the clock does with the time spent.
-    if (searcher.Strong()) searcher.SetLateSoftSeconds(timer.Allotment() * SOFT_TIME_SHARE);
+    if (strong) search->SetLateSoftSeconds(timer.Allotment() * SOFT_TIME_SHARE);
     return true;
 }
 
@@ -110,15 +111,25 @@ SearchResult Engine::TakeResult() {
 }
 
 std::size_t Engine::SetHashMegabytes(std::size_t megabytes) {
-    return searcher.table.Resize(std::min(megabytes, hashCap));
+    return search->Table().Resize(std::min(megabytes, hashCap));
 }
 
 void Engine::SetThreads(int threads) {
-    searcher.SetThreads(std::min(threads, threadCap));
+    search->SetThreads(std::min(threads, threadCap));
 }
 
 void Engine::ClearHash() {
-    searcher.table.Clear();
+    search->Table().Clear();
+}
+
+void Engine::SetStrong(bool on) {
+    if (on == strong) return;
+    const std::size_t megabytes = search->Table().Megabytes();
+    const int threads = search->Threads();
+    // The old search and its table go first, so that the two tables are never held at once.
+    search.reset();
+    search = MakeSearch(on, megabytes, threads);
+    strong = on;
 }
 
 }  // namespace vardo

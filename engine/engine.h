@@ -15,9 +15,9 @@
 #include "engine/console_reader.h"
 #include "engine/turn_limits.h"
 #include "engine/version.h"
+#include "search/search_engine.h"
 #include "search/search_listener.h"
 #include "search/search_result.h"
-#include "search/searcher.h"
 #include "search/timer.h"
 #include "support/log.h"
 #include "support/thread.h"
@@ -72,7 +72,7 @@ class Engine : public Thread, public SearchListener {
     ~Engine() override;
 
     // The size of the search's transposition table.
-    std::size_t HashMegabytes() const { return searcher.table.Megabytes(); }
+    std::size_t HashMegabytes() const { return search->Table().Megabytes(); }
 
     // Reads and acts on commands until "quit" (or the end of input); returns 0.
     int CommandLoop();
@@ -120,15 +120,17 @@ class Engine : public Thread, public SearchListener {
         hashCap = hashMegabytes;
         threadCap = threads;
     }
-    int Threads() const { return searcher.Threads(); }
+    int Threads() const { return search->Threads(); }
     void ClearHash();
     void SetOwnBook(bool on) { book.enabled = on; }
     bool OwnBook() const { return book.enabled; }
-    // The selective search (--strong) on or off.
-    void SetStrong(bool on) { searcher.SetStrong(on); }
-    bool Strong() const { return searcher.Strong(); }
-    // For a listener that reports the selective depth and the table's use as it goes.
-    const Searcher& TurnSearcher() const { return searcher; }
+    // The selective search (--strong) on or off: the engine searches with the one chosen,
+    // which starts with an empty table of the same size and the same threads.
+    void SetStrong(bool on);
+    bool Strong() const { return strong; }
+    // For a listener that reports the selective depth and the table's use as it goes. The
+    // search is replaced only between turns, by SetStrong.
+    const SearchEngine& TurnSearch() const { return *search; }
 
     // What the console shows: the board as eight rows, the command summary, the resignation line.
     void ShowBoard(const Board& position);
@@ -199,7 +201,11 @@ class Engine : public Thread, public SearchListener {
     SessionLog sessionLog;  // first: outlives every thread that logs
     Board board;            // the game; read and changed by the main thread only
     Book book;
-    Searcher searcher;
+    // The search the turns use: the design's or, with --strong, the selective one.
+    std::unique_ptr<SearchEngine> search;
+    bool strong = false;
+    // The side the computer plays (WHITE, BLACK or NO_COLOUR).
+    std::atomic<int> computerSide{BLACK};
     ConsoleReader console;
     bool drawOffered = false;
     // Written by the search thread before turnDone is raised; read by the command loop only

@@ -41,15 +41,17 @@ void Engine::Run() {
             if (turn.watch == TurnLimits::Watch::GAME)
                 timer.SetMovesPlayed(static_cast<int>(searchBoard.undoStack.size() / 2));
             // The selective search begins no iteration it is unlikely to finish in time.
-            if (searcher.Strong()) softSeconds = timer.Allotment() * SOFT_TIME_SHARE;
+            if (strong) softSeconds = timer.Allotment() * SOFT_TIME_SHARE;
             if (!timer.StartClock()) LogError("(Main) Time control didn't start");
         }
-        searcher.nodeLimit = turn.maxNodes;
-        searcher.rootMoves = turn.rootMoves;
-        searcher.lines = turn.lines;
+        SearchLimits limits;
+        limits.maxDepth = turn.maxDepth;
+        limits.softSeconds = softSeconds;
+        limits.nodeLimit = turn.maxNodes;
+        limits.rootMoves = turn.rootMoves;
+        limits.lines = turn.lines;
         const BestMove best =
-            searcher.Search(searchBoard, turn.listener != nullptr ? turn.listener : this,
-                            turn.maxDepth, softSeconds);
+            search->Search(searchBoard, turn.listener != nullptr ? turn.listener : this, limits);
         found.text = FormatMove(best.move, searchBoard);
         found.move = best.move;
         found.score = best.score;
@@ -85,7 +87,7 @@ void Engine::OnIteration(int depth, unsigned nodes, float seconds, int score, co
 }
 
 bool Engine::ComputerTurn() {
-    if (searcher.computerSide != board.side) return false;
+    if (computerSide != board.side) return false;
     if (IsRunning() && !turnDone) return false;
     Wait();  // the turn has ended or is just returning: joins at once
 
@@ -110,7 +112,7 @@ bool Engine::ComputerTurn() {
             // xboard takes an engine's acceptance only as its own offer to the offer it made.
             console.WriteLine("accept draw");
             console.WriteLine("offer draw");
-            searcher.computerSide = NO_COLOUR;
+            computerSide = NO_COLOUR;
             ClearResult();
             return true;
         }
@@ -118,8 +120,8 @@ bool Engine::ComputerTurn() {
 
     // 3. A lost position: resign instead of moving.
     if (Resigns(result.score)) {
-        Resign(searcher.computerSide);
-        searcher.computerSide = NO_COLOUR;
+        Resign(computerSide);
+        computerSide = NO_COLOUR;
         ClearResult();
         return true;
     }
@@ -129,7 +131,7 @@ bool Engine::ComputerTurn() {
         console.WriteLine("move " + result.text);
     } else {
         LogWarning("(Main) No legal move;" + result.text);
-        searcher.computerSide = NO_COLOUR;
+        computerSide = NO_COLOUR;
     }
     ClearResult();
     return false;

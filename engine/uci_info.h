@@ -1,28 +1,26 @@
 // The UCI "info" line written after each completed iteration of a UCI turn.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "board/types.h"
 #include "engine/console_reader.h"
+#include "search/search_engine.h"
 #include "search/search_listener.h"
-#include "search/searcher.h"
 
 namespace vardo {
 
 // The score of a line as UCI writes it, from the side to move's point of view: "cp X", or
-// "mate N" when the score is a mate's. A side mated with R plies of a D-ply iteration left
-// scores -(MATE_SCORE + R), so the mate falls D - R plies from the root; N counts the moves
-// of the side to move up to it, negative when the side to move is the one mated. When every
-// root move loses to a mate the root fails low and scores exactly -MATE_SCORE, a bound that
-// carries no distance: the iteration before saw no mate, so it falls D - 1 plies away.
-// The selective search (strong) scores a side mated P plies from the root -(SELECTIVE_MATE - P)
-// whatever the depth.
-std::string UciScore(int score, int depth, bool strong = false);
+// "mate N" when the score is a mate's, `matePlies` from the root (SearchEngine::MatePlies); N
+// counts the moves of the side to move up to it, negative when the side to move is the one
+// mated.
+std::string UciScore(int score, int matePlies);
 
 class UciInfo : public SearchListener {
    public:
-    UciInfo(ConsoleReader& console, const Searcher& searcher);
+    // `search` is asked, as each line is written, for the search that runs the turn.
+    UciInfo(ConsoleReader& console, std::function<const SearchEngine&()> search);
 
     // The side to move at the root of the coming turn, whose point of view the scores take.
     // Set before the turn starts.
@@ -42,7 +40,7 @@ class UciInfo : public SearchListener {
     void Write(int depth, int rank, unsigned nodes, float seconds, int score, const Line& line);
 
     ConsoleReader& console;
-    const Searcher& searcher;
+    std::function<const SearchEngine&()> search;
     int rootSide = WHITE;
     int lines = 1;
 };

@@ -127,7 +127,7 @@ const UciLoop::Option UciLoop::optionTable[] = {
 UciLoop::UciLoop(Engine& engine_)
     : engine(engine_),
       console(engine_.Console()),
-      info(engine_.Console(), engine_.TurnSearcher()) {}
+      info(engine_.Console(), [this]() -> const SearchEngine& { return engine.TurnSearch(); }) {}
 
 int UciLoop::Run() {
     Open();
@@ -243,7 +243,7 @@ Move UciLoop::PonderMove(const SearchResult& found) const {
     if (!after.MakeMove(found.move)) return Move();
     Move reply = found.ponder;
     TableEntry stored;
-    if (reply.IsNull() && engine.TurnSearcher().table.Probe(after.PositionKey(), 0, stored))
+    if (reply.IsNull() && engine.TurnSearch().Table().Probe(after.PositionKey(), 0, stored))
         reply = stored.move;
     MoveEntry listed;
     if (reply.IsNull() || !after.FindGenerated(reply, listed) || !after.IsLegal(listed.move))

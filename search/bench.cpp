@@ -16,7 +16,7 @@ bool ParseBenchDepth(std::string_view text, int& depth, int maxDepth) {
     return true;
 }
 
-std::optional<std::uint64_t> RunBench(Searcher& searcher, int depth,
+std::optional<std::uint64_t> RunBench(SearchEngine& searcher, int depth,
                                       const std::function<void(const BenchPosition&)>& onPosition) {
     stopFlag = false;
     std::uint64_t total = 0;
@@ -31,7 +31,9 @@ std::optional<std::uint64_t> RunBench(Searcher& searcher, int depth,
             return std::nullopt;
         }
         searcher.ClearOrderingMemory();
-        done.best = searcher.Search(board, nullptr, depth);
+        SearchLimits limits;
+        limits.maxDepth = depth;
+        done.best = searcher.Search(board, nullptr, limits);
         done.nodes = searcher.AllNodes();
         total += done.nodes;
         onPosition(done);

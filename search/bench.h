@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "search/searcher.h"
+#include "search/search_engine.h"
 
 namespace vardo {
 
@@ -80,7 +80,7 @@ struct BenchPosition {
 // memory and table cleared), calling `onPosition` after each; returns the total nodes, or
 // nullopt after a position whose FEN the board refused. The stop flag is lowered first:
 // nothing raises it while the bench runs.
-std::optional<std::uint64_t> RunBench(Searcher& searcher, int depth,
+std::optional<std::uint64_t> RunBench(SearchEngine& searcher, int depth,
                                       const std::function<void(const BenchPosition&)>& onPosition);
 
 }  // namespace vardo

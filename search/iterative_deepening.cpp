@@ -22,11 +22,15 @@ struct CopyGuard {
 
 }  // namespace
 
-BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth,
-                          float softSeconds) {
-    if (selective)
-        return selective->Search(game, listener, maxDepth, softSeconds, nodeLimit, rootMoves,
-                                 lines);
+BestMove Searcher::Search(const Board& game, SearchListener* listener, const SearchLimits& limits) {
+    // The count is the main thread's 32-bit counter: a larger limit is its largest.
+    nodeLimit = static_cast<std::uint32_t>(std::min<std::uint64_t>(limits.nodeLimit, UINT32_MAX));
+    rootMoves = limits.rootMoves;
+    lines = limits.lines;
+    return Search(game, listener, limits.maxDepth);
+}
+
+BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDepth) {
     // Step 1. Fresh counters and result; the copy the search plays on.
     nodes = 0;
     BestMove best;
@@ -79,9 +83,10 @@ BestMove Searcher::Search(const Board& game, SearchListener* listener, int maxDe
                 const std::chrono::duration<float> seconds =
                     std::chrono::steady_clock::now() - start;
                 if (severalLines)
-                    iterationLines.Report(*listener, AllNodes(), seconds.count(), board->side);
+                    iterationLines.Report(*listener, static_cast<unsigned>(AllNodes()),
+                                          seconds.count(), board->side);
                 else
-                    listener->OnIteration(depth, AllNodes(), seconds.count(),
+                    listener->OnIteration(depth, static_cast<unsigned>(AllNodes()), seconds.count(),
                                           board->side == BLACK ? -score : score, rootLine);
             }
 

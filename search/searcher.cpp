@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -61,19 +62,18 @@ void Searcher::SetThreads(int threads) {
         deferred.clear();
     }
     for (int k = 1; k < threads; ++k) helpers.push_back(std::make_unique<SearchHelper>(*this));
-    if (selective) selective = std::make_unique<SelectiveSearcher>(table, Threads());
 }
 
 Searcher::~Searcher() = default;
 
-void Searcher::SetStrong(bool on) {
-    if (on == Strong()) return;
-    selective = on ? std::make_unique<SelectiveSearcher>(table, Threads()) : nullptr;
-    table.Clear();
+int Searcher::MatePlies(int score, int depth) const {
+    if (std::abs(score) <= MATE_SEEN) return 0;
+    const int plies =
+        std::abs(score) == MATE_SCORE ? depth - 1 : depth - (std::abs(score) - MATE_SCORE);
+    return score > 0 ? plies : -plies;
 }
 
 void Searcher::ClearOrderingMemory() {
-    if (selective) selective->Clear();
     std::memset(successes, 0, sizeof successes);
     std::memset(rootSuccesses, 0, sizeof rootSuccesses);
     table.Clear();
@@ -102,8 +102,8 @@ void Searcher::StopHelpers() {
     for (auto& helper : helpers) helper->Wait();
 }
 
-std::uint32_t Searcher::AllNodes() const {
-    if (selective) return static_cast<std::uint32_t>(selective->AllNodes());
+std::uint64_t Searcher::AllNodes() const {
+    // Each thread's count is a 32-bit counter, and their sum wraps as they do.
     std::uint32_t all = nodes;
     for (const auto& helper : helpers) all += helper->Nodes();
     return all;

@@ -17,30 +17,12 @@
 #include "search/line.h"
 #include "search/move_order.h"
 #include "search/root_moves.h"
+#include "search/search_engine.h"
 #include "search/search_listener.h"
+#include "search/search_types.h"
 #include "search/transposition_table.h"
-#include "strong/selective_search.h"
 
 namespace vardo {
-
-// Window bound and mate base: a side to move that is checkmated with `depth` plies left
-// scores -(MATE_SCORE + depth).
-constexpr int MATE_SCORE = 10000;
-// Any score beyond this in either direction means a mate has been seen.
-constexpr int MATE_SEEN = 9000;
-// Score of a draw (stalemate, fifty-move rule, repetition).
-constexpr int DRAW_SCORE = 0;
-
-// The stop signal: thrown out of AlphaBeta/Quiesce when stopFlag is seen raised, carrying
-// the node count. Only Search catches it.
-using StopSignal = std::uint32_t;
-
-// Best move and its score (side to move's point of view) of a search.
-struct BestMove {
-    Move move;
-    int score = 0;
-    Move reply;  // the line's second move, the reply it expects; null when the line has none
-};
 
 // Whether the score of a search of `depth` plies from a node whose fifty-move counter is
 // `fifty` is the same whatever path led to the node, so that its table entry may be stored
@@ -74,14 +56,14 @@ constexpr bool IsPathFree(int fifty, int depth) {
 
 class SearchHelper;
 
-class Searcher {
+class Searcher : public SearchEngine {
    public:
     // A searcher with a transposition table of `hashMegabytes` (0: none), searching on
     // `threads` threads (0: one per core the machine has), this one included: the others are
     // helpers that share the table.
     explicit Searcher(std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES,
                       int threads = 1);
-    virtual ~Searcher();
+    ~Searcher() override;
     Searcher(const Searcher&) = delete;
     Searcher& operator=(const Searcher&) = delete;
 
@@ -97,27 +79,15 @@ class Searcher {
     // never lowers stopFlag: the caller lowers it before it starts whatever may raise it (the
     // timer), so a stop raised early is never lost.
     //
-    // With the selective search switched on (SetStrong), it searches instead, and
-    // `softSeconds`, when positive, is the time after which it begins no new iteration.
-    //
     // The root tries only the moves rootMoves lets it. With `lines` above 1 every iteration
     // finds that many lines (or as many as the root has moves to lead them), each led by
     // another move, and reports them best first (SearchListener::OnOtherLine); the first
     // line, the move returned and every score of it are those of a search of one line.
-    BestMove Search(const Board& game, SearchListener* listener, int maxDepth = MAX_DEPTH,
-                    float softSeconds = 0.0f);
-
-    // Switches the selective search (--strong) on or off; only while no search runs. Its
-    // history is forgotten, and the table when the switch changes anything.
-    void SetStrong(bool on);
-    bool Strong() const { return selective != nullptr; }
-    // The selective search's soft limit set while it runs (SelectiveSearcher::
-    // SetLateSoftSeconds); nothing without it.
-    void SetLateSoftSeconds(float seconds) {
-        if (selective) selective->SetLateSoftSeconds(seconds);
-    }
-    // The selective search, while switched on; null otherwise.
-    const SelectiveSearcher* Selective() const { return selective.get(); }
+    BestMove Search(const Board& game, SearchListener* listener, int maxDepth = MAX_DEPTH);
+    // The same within `limits`, which set nodeLimit, rootMoves and lines first; the soft
+    // limit is not the full-width search's: it searches until stopped.
+    BestMove Search(const Board& game, SearchListener* listener,
+                    const SearchLimits& limits) override;
 
     // Searches `board` to `depth` plies with the window alpha..beta, fail-hard: the result
     // lies within the window except the mate, stalemate and draw scores, returned as they are.
@@ -135,20 +105,24 @@ class Searcher {
 
     // Forgets the successes counted in earlier searches and every table entry, so that the
     // next search runs as it would in a new game. Only while no search runs.
-    void ClearOrderingMemory();
+    void ClearOrderingMemory() override;
     // How many threads search, this one included.
-    int Threads() const { return 1 + static_cast<int>(helpers.size()); }
+    int Threads() const override { return 1 + static_cast<int>(helpers.size()); }
     // Replaces the helpers so that `threads` threads search (0: one per core). Only while no
     // search runs.
-    void SetThreads(int threads);
+    void SetThreads(int threads) override;
     // The most plies from the root this thread reached in the current or last search,
     // quiescence included.
-    int SelDepth() const {
-        return selective ? selective->SelectiveDepth()
-                         : static_cast<int>(deepestRecords - rootRecords);
-    }
+    int SelDepth() const override { return static_cast<int>(deepestRecords - rootRecords); }
     // The nodes of every thread of the current or last search.
-    std::uint32_t AllNodes() const;
+    std::uint64_t AllNodes() const override;
+    // A side mated with R plies of a D-ply iteration left scores -(MATE_SCORE + R), so the
+    // mate falls D - R plies from the root. When every root move loses to a mate the root
+    // fails low and scores exactly -MATE_SCORE, a bound that carries no distance: the
+    // iteration before saw no mate, so it falls D - 1 plies away.
+    int MatePlies(int score, int depth) const override;
+    TranspositionTable& Table() override { return table; }
+    const TranspositionTable& Table() const override { return table; }
 
     Evaluator evaluator;
     // Shared by the iterations and turns of a game; cleared with the ordering memory.
@@ -160,9 +134,6 @@ class Searcher {
     // horizon, plus Quiesce calls. Runs on across iterations. The main thread's alone; the
     // listener is given the sum over every thread.
     std::uint32_t nodes = 0;
-    // The side the computer plays (WHITE, BLACK or NO_COLOUR); kept for the command loop,
-    // never read by the search.
-    std::atomic<int> computerSide{BLACK};
     // This thread's node count at which a search stops as if the stop flag were raised
     // (honoured from depth 2 on, like the flag); set before Search. 0, the default: none (the
     // count may then wrap around in a search of over four billion nodes, as it always could).
@@ -264,8 +235,6 @@ class Searcher {
     std::vector<std::array<MoveEntry, DEFER_ROOM>> deferred;
     // The helpers (none on one thread).
     std::vector<std::unique_ptr<SearchHelper>> helpers;
-    // The selective search, when switched on.
-    std::unique_ptr<SelectiveSearcher> selective;
     // What the helpers read at every node: whether this search has ended, and the depth of
     // its current iteration, which they follow. A cache line of their own, apart from the
     // fields this thread writes as it searches.

@@ -4,9 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <utility>
 
-#include "search/searcher.h"
+#include "search/search_types.h"
 #include "search/stop_flag.h"
 #include "strong/selective_tuning.h"
 #include "strong/static_exchange.h"
@@ -69,9 +70,9 @@ bool HasPiecesBesidesPawns(const Board& board, int side) {
     return (board.Occupancy(side) & ~(board.Pieces(PAWN) | board.Pieces(KING))) != 0;
 }
 
-void AddHistory(std::int16_t& counter, int bonus) {
-    const int value = counter + bonus - counter * std::abs(bonus) / HISTORY_LIMIT;
-    counter = static_cast<std::int16_t>(std::clamp(value, -HISTORY_LIMIT, HISTORY_LIMIT));
+// The kind of man a capture or promotion takes (EMPTY for none).
+int Victim(const Board& b, Move move) {
+    return (move.bits & EN_PASSANT) ? PAWN : b.piece[move.to];
 }
 
 }  // namespace
@@ -111,7 +112,26 @@ SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, int thread
       ownSignals(std::make_unique<Signals>()),
       plies(MAX_PLY + 2),
       pv(MAX_PLY + 2),
-      pvLength(MAX_PLY + 2) {
+      pvLength(MAX_PLY + 2),
+      histories(std::make_unique<Histories>()) {
+    SetThreads(threads);
+}
+
+SelectiveSearcher::SelectiveSearcher(std::size_t hashMegabytes, int threads)
+    : ownTable(std::make_unique<TranspositionTable>()),
+      table(*ownTable),
+      ownSignals(std::make_unique<Signals>()),
+      plies(MAX_PLY + 2),
+      pv(MAX_PLY + 2),
+      pvLength(MAX_PLY + 2),
+      histories(std::make_unique<Histories>()) {
+    table.Resize(hashMegabytes);
+    SetThreads(threads);
+}
+
+void SelectiveSearcher::SetThreads(int threads) {
+    if (threads == 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    helpers.clear();
     for (int k = 1; k < threads; ++k)
         helpers.push_back(std::make_unique<SelectiveHelper>(table, *ownSignals, k));
 }
@@ -123,14 +143,13 @@ SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Sign
       helperIndex(index),
       plies(MAX_PLY + 2),
       pv(MAX_PLY + 2),
-      pvLength(MAX_PLY + 2) {}
+      pvLength(MAX_PLY + 2),
+      histories(std::make_unique<Histories>()) {}
 
 SelectiveSearcher::~SelectiveSearcher() = default;
 
 void SelectiveSearcher::Clear() {
-    std::memset(history, 0, sizeof history);
-    for (auto& row : counterMoves)
-        for (Move& move : row) move = Move();
+    histories->Clear();
     for (auto& helper : helpers) helper->searcher.Clear();
 }
 
@@ -189,59 +208,88 @@ void SelectiveSearcher::CountNode() {
     }
 }
 
+int SelectiveSearcher::QuietHistory(Move move, int ply) const {
+    const Board& b = *board;
+    int score = histories->butterfly[b.side][move.from][move.to];
+    if constexpr (USE_CONTINUATION_HISTORY != 0) {
+        const int man = ColouredMan(b.side, b.piece[move.from]);
+        for (int back = 1; back <= 2 && back <= ply; ++back)
+            if (const ContinuationRow* row = plies[ply - back].continuation)
+                score += (*row)[man][move.to];
+    }
+    return score;
+}
+
+std::int16_t& SelectiveSearcher::CaptureHistory(Move move) {
+    const Board& b = *board;
+    return histories->capture[ColouredMan(b.side, b.piece[move.from])][move.to][Victim(b, move)];
+}
+
 void SelectiveSearcher::ScoreMoves(MoveList& list, Move tableMove, int ply) {
     const Board& b = *board;
-    const PlyState& state = plies[ply];
+    const std::array<Move, 2>& killers = histories->killers[ply];
     Move counter;
     if (ply > 0 && !plies[ply - 1].nullMade) {
         const Move previous = plies[ply - 1].move;
-        counter =
-            counterMoves[b.piece[previous.to] == EMPTY ? 0 : b.piece[previous.to]][previous.to];
+        counter = histories->counterMoves[b.piece[previous.to] == EMPTY ? 0 : b.piece[previous.to]]
+                                         [previous.to];
     }
     for (MoveEntry& entry : list) {
         const Move move = entry.move;
         if (move == tableMove) {
             entry.score = TABLE_MOVE_ORDER;
         } else if (!IsQuiet(move)) {
-            const int victim = (move.bits & EN_PASSANT) ? PAWN : b.piece[move.to];
+            const int victim = Victim(b, move);
             const int victimValue = victim == EMPTY ? 0 : EXCHANGE_VALUE[victim];
             const int promotion = (move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0;
-            const int order = 10 * (victimValue + promotion) - b.piece[move.from];
+            int order = 10 * (victimValue + promotion) - b.piece[move.from];
+            if constexpr (USE_CAPTURE_HISTORY != 0)
+                order += CaptureHistory(move) / CAPTURE_HISTORY_DIVISOR;
             entry.score = ExchangeAtLeast(b, move, 0) ? GOOD_CAPTURE_ORDER + order
                                                       : BAD_CAPTURE_ORDER + order;
-        } else if (move == state.killers[0]) {
+        } else if (move == killers[0]) {
             entry.score = KILLER_ORDER + 1;
-        } else if (move == state.killers[1]) {
+        } else if (move == killers[1]) {
             entry.score = KILLER_ORDER;
         } else if (move == counter) {
             entry.score = COUNTER_ORDER;
         } else {
-            entry.score = history[b.side][move.from][move.to];
+            entry.score = QuietHistory(move, ply);
         }
     }
 }
 
-// The history of a quiet move that caused a cutoff grows; that of the quiet moves tried before
-// it shrinks by as much. The move also becomes its ply's first killer and the counter move of
-// the move before it.
-void SelectiveSearcher::UpdateQuietHistory(const MoveList& list, int tried, Move best, int depth,
-                                           int ply) {
+// The move that cut off gains, depth squared at most HISTORY_BONUS_CAP, and the moves of its
+// kind tried before it (quiet moves before a quiet one) lose as much; captures tried before
+// any cutoff lose in the capture history. A quiet move that cuts off also becomes its ply's
+// first killer and the counter move of the move before it.
+void SelectiveSearcher::UpdateHistories(const MoveList& list, int tried, Move best, int depth,
+                                        int ply) {
     const int side = board->side;
     const int bonus = std::min(depth * depth, HISTORY_BONUS_CAP);
+    const bool bestQuiet = IsQuiet(best);
     for (int i = 0; i < tried; ++i) {
         const Move move = list[i].move;
-        if (!IsQuiet(move)) continue;
-        AddHistory(history[side][move.from][move.to], move == best ? bonus : -bonus);
+        const int change = move == best ? bonus : -bonus;
+        if (!IsQuiet(move)) {
+            if constexpr (USE_CAPTURE_HISTORY != 0) AddHistoryBonus(CaptureHistory(move), change);
+            continue;
+        }
+        if (!bestQuiet) continue;
+        AddHistoryBonus(histories->butterfly[side][move.from][move.to], change);
+        if constexpr (USE_CONTINUATION_HISTORY != 0) {
+            const int man = ColouredMan(side, board->piece[move.from]);
+            for (int back = 1; back <= 2 && back <= ply; ++back)
+                if (ContinuationRow* row = plies[ply - back].continuation)
+                    AddHistoryBonus((*row)[man][move.to], change);
+        }
     }
-    PlyState& state = plies[ply];
-    if (!(state.killers[0] == best)) {
-        state.killers[1] = state.killers[0];
-        state.killers[0] = best;
-    }
+    if (!bestQuiet) return;
+    histories->AddKiller(ply, best);
     if (ply > 0 && !plies[ply - 1].nullMade) {
         const Move previous = plies[ply - 1].move;
         const int there = board->piece[previous.to];
-        counterMoves[there == EMPTY ? 0 : there][previous.to] = best;
+        histories->counterMoves[there == EMPTY ? 0 : there][previous.to] = best;
     }
 }
 
@@ -288,7 +336,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
         if (!inCheck) {
             // Step 3. Delta pruning: the victim and a margin cannot lift the score to alpha.
             // Step 4. Captures that lose material in the exchange are not searched.
-            const int victim = (move.bits & EN_PASSANT) ? PAWN : b.piece[move.to];
+            const int victim = Victim(b, move);
             const int gain = (victim == EMPTY ? 0 : EXCHANGE_VALUE[victim]) +
                              ((move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0);
             if (stand + gain + DELTA_MARGIN <= alpha && !(move.bits & PROMOTION)) continue;
@@ -298,6 +346,9 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
         }
         // The child's bucket is fetched while the move is made.
         table.Prefetch(b.KeyAfter(move));
+        plies[ply].move = move;
+        plies[ply].continuation =
+            &histories->continuation[ColouredMan(b.side, b.piece[move.from])][move.to];
         if (!b.MakeMove(move)) continue;
         ++legal;
         const int score = -Quiesce(-beta, -alpha, ply + 1);
@@ -352,7 +403,7 @@ bool SelectiveSearcher::TableEndsNode(Node& node, int& score) {
 void SelectiveSearcher::EvaluateNode(Node& node) {
     const int ply = node.ply;
     PlyState& state = plies[ply];
-    plies[ply + 2].killers = {};
+    histories->killers[ply + 2] = {};
     node.staticEval = node.inCheck ? -INFINITE_SCORE : Evaluate(*board);
     state.staticEval = node.staticEval;
     node.improving = !node.inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
@@ -387,6 +438,7 @@ bool SelectiveSearcher::NullMoveCuts(const Node& node, int& score) {
     PlyState& state = plies[ply];
     state.nullMade = true;
     state.move = Move();
+    state.continuation = nullptr;
     ++nullMoves;
     const Board::NullMoveRecord record = board->MakeNullMove();
     score =
@@ -424,6 +476,11 @@ bool SelectiveSearcher::Prunes(Node& node, const MoveEntry& entry, bool quiet) {
         node.skipQuiets = true;
         return true;
     }
+    // Step 10 (history pruning). A quiet move, neither killer nor counter move, whose histories
+    // say it has failed here and after these moves before.
+    if (depth <= HISTORY_PRUNE_DEPTH && entry.score < COUNTER_ORDER &&
+        node.moveHistory < -HISTORY_PRUNE_MARGIN * depth)
+        return true;
     // Step 11 (exchange pruning of quiet moves). A man put where it is lost.
     return depth <= EXCHANGE_PRUNE_DEPTH &&
            !ExchangeAtLeast(*board, move, -EXCHANGE_QUIET_MARGIN * depth * depth);
@@ -446,14 +503,12 @@ int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool
         // if it beats alpha after all, it is searched again at full depth. Worth +94 +- 46
         // Elo: the engine without them, 166 games at 40 moves in 4 s (a GSPRT of 0 against
         // 20 Elo accepted 20).
-        const Move move = entry.move;
         int reduction = REDUCTIONS.At(node.depth, legal);
         if (node.pvNode) --reduction;
         if (!node.improving) ++reduction;
         if (board->InCheck(board->side)) --reduction;  // the move gives check
         if (node.cutNode) ++reduction;
-        if (quiet)
-            reduction -= history[Other(board->side)][move.from][move.to] / LMR_HISTORY_DIVISOR;
+        if (quiet) reduction -= node.moveHistory / LMR_HISTORY_DIVISOR;
         reduction = std::clamp(reduction, 0, newDepth - 1);
         score = -Negamax(-alpha - 1, -alpha, newDepth - reduction, ply + 1, true);
         if (score > alpha && reduction > 0) {
@@ -488,7 +543,7 @@ bool SelectiveSearcher::RaisesToBeta(Node& node, const MoveList& list, int index
     for (int j = ply + 1; j < pvLength[ply + 1]; ++j) pv[ply][j] = pv[ply + 1][j];
     pvLength[ply] = std::max(pvLength[ply + 1], ply + 1);
     if (score < node.beta) return false;
-    if (IsQuiet(move)) UpdateQuietHistory(list, index + 1, move, node.depth, ply);
+    UpdateHistories(list, index + 1, move, node.depth, ply);
     return true;
 }
 
@@ -549,9 +604,12 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         if (node.root && !rootMoves.Searches(move)) continue;
         const bool quiet = IsQuiet(move);
         if (quiet && node.skipQuiets) continue;
+        node.moveHistory = quiet ? QuietHistory(move, ply) : 0;
         // Steps 9 to 12. Pruning at shallow depth.
         if (Prunes(node, list[i], quiet)) continue;
         plies[ply].move = move;
+        plies[ply].continuation =
+            &histories->continuation[ColouredMan(b.side, b.piece[move.from])][move.to];
         table.Prefetch(b.KeyAfter(move));
         if (!b.MakeMove(move)) continue;
         ++node.legal;
@@ -641,9 +699,7 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
     BeginSearch(game);
     BoardGuard guard{board};
     // Older successes count for less in a new search.
-    for (auto& side : history)
-        for (auto& row : side)
-            for (std::int16_t& counter : row) counter = static_cast<std::int16_t>(counter / 2);
+    histories->Age();
     table.NewSearch();
 
     ownSignals->stop = false;

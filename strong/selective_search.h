@@ -18,30 +18,34 @@
 #include "search/iteration_lines.h"
 #include "search/line.h"
 #include "search/root_moves.h"
+#include "search/search_engine.h"
 #include "search/search_listener.h"
+#include "search/search_types.h"
 #include "search/transposition_table.h"
+#include "strong/history.h"
 #include "strong/strong_evaluator.h"
 
 namespace vardo {
 
-struct BestMove;
 class SelectiveHelper;
 
 // A side to move that is checkmated `ply` plies below the root scores -(SELECTIVE_MATE - ply),
 // so a nearer mate scores further from zero whatever was reduced or extended on the way. Every
 // such score lies beyond MATE_SEEN, as the full-width search's mate scores do.
-inline constexpr int SELECTIVE_MATE = 10000 + MAX_DEPTH;
+inline constexpr int SELECTIVE_MATE = MATE_SCORE + MAX_DEPTH;
 
 // The number of plies to the mate a selective score announces: positive when the side to move
 // mates, negative when it is mated, 0 for a score that is no mate.
 int SelectiveMatePlies(int score);
 
-class SelectiveSearcher {
+class SelectiveSearcher : public SearchEngine {
    public:
     // A searcher on `table`, with threads - 1 helpers that search the same position alongside
     // and share the table.
     SelectiveSearcher(TranspositionTable& table, int threads);
-    ~SelectiveSearcher();
+    // A searcher with a table of its own of `hashMegabytes` (TranspositionTable::Resize).
+    SelectiveSearcher(std::size_t hashMegabytes, int threads);
+    ~SelectiveSearcher() override;
     SelectiveSearcher(const SelectiveSearcher&) = delete;
     SelectiveSearcher& operator=(const SelectiveSearcher&) = delete;
 
@@ -59,20 +63,42 @@ class SelectiveSearcher {
     // that many lines (or as many as the root has moves to lead them), each led by another
     // move, and reports them best first (SearchListener::OnOtherLine); the first of them is
     // the move returned.
-    BestMove Search(const Board& game, SearchListener* listener, int maxDepth, float softSeconds,
-                    std::uint64_t nodeLimit = 0, const RootMoves& root = RootMoves(),
-                    int lines = 1);
+    BestMove Search(const Board& game, SearchListener* listener, int maxDepth,
+                    float softSeconds = 0.0f, std::uint64_t nodeLimit = 0,
+                    const RootMoves& root = RootMoves(), int lines = 1);
+    BestMove Search(const Board& game, SearchListener* listener,
+                    const SearchLimits& limits) override {
+        return Search(game, listener, limits.maxDepth, limits.softSeconds, limits.nodeLimit,
+                      limits.rootMoves, limits.lines);
+    }
     // A soft limit that comes while the search runs (a pondering search that becomes a
     // search on the clock), in seconds since it began; it takes over from `softSeconds` when
     // longer. Zero (none) until set; the caller lowers it before each search.
-    void SetLateSoftSeconds(float seconds) { lateSoftSeconds = seconds; }
+    void SetLateSoftSeconds(float seconds) override { lateSoftSeconds = seconds; }
 
     // Forgets the history, counter moves and killers (the table is the caller's to clear).
     void Clear();
+    // The same, and the table.
+    void ClearOrderingMemory() override {
+        Clear();
+        table.Clear();
+    }
+    int Threads() const override { return 1 + static_cast<int>(helpers.size()); }
+    // Replaces the helpers so that `threads` threads search (0: one per core); their histories
+    // start empty. Only while no search runs.
+    void SetThreads(int threads) override;
     // The nodes of every thread of the current or last search.
-    std::uint64_t AllNodes() const;
+    std::uint64_t AllNodes() const override;
     // The deepest ply the last completed iteration reached, quiescence included.
     int SelectiveDepth() const { return selDepth; }
+    int SelDepth() const override { return selDepth; }
+    // A selective score's mate lies where the score says, whatever the iteration's depth.
+    int MatePlies(int score, int depth) const override {
+        (void)depth;
+        return SelectiveMatePlies(score);
+    }
+    TranspositionTable& Table() override { return table; }
+    const TranspositionTable& Table() const override { return table; }
     // The null moves this thread made in its last search.
     std::uint64_t NullMovesMade() const { return nullMoves; }
     // The reduced moves this thread searched again at full depth, in its last search, because
@@ -107,6 +133,8 @@ class SelectiveSearcher {
         int legal = 0;
         int quietsTried = 0;
         bool skipQuiets = false;
+        // The quiet move being searched: its histories summed (see QuietHistory).
+        int moveHistory = 0;
     };
 
     // The principal variation search of a node, as numbered steps, each described where it
@@ -129,9 +157,17 @@ class SelectiveSearcher {
     bool SearchOtherLines(int depth, int firstScore, const Line& first, int lineCount);
     // Gives the moves of the current ply's list their ordering scores.
     void ScoreMoves(MoveList& list, Move tableMove, int ply);
+    // A quiet move's histories at `ply`, summed: the butterfly's and, where they are used, the
+    // continuation histories after the moves one and two plies before.
+    int QuietHistory(Move move, int ply) const;
+    // The capture history's entry of a capture or promotion.
+    std::int16_t& CaptureHistory(Move move);
     bool IsDraw(int ply) const;
     void CountNode();
-    void UpdateQuietHistory(const MoveList& list, int tried, Move best, int depth, int ply);
+    // After `best`, the list's move at index tried - 1, cut off at `ply`: its histories grow,
+    // those of the moves of its kind tried before it shrink, and a quiet one becomes a killer and
+    // a counter move.
+    void UpdateHistories(const MoveList& list, int tried, Move best, int depth, int ply);
     // Fresh counts, a copy of `game` to search on (discarded by the caller), its keys.
     void BeginSearch(const Board& game);
     // Sets keys[] from the game's moves since its last capture or pawn move.
@@ -139,6 +175,8 @@ class SelectiveSearcher {
     // The helpers' part: iterate on `game` until the signals say stop.
     void Help(const Board& game);
 
+    // The table of a searcher that owns its own; null for one given a table.
+    std::unique_ptr<TranspositionTable> ownTable;
     TranspositionTable& table;
     // The static evaluation: the strong one, or the designed one while USE_STRONG_EVALUATION
     // is off.
@@ -178,17 +216,16 @@ class SelectiveSearcher {
     struct PlyState {
         int staticEval = 0;
         Move move;  // the move made from this ply
-        std::array<Move, 2> killers;
+        // The continuation row of that move (null for a null move): its man and target square.
+        ContinuationRow* continuation = nullptr;
         bool nullMade = false;  // whether this ply's move is a null move
     };
     std::vector<PlyState> plies;
     std::vector<std::array<Move, MAX_DEPTH + 1>> pv;
     std::vector<int> pvLength;
 
-    // Quiet-move history by side, from and to; counter moves by the previous move's target
-    // square and the man that stands there.
-    std::int16_t history[2][64][64] = {};
-    Move counterMoves[6][64] = {};
+    // What the search has learnt about moves (on the heap: over a megabyte).
+    std::unique_ptr<Histories> histories;
 };
 
 }  // namespace vardo

@@ -78,19 +78,27 @@ inline constexpr int EXCHANGE_QUIET_MARGIN = 25;
 
 // Late move reductions: from this depth on, moves after the first (two at a principal node)
 // are searched shallower by LMR_BASE + ln(depth) ln(moves) / LMR_DIVISOR plies, less one per
-// LMR_HISTORY_DIVISOR of history.
+// LMR_HISTORY_DIVISOR of a quiet move's histories (summed: see HISTORY_PRUNE_DEPTH).
 inline constexpr int LMR_MIN_DEPTH = 3;
 inline constexpr double LMR_BASE = 0.75;
 inline constexpr double LMR_DIVISOR = 2.25;
-inline constexpr int LMR_HISTORY_DIVISOR = 8192;
+inline constexpr int LMR_HISTORY_DIVISOR = 12288;
 
 // Quiescence: a capture whose victim plus this margin cannot lift the stand-pat score to
 // alpha is not searched (delta pruning).
 inline constexpr int DELTA_MARGIN = 200;
 
-// History counters stay within +-HISTORY_LIMIT; a bonus is depth squared, at most
-// HISTORY_BONUS_CAP. Between searches every counter is halved (decay).
-inline constexpr int HISTORY_LIMIT = 16384;
+// The histories (strong/history.h): a bonus is depth squared, at most HISTORY_BONUS_CAP.
+// A quiet move is ordered by its butterfly history plus, with USE_CONTINUATION_HISTORY, its
+// continuation histories after the moves one and two plies before it; a capture by its victim,
+// then, with USE_CAPTURE_HISTORY, its capture history over CAPTURE_HISTORY_DIVISOR. History
+// pruning: at HISTORY_PRUNE_DEPTH or less, a quiet move whose summed histories fall below
+// -HISTORY_PRUNE_MARGIN a ply is not searched.
 inline constexpr int HISTORY_BONUS_CAP = 1600;
+inline constexpr int USE_CONTINUATION_HISTORY = 1;
+inline constexpr int USE_CAPTURE_HISTORY = 1;
+inline constexpr int CAPTURE_HISTORY_DIVISOR = 16;
+inline constexpr int HISTORY_PRUNE_DEPTH = 3;
+inline constexpr int HISTORY_PRUNE_MARGIN = 1536;
 
 }  // namespace vardo

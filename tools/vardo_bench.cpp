@@ -15,6 +15,7 @@
 
 #include "board/notation.h"
 #include "engine/arguments.h"
+#include "engine/search_choice.h"
 #include "search/bench.h"
 #include "support/standard_streams.h"
 
@@ -70,11 +71,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    vardo::Searcher searcher(hashMegabytes, threads);
-    searcher.SetStrong(strong);
-    if (searcher.table.Megabytes() != hashMegabytes)
+    const std::unique_ptr<vardo::SearchEngine> search =
+        vardo::MakeSearch(strong, hashMegabytes, threads);
+    vardo::SearchEngine& searcher = *search;
+    if (searcher.Table().Megabytes() != hashMegabytes)
         std::fprintf(stderr, "vardo-bench: %s\n",
-                     vardo::TableReducedText(hashMegabytes, searcher.table.Megabytes()).c_str());
+                     vardo::TableReducedText(hashMegabytes, searcher.Table().Megabytes()).c_str());
     const auto start = std::chrono::steady_clock::now();
     const std::optional<std::uint64_t> total =
         vardo::RunBench(searcher, depth, [](const vardo::BenchPosition& done) {

@@ -43,7 +43,7 @@
 #include "board/board.h"
 #include "board/notation.h"
 #include "engine/arguments.h"
-#include "search/searcher.h"
+#include "search/search_types.h"
 #include "strong/selective_search.h"
 #include "support/standard_streams.h"
 

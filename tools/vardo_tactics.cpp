@@ -25,7 +25,7 @@
 #include "board/board.h"
 #include "board/notation.h"
 #include "engine/arguments.h"
-#include "search/searcher.h"
+#include "engine/search_choice.h"
 #include "search/stop_flag.h"
 #include "support/standard_streams.h"
 
@@ -217,11 +217,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    vardo::Searcher searcher(hashMegabytes, threads);
-    searcher.SetStrong(strong);
-    if (searcher.table.Megabytes() != hashMegabytes)
+    const std::unique_ptr<vardo::SearchEngine> search =
+        vardo::MakeSearch(strong, hashMegabytes, threads);
+    vardo::SearchEngine& searcher = *search;
+    if (searcher.Table().Megabytes() != hashMegabytes)
         std::fprintf(stderr, "vardo-tactics: %s\n",
-                     vardo::TableReducedText(hashMegabytes, searcher.table.Megabytes()).c_str());
+                     vardo::TableReducedText(hashMegabytes, searcher.Table().Megabytes()).c_str());
     int solved = 0;
     for (const Tactic& tactic : tactics) {
         vardo::Board board;
@@ -231,7 +232,7 @@ int main(int argc, char** argv) {
         vardo::BestMove best;
         {
             const Watchdog watchdog{std::chrono::milliseconds(milliseconds)};
-            best = searcher.Search(board, &keeper);
+            best = searcher.Search(board, &keeper, vardo::SearchLimits());
         }
         const std::string found = vardo::CoordinateText(best.move);
         bool ok = false;

@@ -8,7 +8,6 @@
 
 #include "board/board_test_util.h"
 #include "board/notation.h"
-#include "search/searcher.h"
 #include "search/stop_flag.h"
 #include "strong/static_exchange.h"
 
@@ -28,12 +27,9 @@ struct LastIteration : SearchListener {
 
 class SelectiveSearchTest : public ::testing::Test {
    protected:
-    void SetUp() override {
-        stopFlag = false;
-        searcher.SetStrong(true);
-    }
+    void SetUp() override { stopFlag = false; }
     void TearDown() override { stopFlag = false; }
-    Searcher searcher{8, 1};
+    SelectiveSearcher searcher{std::size_t{8}, 1};
 };
 
 // A mate the selective search announces is a mate: its line, played out, checkmates the side
@@ -83,7 +79,7 @@ TEST_F(SelectiveSearchTest, AnnouncedMatesAreMates) {
 // no line within the depth promotes one.) A reduced move that fails high is searched again
 // at full depth, not taken at its reduced word.
 TEST_F(SelectiveSearchTest, NullMovesAndReSearchesWhereTheyBelong) {
-    const SelectiveSearcher& selective = *searcher.Selective();
+    const SelectiveSearcher& selective = searcher;
     searcher.Search(FromFen("8/8/3k4/1p1p1p2/1P1P1P2/3K4/8/8 w - - 0 1"), nullptr, 10);
     EXPECT_EQ(selective.NullMovesMade(), 0u);
     searcher.Search(FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4"),
@@ -114,13 +110,14 @@ TEST_F(SelectiveSearchTest, SeveralLinesLedByDifferentMovesBestFirst) {
                                        ParseMove("c4f7", game).move, ParseMove("a2a4", game).move};
     for (const bool restricted : {false, true}) {
         for (const int threads : {1, 2}) {
-            Searcher strong(8, threads);
-            strong.SetStrong(true);
-            strong.lines = 3;
+            SelectiveSearcher strong(std::size_t{8}, threads);
+            SearchLimits limits;
+            limits.maxDepth = 8;
+            limits.lines = 3;
             if (restricted)
-                for (const Move move : allowed) strong.rootMoves.Allow(move);
+                for (const Move move : allowed) limits.rootMoves.Allow(move);
             Lines lines;
-            const BestMove best = strong.Search(game, &lines, 8);
+            const BestMove best = strong.Search(game, &lines, limits);
             ASSERT_EQ(lines.found.size(), 8u * 3u);
             for (std::size_t i = 0; i < lines.found.size(); i += 3) {
                 for (std::size_t k = 0; k < 3; ++k) {
@@ -140,7 +137,7 @@ TEST_F(SelectiveSearchTest, SeveralLinesLedByDifferentMovesBestFirst) {
             // A restricted root's score is no value of the position: nothing is stored for it.
             TableEntry stored;
             if (restricted) {
-                EXPECT_FALSE(strong.table.Probe(game.PositionKey(), 8, stored) &&
+                EXPECT_FALSE(strong.Table().Probe(game.PositionKey(), 8, stored) &&
                              stored.depth == 8);
             }
         }
@@ -152,8 +149,7 @@ TEST_F(SelectiveSearchTest, SeveralLinesLedByDifferentMovesBestFirst) {
 // joined (ThreadSanitizer watches the sharing in CI).
 TEST(SelectiveThreads, HelpersStopWithTheMainThread) {
     stopFlag = false;
-    Searcher searcher(8, 3);
-    searcher.SetStrong(true);
+    SelectiveSearcher searcher(std::size_t{8}, 3);
     struct StopAtThree : LastIteration {
         void OnIteration(int depth, unsigned nodes, float seconds, int whiteScore,
                          const Line& pv) override {
@@ -173,7 +169,7 @@ TEST(SelectiveThreads, HelpersStopWithTheMainThread) {
 // it after the iteration in progress, with no stop raised.
 TEST_F(SelectiveSearchTest, LateSoftLimitEndsTheSearch) {
     struct LimitAtThree : LastIteration {
-        Searcher* searcher = nullptr;
+        SelectiveSearcher* searcher = nullptr;
         int depth = 0;
         void OnIteration(int d, unsigned nodes, float seconds, int whiteScore,
                          const Line& pv) override {

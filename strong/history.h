@@ -1,0 +1,92 @@
+// What the selective search learns about moves as it searches, one place for every table: the
+// butterfly history of quiet moves, the continuation histories (a quiet move's record after the
+// moves one and two plies before it), the capture history, the killers and the counter moves.
+// Every counter moves by the same bounded rule, so that none leaves its bound whatever bonuses
+// it is given; between searches each is halved, so that old successes count for less.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+#include "board/types.h"
+#include "search/line.h"
+
+namespace vardo {
+
+// Every history counter stays within +-HISTORY_BOUND.
+inline constexpr int HISTORY_BOUND = 16384;
+
+// Moves a counter by `bonus` (negative: a malus), the more slowly the nearer it already is to
+// the bound on that side: counter + bonus - counter * |bonus| / HISTORY_BOUND. For |bonus| up to
+// the bound the result stays within it; a larger bonus is clamped first.
+inline void AddHistoryBonus(std::int16_t& counter, int bonus) {
+    bonus = std::clamp(bonus, -HISTORY_BOUND, HISTORY_BOUND);
+    const int value = counter + bonus - counter * std::abs(bonus) / HISTORY_BOUND;
+    counter = static_cast<std::int16_t>(std::clamp(value, -HISTORY_BOUND, HISTORY_BOUND));
+}
+
+// A man with its colour, 0 to 11, as the continuation and capture histories index men.
+inline int ColouredMan(int colour, int kind) {
+    return colour * 6 + kind;
+}
+
+// A quiet move's record after one move: by the man that moves now and its target square.
+using ContinuationRow = std::array<std::array<std::int16_t, 64>, 12>;
+
+class Histories {
+   public:
+    // The killers of each ply a search can reach.
+    static constexpr int PLIES = MAX_DEPTH + 2;
+
+    // Forgets everything.
+    void Clear() {
+        std::memset(butterfly, 0, sizeof butterfly);
+        std::memset(continuation, 0, sizeof continuation);
+        std::memset(capture, 0, sizeof capture);
+        for (auto& row : counterMoves) std::fill(std::begin(row), std::end(row), Move());
+        ClearKillers();
+    }
+    // Halves every counter, before a new search. Killers, which belong to one search, go.
+    void Age() {
+        Halve(&butterfly[0][0][0], sizeof butterfly);
+        Halve(&continuation[0][0][0][0], sizeof continuation);
+        Halve(&capture[0][0][0], sizeof capture);
+        ClearKillers();
+    }
+    void ClearKillers() {
+        std::fill(std::begin(killers), std::end(killers), std::array<Move, 2>{});
+    }
+
+    // Quiet moves by side, from and to.
+    std::int16_t butterfly[2][64][64] = {};
+    // The rows of continuation history: the row of the move a man of colour-and-kind (see
+    // ColouredMan) made to a square. Both one and two plies back read the same rows.
+    ContinuationRow continuation[12][64] = {};
+    // Captures and promotions by the man that moves (coloured), its target square and the kind
+    // taken (EMPTY for a promotion that takes nothing).
+    std::int16_t capture[12][64][7] = {};
+    // Counter moves by the previous move's target square and the kind of man that stands there.
+    Move counterMoves[6][64] = {};
+    // Two killers a ply: quiet moves that cut off at that ply lately, newest first.
+    std::array<Move, 2> killers[PLIES] = {};
+
+    // Makes `move` its ply's first killer.
+    void AddKiller(int ply, Move move) {
+        std::array<Move, 2>& pair = killers[ply];
+        if (pair[0] == move) return;
+        pair[1] = pair[0];
+        pair[0] = move;
+    }
+
+   private:
+    static void Halve(std::int16_t* counters, std::size_t bytes) {
+        for (std::size_t i = 0; i < bytes / sizeof(std::int16_t); ++i)
+            counters[i] = static_cast<std::int16_t>(counters[i] / 2);
+    }
+};
+
+}  // namespace vardo
