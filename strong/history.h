@@ -1,8 +1,9 @@
-// What the selective search learns about moves as it searches, one place for every table: the
-// butterfly history of quiet moves, the continuation histories (a quiet move's record after the
-// moves one and two plies before it), the capture history, the killers and the counter moves.
-// Every counter moves by the same bounded rule, so that none leaves its bound whatever bonuses
-// it is given; between searches each is halved, so that old successes count for less.
+// What the selective search learns as it searches, one place for every table: the butterfly
+// history of quiet moves, the continuation histories (a quiet move's record after the moves one
+// and two plies before it), the capture history, the killers and the counter moves, and the
+// correction histories of the static evaluation. Every move counter moves by the same bounded
+// rule, so that none leaves its bound whatever bonuses it is given; between searches each is
+// halved, so that old successes count for less.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "board/board.h"
 #include "board/types.h"
 #include "search/line.h"
 
@@ -28,6 +30,17 @@ inline void AddHistoryBonus(std::int16_t& counter, int bonus) {
     const int value = counter + bonus - counter * std::abs(bonus) / HISTORY_BOUND;
     counter = static_cast<std::int16_t>(std::clamp(value, -HISTORY_BOUND, HISTORY_BOUND));
 }
+
+// The correction histories count in 1/CORRECTION_GRAIN of a centipawn, and each entry stays
+// within +-CORRECTION_BOUND centipawns.
+inline constexpr int CORRECTION_GRAIN = 256;
+inline constexpr int CORRECTION_BOUND = 200;
+inline constexpr int CORRECTION_ENTRIES = 16384;  // a power of two
+
+// Keys of the parts of a position the correction histories learn by: where the pawns stand, and
+// where one colour's other men (king included) stand.
+std::uint64_t PawnKey(const Board& board);
+std::uint64_t MenKey(const Board& board, int colour);
 
 // A man with its colour, 0 to 11, as the continuation and capture histories index men.
 inline int ColouredMan(int colour, int kind) {
@@ -47,6 +60,8 @@ class Histories {
         std::memset(butterfly, 0, sizeof butterfly);
         std::memset(continuation, 0, sizeof continuation);
         std::memset(capture, 0, sizeof capture);
+        std::memset(pawnCorrection, 0, sizeof pawnCorrection);
+        std::memset(menCorrection, 0, sizeof menCorrection);
         for (auto& row : counterMoves) std::fill(std::begin(row), std::end(row), Move());
         ClearKillers();
     }
@@ -74,6 +89,28 @@ class Histories {
     // Two killers a ply: quiet moves that cut off at that ply lately, newest first.
     std::array<Move, 2> killers[PLIES] = {};
 
+    // How far the static evaluation of `board` (side to move's view) is likely off, in
+    // centipawns, from what searches found of positions with its pawns and its men.
+    int Correction(const Board& board) const {
+        const int side = board.side;
+        const int pawn = pawnCorrection[side][Slot(PawnKey(board))];
+        const int white = menCorrection[side][WHITE][Slot(MenKey(board, WHITE))];
+        const int black = menCorrection[side][BLACK][Slot(MenKey(board, BLACK))];
+        return (2 * pawn + white + black) / (4 * CORRECTION_GRAIN);
+    }
+    // A search of `depth` plies found `board` worth `searched` where its evaluation, before any
+    // correction, said `evaluated`: each entry moves toward the difference, the more the deeper
+    // the search.
+    void LearnCorrection(const Board& board, int depth, int searched, int evaluated) {
+        const int target = std::clamp(searched - evaluated, -CORRECTION_BOUND, CORRECTION_BOUND) *
+                           CORRECTION_GRAIN;
+        const int weight = std::min(depth + 1, 16);
+        const int side = board.side;
+        Blend(pawnCorrection[side][Slot(PawnKey(board))], target, weight);
+        Blend(menCorrection[side][WHITE][Slot(MenKey(board, WHITE))], target, weight);
+        Blend(menCorrection[side][BLACK][Slot(MenKey(board, BLACK))], target, weight);
+    }
+
     // Makes `move` its ply's first killer.
     void AddKiller(int ply, Move move) {
         std::array<Move, 2>& pair = killers[ply];
@@ -83,6 +120,14 @@ class Histories {
     }
 
    private:
+    // Correction entries by side to move and key: the pawns', and each colour's other men's.
+    std::int32_t pawnCorrection[2][CORRECTION_ENTRIES] = {};
+    std::int32_t menCorrection[2][2][CORRECTION_ENTRIES] = {};
+    static std::size_t Slot(std::uint64_t key) { return key & (CORRECTION_ENTRIES - 1); }
+    // A weighted mean of the entry (256 - weight) and the target (weight).
+    static void Blend(std::int32_t& entry, int target, int weight) {
+        entry = (entry * (256 - weight) + target * weight) / 256;
+    }
     static void Halve(std::int16_t* counters, std::size_t bytes) {
         for (std::size_t i = 0; i < bytes / sizeof(std::int16_t); ++i)
             counters[i] = static_cast<std::int16_t>(counters[i] / 2);

@@ -10,6 +10,7 @@
 #include "search/search_types.h"
 #include "search/stop_flag.h"
 #include "strong/selective_tuning.h"
+#include "strong/soft_limit.h"
 #include "strong/static_exchange.h"
 #include "support/log.h"
 #include "support/thread.h"
@@ -113,6 +114,7 @@ SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, int thread
       plies(MAX_PLY + 2),
       pv(MAX_PLY + 2),
       pvLength(MAX_PLY + 2),
+      singularLists(MAX_PLY + 2),
       histories(std::make_unique<Histories>()) {
     SetThreads(threads);
 }
@@ -124,6 +126,7 @@ SelectiveSearcher::SelectiveSearcher(std::size_t hashMegabytes, int threads)
       plies(MAX_PLY + 2),
       pv(MAX_PLY + 2),
       pvLength(MAX_PLY + 2),
+      singularLists(MAX_PLY + 2),
       histories(std::make_unique<Histories>()) {
     table.Resize(hashMegabytes);
     SetThreads(threads);
@@ -144,6 +147,7 @@ SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Sign
       plies(MAX_PLY + 2),
       pv(MAX_PLY + 2),
       pvLength(MAX_PLY + 2),
+      singularLists(MAX_PLY + 2),
       histories(std::make_unique<Histories>()) {}
 
 SelectiveSearcher::~SelectiveSearcher() = default;
@@ -193,6 +197,12 @@ bool SelectiveSearcher::IsDraw(int ply) const {
 int SelectiveSearcher::Evaluate(const Board& b) {
     if constexpr (USE_STRONG_EVALUATION != 0) return evaluator.Evaluate(b);
     return designEvaluator.Evaluate(b);
+}
+
+int SelectiveSearcher::CorrectedEvaluate(const Board& b, int& raw) {
+    raw = Evaluate(b);
+    if constexpr (USE_CORRECTION_HISTORY == 0) return raw;
+    return std::clamp(raw + histories->Correction(b), -MATE_SEEN + 1, MATE_SEEN - 1);
 }
 
 void SelectiveSearcher::CountNode() {
@@ -259,14 +269,15 @@ void SelectiveSearcher::ScoreMoves(MoveList& list, Move tableMove, int ply) {
     }
 }
 
-// The move that cut off gains, depth squared at most HISTORY_BONUS_CAP, and the moves of its
+// The move that cut off gains HISTORY_BONUS_SCALE times depth squared (the square at most
+// HISTORY_BONUS_CAP), and the moves of its
 // kind tried before it (quiet moves before a quiet one) lose as much; captures tried before
 // any cutoff lose in the capture history. A quiet move that cuts off also becomes its ply's
 // first killer and the counter move of the move before it.
 void SelectiveSearcher::UpdateHistories(const MoveList& list, int tried, Move best, int depth,
                                         int ply) {
     const int side = board->side;
-    const int bonus = std::min(depth * depth, HISTORY_BONUS_CAP);
+    const int bonus = HISTORY_BONUS_SCALE * std::min(depth * depth, HISTORY_BONUS_CAP);
     const bool bestQuiet = IsQuiet(best);
     for (int i = 0; i < tried; ++i) {
         const Move move = list[i].move;
@@ -316,7 +327,8 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     int best = -INFINITE_SCORE;
     int stand = 0;
     if (!inCheck) {
-        stand = Evaluate(b);
+        int raw;
+        stand = CorrectedEvaluate(b, raw);
         if (stand >= beta) return stand;
         if (stand > alpha) alpha = stand;
         best = stand;
@@ -393,7 +405,10 @@ bool SelectiveSearcher::TableEndsNode(Node& node, int& score) {
     node.tableHit = true;
     node.tableMove = stored.move;
     score = FromTable(stored.score, node.ply);
-    return !node.pvNode && !node.root && stored.depth >= node.depth &&
+    node.tableScore = score;
+    node.tableDepth = stored.depth;
+    node.tableBound = stored.bound;
+    return !node.pvNode && !node.root && node.excluded.IsNull() && stored.depth >= node.depth &&
            ((stored.bound == Bound::EXACT) ||
             (stored.bound == Bound::LOWER && score >= node.beta) ||
             (stored.bound == Bound::UPPER && score <= node.alpha));
@@ -404,7 +419,7 @@ void SelectiveSearcher::EvaluateNode(Node& node) {
     const int ply = node.ply;
     PlyState& state = plies[ply];
     histories->killers[ply + 2] = {};
-    node.staticEval = node.inCheck ? -INFINITE_SCORE : Evaluate(*board);
+    node.staticEval = node.inCheck ? -INFINITE_SCORE : CorrectedEvaluate(*board, node.rawEval);
     state.staticEval = node.staticEval;
     node.improving = !node.inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
                      node.staticEval > plies[ply - 2].staticEval;
@@ -439,6 +454,7 @@ bool SelectiveSearcher::NullMoveCuts(const Node& node, int& score) {
     state.nullMade = true;
     state.move = Move();
     state.continuation = nullptr;
+    plies[ply + 1].doubleExtensions = state.doubleExtensions;
     ++nullMoves;
     const Board::NullMoveRecord record = board->MakeNullMove();
     score =
@@ -486,14 +502,55 @@ bool SelectiveSearcher::Prunes(Node& node, const MoveEntry& entry, bool quiet) {
            !ExchangeAtLeast(*board, move, -EXCHANGE_QUIET_MARGIN * depth * depth);
 }
 
-// Step 13: the search of a move made, with a null window after the first and late moves
+// Step 13 (singular extension). The table move of a node whose stored score no other move
+// comes near is the only move that holds the position, and is searched a ply deeper (two, off
+// the principal line, when the others fall far short, at most DOUBLE_EXTENSION_LIMIT times on
+// a line). The test: every other move, searched at half the depth with a null window a margin
+// below the stored score, fails low. When they do not and even that lowered bound reaches beta,
+// several moves beat beta (multi-cut): the node fails high at once, -1 returned and the score in
+// `cutScore`. Otherwise the plies to extend the move by, 0 for none.
+int SelectiveSearcher::SingularExtension(Node& node, Move move, int& cutScore) {
+    if (USE_SINGULAR_EXTENSION == 0 || node.root || !(move == node.tableMove) ||
+        !node.excluded.IsNull() || node.depth < SINGULAR_MIN_DEPTH ||
+        node.tableDepth < node.depth - SINGULAR_TABLE_DEPTH || node.tableBound == Bound::UPPER ||
+        std::abs(node.tableScore) >= MATE_SEEN || node.ply >= 2 * rootDepth)
+        return 0;
+    const int ply = node.ply;
+    const int singularBeta = node.tableScore - SINGULAR_MARGIN * node.depth;
+    // The test searches this position again at this ply, on this ply's move list: the list the
+    // node is going through is kept aside meanwhile.
+    MoveList& list = board->CurrentMoves();
+    singularLists[ply] = list;
+    plies[ply].excluded = move;
+    const int score =
+        Negamax(singularBeta - 1, singularBeta, (node.depth - 1) / 2, ply, node.cutNode);
+    plies[ply].excluded = Move();
+    list = singularLists[ply];
+    pvLength[ply] = ply;  // the test's line is no line of this node
+    if (score < singularBeta) {
+        if (!node.pvNode && score < singularBeta - DOUBLE_EXTENSION_MARGIN &&
+            plies[ply].doubleExtensions < DOUBLE_EXTENSION_LIMIT)
+            return 2;
+        return 1;
+    }
+    if (USE_MULTI_CUT != 0 && singularBeta >= node.beta) {
+        cutScore = singularBeta;
+        return -1;
+    }
+    return 0;
+}
+
+// Step 14: the search of a move made, with a null window after the first and late moves
 // reduced. At a principal node a move that lands inside the window is searched again with the
 // full window.
-int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool quiet) {
+int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool quiet,
+                                  int extension) {
     const int ply = node.ply;
     const int alpha = node.alpha;
     const int beta = node.beta;
-    const int newDepth = node.depth - 1;
+    // A move that gives check may be searched a ply deeper (CHECK_EXTENSION).
+    if (extension == 0 && CHECK_EXTENSION != 0 && board->InCheck(board->side)) extension = 1;
+    const int newDepth = node.depth - 1 + extension;
     const int legal = node.legal;
     int score;
     pvLength[ply + 1] = ply + 1;
@@ -508,7 +565,7 @@ int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool
         if (!node.improving) ++reduction;
         if (board->InCheck(board->side)) --reduction;  // the move gives check
         if (node.cutNode) ++reduction;
-        if (quiet) reduction -= node.moveHistory / LMR_HISTORY_DIVISOR;
+        if (quiet) reduction -= std::clamp(node.moveHistory / LMR_HISTORY_DIVISOR, -2, 2);
         reduction = std::clamp(reduction, 0, newDepth - 1);
         score = -Negamax(-alpha - 1, -alpha, newDepth - reduction, ply + 1, true);
         if (score > alpha && reduction > 0) {
@@ -576,12 +633,13 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
 
     // Step 3. The table.
     node.key = b.PositionKey();
+    node.excluded = plies[ply].excluded;
     if (TableEndsNode(node, score)) return score;
 
     // Step 4. The static evaluation.
     EvaluateNode(node);
 
-    if (!node.pvNode && !node.inCheck && !node.root) {
+    if (!node.pvNode && !node.inCheck && !node.root && node.excluded.IsNull()) {
         // Step 5. Reverse futility.
         if (ReverseFutilityCuts(node)) return node.staticEval;
         // Step 6. Null move.
@@ -590,7 +648,8 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
 
     // Step 7 (internal iterative reduction). Without a table move a deep node's order is poor:
     // search it a ply shallower, and the next iteration finds it with a move.
-    if (!node.tableHit && node.depth >= IIR_MIN_DEPTH && !node.root) --node.depth;
+    if (!node.tableHit && node.depth >= IIR_MIN_DEPTH && !node.root && node.excluded.IsNull())
+        --node.depth;
 
     // Step 8. Every move, best ordering score first.
     b.GenerateMovesUnsorted();
@@ -602,11 +661,17 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         const Move move = list[i].move;
         // Root moves: only those rootMoves lets the root try (go searchmoves, MultiPV).
         if (node.root && !rootMoves.Searches(move)) continue;
+        if (move == node.excluded) continue;
         const bool quiet = IsQuiet(move);
         if (quiet && node.skipQuiets) continue;
         node.moveHistory = quiet ? QuietHistory(move, ply) : 0;
         // Steps 9 to 12. Pruning at shallow depth.
         if (Prunes(node, list[i], quiet)) continue;
+        // Step 13. Singular extension, and multi-cut.
+        int cutScore = 0;
+        const int extension = SingularExtension(node, move, cutScore);
+        if (extension < 0) return cutScore;
+        plies[ply + 1].doubleExtensions = plies[ply].doubleExtensions + (extension >= 2 ? 1 : 0);
         plies[ply].move = move;
         plies[ply].continuation =
             &histories->continuation[ColouredMan(b.side, b.piece[move.from])][move.to];
@@ -614,28 +679,44 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         if (!b.MakeMove(move)) continue;
         ++node.legal;
         if (quiet) ++node.quietsTried;
-        // Step 13. The search of the move.
-        score = SearchMade(node, list[i], quiet);
+        // Step 14. The search of the move; at the root, its nodes are counted for the clock.
+        const std::uint64_t nodesBefore = nodes;
+        score = SearchMade(node, list[i], quiet, extension);
+        if (node.root) rootMoveNodes[move.from][move.to] += nodes - nodesBefore;
         b.TakeBack();
         if (RaisesToBeta(node, list, i, score)) break;
     }
 
-    // Step 14. No legal move: checkmate or stalemate.
-    if (node.legal == 0) return node.inCheck ? -(SELECTIVE_MATE - ply) : DRAW_SCORE;
+    // Step 15. No legal move: checkmate or stalemate; in a singular test, no move but the one
+    // left out, which fails low.
+    if (node.legal == 0) {
+        if (!node.excluded.IsNull()) return node.alpha;
+        return node.inCheck ? -(SELECTIVE_MATE - ply) : DRAW_SCORE;
+    }
 
-    // Root moves: a root that leaves moves out scores only those, no value of the position.
+    // Root moves: a root that leaves moves out scores only those, no value of the position;
+    // nor does a singular test, which leaves one out.
     const int best = node.best;
-    if (node.root && rootMoves.Restricted()) return best;
+    if ((node.root && rootMoves.Restricted()) || !node.excluded.IsNull()) return best;
     const Bound bound = best >= node.beta ? Bound::LOWER
                         : best > alphaIn  ? Bound::EXACT
                                           : Bound::UPPER;
     table.Store(node.key, node.bestMove, ToTable(best, ply), node.depth, bound);
+    // Step 16. What the search found teaches the correction histories, where the result says
+    // something of the evaluation: not in check, no capture or promotion best (the evaluation
+    // does not see those), no mate, and a bound on the right side of the evaluation.
+    if (USE_CORRECTION_HISTORY != 0 && !node.inCheck &&
+        (node.bestMove.IsNull() || IsQuiet(node.bestMove)) && std::abs(best) < MATE_SEEN &&
+        !(bound == Bound::LOWER && best <= node.staticEval) &&
+        !(bound == Bound::UPPER && best >= node.staticEval))
+        histories->LearnCorrection(b, node.depth, best, node.rawEval);
     return best;
 }
 
-// Aspiration windows (step 15): from ASPIRATION_MIN_DEPTH on, a narrow window around the last
+// Aspiration windows (step 17): from ASPIRATION_MIN_DEPTH on, a narrow window around the last
 // iteration's score; a score outside it widens that side and searches again.
 int SelectiveSearcher::SearchRoot(int depth, int previous) {
+    rootDepth = depth;
     int delta = ASPIRATION_WINDOW;
     int alpha = -INFINITE_SCORE;
     int beta = INFINITE_SCORE;
@@ -718,14 +799,14 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
     BestMove best;
     int score = 0;
     const int lastDepth = std::clamp(maxDepth, 1, MAX_DEPTH);
-    // How often the best move changed lately: each iteration halves it, and a new best move
-    // adds one.
-    double instability = 0.0;
+    SoftLimit softLimit;
     honourStop = false;
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
             iterationSelDepth = 0;
             iterationMove = Move();
+            std::fill(&rootMoveNodes[0][0], &rootMoveNodes[0][0] + 64 * 64, 0);
+            const std::uint64_t nodesBefore = nodes;
             score = SearchRoot(depth, score);
             honourStop = true;
             selDepth = iterationSelDepth;
@@ -748,19 +829,21 @@ BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, 
                 listener->OnIteration(depth, static_cast<unsigned>(AllNodes()), seconds.count(),
                                       board->side == BLACK ? -score : score, line);
             if (!line.empty()) {
-                instability *= 0.5;
-                if (depth > 1 && line.front().move != best.move) instability += 1.0;
-                best = {line.front().move, score, line.size() > 1 ? line[1].move : Move()};
+                const Move first = line.front().move;
+                softLimit.Iterated(first, rootMoveNodes[first.from][first.to], nodes - nodesBefore);
+                best = {first, score, line.size() > 1 ? line[1].move : Move()};
             }
             if (stopped) break;
-            // A mate found with time to look for a shorter one has been looked at enough.
+            // A mate found with time to look for a shorter one has been looked at enough. Lines
+            // the search extends reach longer mates at shallower depths than shorter ones it
+            // reduces: twice the mate's plies gives the shorter ones their turn.
             const int mate = SelectiveMatePlies(score);
-            if (mate != 0 && depth >= std::abs(mate) + 2) break;
-            // While the best move keeps changing, the search goes on longer before it begins
-            // no new iteration: the stop flag still ends it at the full allotment.
+            if (mate != 0 && depth >= 2 * std::abs(mate) + 2) break;
+            // While the best move is contested or keeps changing, the search goes on longer
+            // before it begins no new iteration: the stop flag still ends it at the full
+            // allotment.
             const float soft = std::max(softSeconds, lateSoftSeconds.load());
-            if (soft > 0 && seconds.count() >= soft * (1.0 + UNSTABLE_TIME_SHARE * instability))
-                break;
+            if (soft > 0 && seconds.count() >= soft * softLimit.Factor()) break;
         }
     } catch (StopSignal) {
         // The iteration in progress is abandoned, but a root move that has beaten every move

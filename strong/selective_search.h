@@ -125,7 +125,15 @@ class SelectiveSearcher : public SearchEngine {
         std::uint64_t key = 0;
         bool tableHit = false;
         Move tableMove;
-        int staticEval = 0;
+        // What the table said of the node: the score, depth and bound stored with its move.
+        int tableScore = 0;
+        int tableDepth = 0;
+        Bound tableBound = Bound::NONE;
+        // The move a singular test leaves out (null at every other node): the node is searched
+        // without it, neither cut by the table nor stored there.
+        Move excluded;
+        int staticEval = 0;      // corrected by the correction histories
+        int rawEval = 0;         // as the evaluation gave it
         bool improving = false;  // the evaluation beats the side's two plies ago
         bool hasPieces = false;  // the side to move has men besides king and pawns
         int best = -(SELECTIVE_MATE + 1);
@@ -146,7 +154,8 @@ class SelectiveSearcher : public SearchEngine {
     bool ReverseFutilityCuts(const Node& node) const;
     bool NullMoveCuts(const Node& node, int& score);
     bool Prunes(Node& node, const MoveEntry& entry, bool quiet);
-    int SearchMade(const Node& node, const MoveEntry& entry, bool quiet);
+    int SingularExtension(Node& node, Move move, int& cutScore);
+    int SearchMade(const Node& node, const MoveEntry& entry, bool quiet, int extension);
     bool RaisesToBeta(Node& node, const MoveList& list, int index, int score);
     int Quiesce(int alpha, int beta, int ply);
     // One iteration at the root with aspiration windows around `previous`.
@@ -181,6 +190,10 @@ class SelectiveSearcher : public SearchEngine {
     // The static evaluation: the strong one, or the designed one while USE_STRONG_EVALUATION
     // is off.
     int Evaluate(const Board& b);
+    // The static evaluation corrected by what searches found of like positions
+    // (USE_CORRECTION_HISTORY), within the scores that are no mate; the evaluation itself in
+    // `raw`.
+    int CorrectedEvaluate(const Board& b, int& raw);
     StrongEvaluator evaluator;
     Evaluator designEvaluator;
     std::unique_ptr<Board> board;
@@ -192,6 +205,10 @@ class SelectiveSearcher : public SearchEngine {
     std::atomic<float> lateSoftSeconds{0.0f};
     int selDepth = 0;
     int iterationSelDepth = 0;
+    int rootDepth = 0;  // the depth of the iteration in progress
+    // The nodes this thread spent on each root move (by from and to) in the iteration in
+    // progress or last completed.
+    std::uint64_t rootMoveNodes[64][64] = {};
     // The moves the root tries; with several lines, those of the iteration in progress or last
     // completed, and of the one before it.
     RootMoves rootMoves;
@@ -218,11 +235,15 @@ class SelectiveSearcher : public SearchEngine {
         Move move;  // the move made from this ply
         // The continuation row of that move (null for a null move): its man and target square.
         ContinuationRow* continuation = nullptr;
-        bool nullMade = false;  // whether this ply's move is a null move
+        bool nullMade = false;     // whether this ply's move is a null move
+        Move excluded;             // the move a singular test leaves out at this ply
+        int doubleExtensions = 0;  // how many moves on the path to this ply were extended twice
     };
     std::vector<PlyState> plies;
     std::vector<std::array<Move, MAX_DEPTH + 1>> pv;
     std::vector<int> pvLength;
+    // Each ply's move list, kept aside while a singular test searches the ply again.
+    std::vector<MoveList> singularLists;
 
     // What the search has learnt about moves (on the heap: over a megabyte).
     std::unique_ptr<Histories> histories;

@@ -26,13 +26,23 @@ inline constexpr int EVAL_THREATS = 1;         // +35 +- 33, 240 games, +82 -58 
 inline constexpr int EVAL_PIECES = 1;          // +38 +- 37, 240 games, +93 -67 =80, undecided
 inline constexpr int EVAL_SCALING = 1;         // +10 +- 36, 240 games, +87 -80 =73, undecided
 
-// The clock: the search begins no new iteration after SOFT_TIME_SHARE of the time allotted
-// to the move (the engine's), raised by UNSTABLE_TIME_SHARE times the best move's recent
-// changes (each iteration halves the count, a change adds one). With USE_PARTIAL_ITERATION, an
+// The clock (strong/soft_limit.h): the search begins no new iteration after SOFT_TIME_SHARE of
+// the time allotted to the move (the engine's) times a factor. Without USE_NODE_SHARE_TIME the
+// factor is 1 raised by UNSTABLE_TIME_SHARE times the best move's recent changes (each
+// iteration halves the count, a change adds one). With it, the factor is TIME_NODE_BASE less
+// TIME_NODE_SCALE times the best move's share of the last iteration's nodes (kept within 0.5
+// and 2), times TIME_STABILITY_BASE less TIME_STABILITY_STEP for each iteration it has stayed
+// best (at most TIME_STABILITY_CAP). With USE_PARTIAL_ITERATION, an
 // iteration the clock cuts short still gives its best move when a root move beat the first.
 // The two together are worth +49 +- 24 Elo: the engine with them against the engine without,
 // 460 games at 40 moves in 4 s (a GSPRT of 0 against 10 Elo accepted 10), no time lost.
 inline constexpr double UNSTABLE_TIME_SHARE = 0.5;
+inline constexpr int USE_NODE_SHARE_TIME = 1;
+inline constexpr double TIME_NODE_BASE = 2.0;
+inline constexpr double TIME_NODE_SCALE = 1.5;
+inline constexpr double TIME_STABILITY_BASE = 1.3;
+inline constexpr double TIME_STABILITY_STEP = 0.06;
+inline constexpr int TIME_STABILITY_CAP = 8;
 inline constexpr int USE_PARTIAL_ITERATION = 1;
 
 // Aspiration windows: from this depth on, an iteration first searches a window this wide on
@@ -76,29 +86,54 @@ inline constexpr int EXCHANGE_PRUNE_DEPTH = 8;
 inline constexpr int EXCHANGE_CAPTURE_MARGIN = 100;
 inline constexpr int EXCHANGE_QUIET_MARGIN = 25;
 
+// Singular extension: from SINGULAR_MIN_DEPTH on, a table move stored at most
+// SINGULAR_TABLE_DEPTH plies shallower than the node, with a score that is no upper bound and
+// no mate, is extended when every other move, searched to half the depth, fails low against
+// the stored score less SINGULAR_MARGIN a ply; twice, off the principal line, when they fail
+// lower by DOUBLE_EXTENSION_MARGIN, at most DOUBLE_EXTENSION_LIMIT times on a line. With
+// USE_MULTI_CUT, a node whose other moves reach that lowered bound when it is at least beta
+// fails high at once. With CHECK_EXTENSION, a move that gives check and is not already extended
+// is searched a ply deeper.
+inline constexpr int USE_SINGULAR_EXTENSION = 1;
+inline constexpr int SINGULAR_MIN_DEPTH = 7;
+inline constexpr int SINGULAR_TABLE_DEPTH = 3;
+inline constexpr int SINGULAR_MARGIN = 2;
+inline constexpr int DOUBLE_EXTENSION_MARGIN = 25;
+inline constexpr int DOUBLE_EXTENSION_LIMIT = 6;
+inline constexpr int USE_MULTI_CUT = 1;
+inline constexpr int CHECK_EXTENSION = 0;
+
+// Correction history (strong/history.h): with USE_CORRECTION_HISTORY, the static evaluation is
+// corrected by how far searches found it off in positions with the same pawns and the same
+// other men.
+inline constexpr int USE_CORRECTION_HISTORY = 1;
+
 // Late move reductions: from this depth on, moves after the first (two at a principal node)
 // are searched shallower by LMR_BASE + ln(depth) ln(moves) / LMR_DIVISOR plies, less one per
-// LMR_HISTORY_DIVISOR of a quiet move's histories (summed: see HISTORY_PRUNE_DEPTH).
+// LMR_HISTORY_DIVISOR of a quiet move's histories (summed: see HISTORY_PRUNE_DEPTH), two plies
+// at most either way.
 inline constexpr int LMR_MIN_DEPTH = 3;
 inline constexpr double LMR_BASE = 0.75;
 inline constexpr double LMR_DIVISOR = 2.25;
-inline constexpr int LMR_HISTORY_DIVISOR = 12288;
+inline constexpr int LMR_HISTORY_DIVISOR = 5000;
 
 // Quiescence: a capture whose victim plus this margin cannot lift the stand-pat score to
 // alpha is not searched (delta pruning).
 inline constexpr int DELTA_MARGIN = 200;
 
-// The histories (strong/history.h): a bonus is depth squared, at most HISTORY_BONUS_CAP.
+// The histories (strong/history.h): a bonus is HISTORY_BONUS_SCALE times depth squared,
+// the square at most HISTORY_BONUS_CAP.
 // A quiet move is ordered by its butterfly history plus, with USE_CONTINUATION_HISTORY, its
 // continuation histories after the moves one and two plies before it; a capture by its victim,
 // then, with USE_CAPTURE_HISTORY, its capture history over CAPTURE_HISTORY_DIVISOR. History
 // pruning: at HISTORY_PRUNE_DEPTH or less, a quiet move whose summed histories fall below
 // -HISTORY_PRUNE_MARGIN a ply is not searched.
-inline constexpr int HISTORY_BONUS_CAP = 1600;
+inline constexpr int HISTORY_BONUS_SCALE = 32;
+inline constexpr int HISTORY_BONUS_CAP = 400;
 inline constexpr int USE_CONTINUATION_HISTORY = 1;
 inline constexpr int USE_CAPTURE_HISTORY = 1;
 inline constexpr int CAPTURE_HISTORY_DIVISOR = 16;
 inline constexpr int HISTORY_PRUNE_DEPTH = 3;
-inline constexpr int HISTORY_PRUNE_MARGIN = 1536;
+inline constexpr int HISTORY_PRUNE_MARGIN = 1024;
 
 }  // namespace vardo

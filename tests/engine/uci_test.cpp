@@ -132,10 +132,10 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     EXPECT_NE(info.back().find(" score mate -1 "), std::string::npos) << info.back();
 
     // The selective search counts its mates from the root whatever its depth: a mate in two
-    // (a quiet rook move first) at depth 8.
+    // (a quiet king move first) at depth 12, where longer mates found earlier have given way.
     program.Send("setoption name Strong value true");
     program.Send("position fen 8/8/8/8/8/5K2/7R/6k1 w - - 0 1");
-    program.Send("go depth 8");
+    program.Send("go depth 12");
     Board strongMate;
     ASSERT_TRUE(strongMate.SetFromFen("8/8/8/8/8/5K2/7R/6k1 w - - 0 1"));
     info.clear();
