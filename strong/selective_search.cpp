@@ -24,14 +24,6 @@ constexpr int MAX_PLY = MAX_DEPTH;
 // Records the deepest line can need: the full-width plies, then quiescence.
 constexpr std::size_t RECORD_ROOM = 2 * MAX_DEPTH + 16;
 
-// Ordering scores: the table move, then winning and even captures and promotions by victim and
-// attacker, the killers, the counter move, quiet moves by history, and losing captures last.
-constexpr int TABLE_MOVE_ORDER = 2000000000;
-constexpr int GOOD_CAPTURE_ORDER = 1000000000;
-constexpr int KILLER_ORDER = 900000000;
-constexpr int COUNTER_ORDER = 800000000;
-constexpr int BAD_CAPTURE_ORDER = -1000000000;
-
 // Late move reductions by depth and move number.
 struct ReductionTable {
     std::uint8_t plies[MAX_DEPTH + 1][64];
@@ -218,16 +210,13 @@ void SelectiveSearcher::CountNode() {
     }
 }
 
+std::array<const ContinuationRow*, 2> SelectiveSearcher::Rows(int ply) const {
+    return {ply >= 1 ? plies[ply - 1].continuation : nullptr,
+            ply >= 2 ? plies[ply - 2].continuation : nullptr};
+}
+
 int SelectiveSearcher::QuietHistory(Move move, int ply) const {
-    const Board& b = *board;
-    int score = histories->butterfly[b.side][move.from][move.to];
-    if constexpr (USE_CONTINUATION_HISTORY != 0) {
-        const int man = ColouredMan(b.side, b.piece[move.from]);
-        for (int back = 1; back <= 2 && back <= ply; ++back)
-            if (const ContinuationRow* row = plies[ply - back].continuation)
-                score += (*row)[man][move.to];
-    }
-    return score;
+    return MovePicker::QuietOrder(*board, *histories, Rows(ply), move);
 }
 
 std::int16_t& SelectiveSearcher::CaptureHistory(Move move) {
@@ -235,58 +224,38 @@ std::int16_t& SelectiveSearcher::CaptureHistory(Move move) {
     return histories->capture[ColouredMan(b.side, b.piece[move.from])][move.to][Victim(b, move)];
 }
 
-void SelectiveSearcher::ScoreMoves(MoveList& list, Move tableMove, int ply) {
-    const Board& b = *board;
-    const std::array<Move, 2>& killers = histories->killers[ply];
-    Move counter;
-    if (ply > 0 && !plies[ply - 1].nullMade) {
-        const Move previous = plies[ply - 1].move;
-        counter = histories->counterMoves[b.piece[previous.to] == EMPTY ? 0 : b.piece[previous.to]]
-                                         [previous.to];
-    }
-    for (MoveEntry& entry : list) {
-        const Move move = entry.move;
-        if (move == tableMove) {
-            entry.score = TABLE_MOVE_ORDER;
-        } else if (!IsQuiet(move)) {
-            const int victim = Victim(b, move);
-            const int victimValue = victim == EMPTY ? 0 : EXCHANGE_VALUE[victim];
-            const int promotion = (move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0;
-            int order = 10 * (victimValue + promotion) - b.piece[move.from];
-            if constexpr (USE_CAPTURE_HISTORY != 0)
-                order += CaptureHistory(move) / CAPTURE_HISTORY_DIVISOR;
-            entry.score = ExchangeAtLeast(b, move, 0) ? GOOD_CAPTURE_ORDER + order
-                                                      : BAD_CAPTURE_ORDER + order;
-        } else if (move == killers[0]) {
-            entry.score = KILLER_ORDER + 1;
-        } else if (move == killers[1]) {
-            entry.score = KILLER_ORDER;
-        } else if (move == counter) {
-            entry.score = COUNTER_ORDER;
-        } else {
-            entry.score = QuietHistory(move, ply);
-        }
-    }
+Move SelectiveSearcher::CounterMove(int ply) const {
+    if (ply == 0 || plies[ply - 1].nullMade) return Move();
+    const Move previous = plies[ply - 1].move;
+    const int there = board->piece[previous.to];
+    return histories->counterMoves[there == EMPTY ? 0 : there][previous.to];
+}
+
+void SelectiveSearcher::Follow(int ply, Move move) {
+    PlyState& state = plies[ply];
+    state.move = move;
+    state.continuation =
+        &histories->continuation[ColouredMan(board->side, board->piece[move.from])][move.to];
 }
 
 // The move that cut off gains HISTORY_BONUS_SCALE times depth squared (the square at most
-// HISTORY_BONUS_CAP), and the moves of its
-// kind tried before it (quiet moves before a quiet one) lose as much; captures tried before
-// any cutoff lose in the capture history. A quiet move that cuts off also becomes its ply's
-// first killer and the counter move of the move before it.
-void SelectiveSearcher::UpdateHistories(const MoveList& list, int tried, Move best, int depth,
-                                        int ply) {
+// HISTORY_BONUS_CAP), and the moves of its kind searched before it (quiet moves before a quiet
+// one) lose as much; captures searched before any cutoff lose in the capture history. A quiet
+// move that cuts off also becomes its ply's first killer and the counter move of the move
+// before it.
+void SelectiveSearcher::UpdateHistories(const Node& node, Move best) {
     const int side = board->side;
-    const int bonus = HISTORY_BONUS_SCALE * std::min(depth * depth, HISTORY_BONUS_CAP);
-    const bool bestQuiet = IsQuiet(best);
-    for (int i = 0; i < tried; ++i) {
-        const Move move = list[i].move;
-        const int change = move == best ? bonus : -bonus;
-        if (!IsQuiet(move)) {
-            if constexpr (USE_CAPTURE_HISTORY != 0) AddHistoryBonus(CaptureHistory(move), change);
-            continue;
+    const int ply = node.ply;
+    const int bonus = HISTORY_BONUS_SCALE * std::min(node.depth * node.depth, HISTORY_BONUS_CAP);
+    if constexpr (USE_CAPTURE_HISTORY != 0)
+        for (int i = 0; i < node.captureCount; ++i) {
+            const Move move = node.captures[i];
+            AddHistoryBonus(CaptureHistory(move), move == best ? bonus : -bonus);
         }
-        if (!bestQuiet) continue;
+    if (!IsQuiet(best)) return;
+    for (int i = 0; i < node.quietCount; ++i) {
+        const Move move = node.quiets[i];
+        const int change = move == best ? bonus : -bonus;
         AddHistoryBonus(histories->butterfly[side][move.from][move.to], change);
         if constexpr (USE_CONTINUATION_HISTORY != 0) {
             const int man = ColouredMan(side, board->piece[move.from]);
@@ -295,7 +264,6 @@ void SelectiveSearcher::UpdateHistories(const MoveList& list, int tried, Move be
                     AddHistoryBonus((*row)[man][move.to], change);
         }
     }
-    if (!bestQuiet) return;
     histories->AddKiller(ply, best);
     if (ply > 0 && !plies[ply - 1].nullMade) {
         const Move previous = plies[ply - 1].move;
@@ -332,35 +300,26 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
         if (stand >= beta) return stand;
         if (stand > alpha) alpha = stand;
         best = stand;
-        b.GenerateCapturesUnsorted();
-    } else {
-        b.GenerateMovesUnsorted();
     }
-    MoveList& list = b.CurrentMoves();
-    ScoreMoves(list, tableMove, ply);
 
+    // Step 3. Out of check, the captures and promotions that do not lose material in the
+    // exchange (the picker leaves out those that do); in check, every evasion.
+    MovePicker picker(b, *histories, tableMove, histories->killers[ply], CounterMove(ply),
+                      Rows(ply), !inCheck);
     Move bestMove;
     const int alphaIn = alpha;
     int legal = 0;
-    for (int i = 0; i < list.size(); ++i) {
-        list.PickNext(i);
-        const Move move = list[i].move;
+    for (Move move = picker.Next(); !move.IsNull(); move = picker.Next()) {
         if (!inCheck) {
-            // Step 3. Delta pruning: the victim and a margin cannot lift the score to alpha.
-            // Step 4. Captures that lose material in the exchange are not searched.
+            // Step 4. Delta pruning: the victim and a margin cannot lift the score to alpha.
             const int victim = Victim(b, move);
             const int gain = (victim == EMPTY ? 0 : EXCHANGE_VALUE[victim]) +
                              ((move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0);
             if (stand + gain + DELTA_MARGIN <= alpha && !(move.bits & PROMOTION)) continue;
-            if (list[i].score < 0 ||
-                (list[i].score == TABLE_MOVE_ORDER && !ExchangeAtLeast(b, move, 0)))
-                continue;
         }
         // The child's bucket is fetched while the move is made.
         table.Prefetch(b.KeyAfter(move));
-        plies[ply].move = move;
-        plies[ply].continuation =
-            &histories->continuation[ColouredMan(b.side, b.piece[move.from])][move.to];
+        Follow(ply, move);
         if (!b.MakeMove(move)) continue;
         ++legal;
         const int score = -Quiesce(-beta, -alpha, ply + 1);
@@ -467,13 +426,13 @@ bool SelectiveSearcher::NullMoveCuts(const Node& node, int& score) {
 }
 
 // Steps 9 to 12: whether a move is skipped unsearched at a shallow depth.
-bool SelectiveSearcher::Prunes(Node& node, const MoveEntry& entry, bool quiet) {
-    const Move move = entry.move;
+bool SelectiveSearcher::Prunes(Node& node, Move move, bool quiet, MovePicker::Kind kind) {
     const int depth = node.depth;
     if (node.root || node.best <= -MATE_SEEN || !node.hasPieces) return false;
     if (!quiet) {
-        // Step 12 (exchange pruning of captures). A capture that loses material.
-        return depth <= EXCHANGE_PRUNE_DEPTH &&
+        // Step 12 (exchange pruning of captures). A capture that loses material (the picker
+        // has found that a good one does not).
+        return kind != MovePicker::Kind::GOOD_CAPTURE && depth <= EXCHANGE_PRUNE_DEPTH &&
                !ExchangeAtLeast(*board, move, -EXCHANGE_CAPTURE_MARGIN * depth);
     }
     // Step 9 (late move pruning). At shallow depth, once enough quiet moves have been tried the
@@ -494,7 +453,7 @@ bool SelectiveSearcher::Prunes(Node& node, const MoveEntry& entry, bool quiet) {
     }
     // Step 10 (history pruning). A quiet move, neither killer nor counter move, whose histories
     // say it has failed here and after these moves before.
-    if (depth <= HISTORY_PRUNE_DEPTH && entry.score < COUNTER_ORDER &&
+    if (depth <= HISTORY_PRUNE_DEPTH && kind == MovePicker::Kind::QUIET &&
         node.moveHistory < -HISTORY_PRUNE_MARGIN * depth)
         return true;
     // Step 11 (exchange pruning of quiet moves). A man put where it is lost.
@@ -543,8 +502,7 @@ int SelectiveSearcher::SingularExtension(Node& node, Move move, int& cutScore) {
 // Step 14: the search of a move made, with a null window after the first and late moves
 // reduced. At a principal node a move that lands inside the window is searched again with the
 // full window.
-int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool quiet,
-                                  int extension) {
+int SelectiveSearcher::SearchMade(const Node& node, bool quiet, bool badCapture, int extension) {
     const int ply = node.ply;
     const int alpha = node.alpha;
     const int beta = node.beta;
@@ -554,8 +512,7 @@ int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool
     const int legal = node.legal;
     int score;
     pvLength[ply + 1] = ply + 1;
-    if (node.depth >= LMR_MIN_DEPTH && legal > 1 + (node.pvNode ? 1 : 0) &&
-        (quiet || entry.score < 0)) {
+    if (node.depth >= LMR_MIN_DEPTH && legal > 1 + (node.pvNode ? 1 : 0) && (quiet || badCapture)) {
         // Late move reductions: a late quiet move is searched shallower with a null window;
         // if it beats alpha after all, it is searched again at full depth. Worth +94 +- 46
         // Elo: the engine without them, 166 games at 40 moves in 4 s (a GSPRT of 0 against
@@ -584,11 +541,10 @@ int SelectiveSearcher::SearchMade(const Node& node, const MoveEntry& entry, bool
 
 // A searched move's score against the node's best: a new best that raises alpha takes the
 // line; true when it reaches beta (a quiet move that does is remembered for ordering).
-bool SelectiveSearcher::RaisesToBeta(Node& node, const MoveList& list, int index, int score) {
+bool SelectiveSearcher::RaisesToBeta(Node& node, Move move, int score) {
     if (score <= node.best) return false;
     node.best = score;
     if (score <= node.alpha) return false;
-    const Move move = list[index].move;
     const int ply = node.ply;
     node.bestMove = move;
     node.alpha = score;
@@ -600,7 +556,7 @@ bool SelectiveSearcher::RaisesToBeta(Node& node, const MoveList& list, int index
     for (int j = ply + 1; j < pvLength[ply + 1]; ++j) pv[ply][j] = pv[ply + 1][j];
     pvLength[ply] = std::max(pvLength[ply + 1], ply + 1);
     if (score < node.beta) return false;
-    UpdateHistories(list, index + 1, move, node.depth, ply);
+    UpdateHistories(node, move);
     return true;
 }
 
@@ -651,40 +607,45 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     if (!node.tableHit && node.depth >= IIR_MIN_DEPTH && !node.root && node.excluded.IsNull())
         --node.depth;
 
-    // Step 8. Every move, best ordering score first.
-    b.GenerateMovesUnsorted();
-    MoveList& list = b.CurrentMoves();
-    ScoreMoves(list, node.tableMove, ply);
+    // Step 8. Every move, from the picker: the table move, good captures, killers and the
+    // counter move, quiet moves by history, bad captures.
+    MovePicker picker(b, *histories, node.tableMove, histories->killers[ply], CounterMove(ply),
+                      Rows(ply), false);
     const int alphaIn = node.alpha;
-    for (int i = 0; i < list.size(); ++i) {
-        list.PickNext(i);
-        const Move move = list[i].move;
+    for (Move move = picker.Next(); !move.IsNull(); move = picker.Next()) {
         // Root moves: only those rootMoves lets the root try (go searchmoves, MultiPV).
         if (node.root && !rootMoves.Searches(move)) continue;
         if (move == node.excluded) continue;
         const bool quiet = IsQuiet(move);
         if (quiet && node.skipQuiets) continue;
+        const MovePicker::Kind kind = picker.LastKind();
         node.moveHistory = quiet ? QuietHistory(move, ply) : 0;
         // Steps 9 to 12. Pruning at shallow depth.
-        if (Prunes(node, list[i], quiet)) continue;
+        if (Prunes(node, move, quiet, kind)) {
+            if (node.skipQuiets) picker.SkipQuiets();
+            continue;
+        }
         // Step 13. Singular extension, and multi-cut.
         int cutScore = 0;
         const int extension = SingularExtension(node, move, cutScore);
         if (extension < 0) return cutScore;
         plies[ply + 1].doubleExtensions = plies[ply].doubleExtensions + (extension >= 2 ? 1 : 0);
-        plies[ply].move = move;
-        plies[ply].continuation =
-            &histories->continuation[ColouredMan(b.side, b.piece[move.from])][move.to];
+        Follow(ply, move);
         table.Prefetch(b.KeyAfter(move));
         if (!b.MakeMove(move)) continue;
         ++node.legal;
-        if (quiet) ++node.quietsTried;
+        if (quiet) {
+            ++node.quietsTried;
+            if (node.quietCount < Node::KEPT_QUIETS) node.quiets[node.quietCount++] = move;
+        } else if (node.captureCount < Node::KEPT_CAPTURES) {
+            node.captures[node.captureCount++] = move;
+        }
         // Step 14. The search of the move; at the root, its nodes are counted for the clock.
         const std::uint64_t nodesBefore = nodes;
-        score = SearchMade(node, list[i], quiet, extension);
+        score = SearchMade(node, quiet, kind == MovePicker::Kind::BAD_CAPTURE, extension);
         if (node.root) rootMoveNodes[move.from][move.to] += nodes - nodesBefore;
         b.TakeBack();
-        if (RaisesToBeta(node, list, i, score)) break;
+        if (RaisesToBeta(node, move, score)) break;
     }
 
     // Step 15. No legal move: checkmate or stalemate; in a singular test, no move but the one

@@ -23,6 +23,7 @@
 #include "search/search_types.h"
 #include "search/transposition_table.h"
 #include "strong/history.h"
+#include "strong/move_picker.h"
 #include "strong/strong_evaluator.h"
 
 namespace vardo {
@@ -143,6 +144,14 @@ class SelectiveSearcher : public SearchEngine {
         bool skipQuiets = false;
         // The quiet move being searched: its histories summed (see QuietHistory).
         int moveHistory = 0;
+        // The moves searched, for the histories to learn from: the quiet ones and the others,
+        // the first so many of each.
+        static constexpr int KEPT_QUIETS = 64;
+        static constexpr int KEPT_CAPTURES = 32;
+        int quietCount = 0;
+        int captureCount = 0;
+        std::array<Move, KEPT_QUIETS> quiets;
+        std::array<Move, KEPT_CAPTURES> captures;
     };
 
     // The principal variation search of a node, as numbered steps, each described where it
@@ -153,10 +162,10 @@ class SelectiveSearcher : public SearchEngine {
     void EvaluateNode(Node& node);
     bool ReverseFutilityCuts(const Node& node) const;
     bool NullMoveCuts(const Node& node, int& score);
-    bool Prunes(Node& node, const MoveEntry& entry, bool quiet);
+    bool Prunes(Node& node, Move move, bool quiet, MovePicker::Kind kind);
     int SingularExtension(Node& node, Move move, int& cutScore);
-    int SearchMade(const Node& node, const MoveEntry& entry, bool quiet, int extension);
-    bool RaisesToBeta(Node& node, const MoveList& list, int index, int score);
+    int SearchMade(const Node& node, bool quiet, bool badCapture, int extension);
+    bool RaisesToBeta(Node& node, Move move, int score);
     int Quiesce(int alpha, int beta, int ply);
     // One iteration at the root with aspiration windows around `previous`.
     int SearchRoot(int depth, int previous);
@@ -164,8 +173,13 @@ class SelectiveSearcher : public SearchEngine {
     // scoring `firstScore`) has just completed, up to `lineCount` lines in all; the lines go
     // to iterationLines, best first. False when the stop flag ended them.
     bool SearchOtherLines(int depth, int firstScore, const Line& first, int lineCount);
-    // Gives the moves of the current ply's list their ordering scores.
-    void ScoreMoves(MoveList& list, Move tableMove, int ply);
+    // The continuation rows of the moves one and two plies before `ply` (null where there is
+    // none: before the root, or a null move).
+    std::array<const ContinuationRow*, 2> Rows(int ply) const;
+    // The counter move of the move that led to `ply`, if any.
+    Move CounterMove(int ply) const;
+    // Records `move` as the move made from `ply`, with its continuation row.
+    void Follow(int ply, Move move);
     // A quiet move's histories at `ply`, summed: the butterfly's and, where they are used, the
     // continuation histories after the moves one and two plies before.
     int QuietHistory(Move move, int ply) const;
@@ -173,10 +187,9 @@ class SelectiveSearcher : public SearchEngine {
     std::int16_t& CaptureHistory(Move move);
     bool IsDraw(int ply) const;
     void CountNode();
-    // After `best`, the list's move at index tried - 1, cut off at `ply`: its histories grow,
-    // those of the moves of its kind tried before it shrink, and a quiet one becomes a killer and
-    // a counter move.
-    void UpdateHistories(const MoveList& list, int tried, Move best, int depth, int ply);
+    // After `best` cut off at `node`: its histories grow, those of the moves of its kind searched
+    // before it shrink, and a quiet one becomes a killer and a counter move.
+    void UpdateHistories(const Node& node, Move best);
     // Fresh counts, a copy of `game` to search on (discarded by the caller), its keys.
     void BeginSearch(const Board& game);
     // Sets keys[] from the game's moves since its last capture or pawn move.
