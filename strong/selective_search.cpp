@@ -425,18 +425,53 @@ bool SelectiveSearcher::NullMoveCuts(const Node& node, int& score) {
     return true;
 }
 
-// Steps 9 to 12: whether a move is skipped unsearched at a shallow depth.
+// Step 7 (ProbCut). A capture that beats beta by a margin in a search shallower by
+// PROBCUT_REDUCTION would very likely beat beta in the full one: the node fails high on it.
+// Only captures whose exchange alone comes near the raised bound are tried, each first by
+// quiescence, and not where the table already says the node falls short of that bound.
+bool SelectiveSearcher::ProbCuts(Node& node, int& score) {
+    if (USE_PROBCUT == 0 || node.depth < PROBCUT_MIN_DEPTH || std::abs(node.beta) >= MATE_SEEN)
+        return false;
+    const int probBeta = node.beta + PROBCUT_MARGIN;
+    if (node.tableHit && node.tableDepth >= node.depth - PROBCUT_REDUCTION + 1 &&
+        node.tableScore < probBeta && node.tableBound != Bound::LOWER)
+        return false;
+    Board& b = *board;
+    const int ply = node.ply;
+    MovePicker picker(b, *histories, node.tableMove, histories->killers[ply], Move(), Rows(ply),
+                      true);
+    for (Move move = picker.Next(); !move.IsNull(); move = picker.Next()) {
+        if (!ExchangeAtLeast(b, move, probBeta - node.staticEval)) continue;
+        Follow(ply, move);
+        table.Prefetch(b.KeyAfter(move));
+        if (!b.MakeMove(move)) continue;
+        plies[ply + 1].doubleExtensions = plies[ply].doubleExtensions;
+        score = -Quiesce(-probBeta, -probBeta + 1, ply + 1);
+        if (score >= probBeta)
+            score = -Negamax(-probBeta, -probBeta + 1, node.depth - PROBCUT_REDUCTION, ply + 1,
+                             !node.cutNode);
+        b.TakeBack();
+        if (score >= probBeta) {
+            table.Store(node.key, move, ToTable(score, ply), node.depth - PROBCUT_REDUCTION + 1,
+                        Bound::LOWER);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Steps 10 to 14: whether a move is skipped unsearched at a shallow depth.
 bool SelectiveSearcher::Prunes(Node& node, Move move, bool quiet, MovePicker::Kind kind) {
     const int depth = node.depth;
     if (node.root || node.best <= -MATE_SEEN || !node.hasPieces) return false;
     if (!quiet) {
-        // Step 12 (exchange pruning of captures). A capture that loses material (the picker
+        // Step 14 (exchange pruning of captures). A capture that loses material (the picker
         // has found that a good one does not).
         return kind != MovePicker::Kind::GOOD_CAPTURE && depth <= EXCHANGE_PRUNE_DEPTH &&
                !ExchangeAtLeast(*board, move, -EXCHANGE_CAPTURE_MARGIN * depth);
     }
-    // Step 9 (late move pruning). At shallow depth, once enough quiet moves have been tried the
-    // rest, ordered last by history, rarely matter. Steps 5 and 9 to 12 together are worth
+    // Step 10 (late move pruning). At shallow depth, once enough quiet moves have been tried the
+    // rest, ordered last by history, rarely matter. Steps 5, 10, 11, 13 and 14 together are worth
     // +195 +- 65 Elo: the engine without all five, 115 games at 40 moves in 4 s (a GSPRT of 0
     // against 20 Elo accepted 20). Each alone has not been measured.
     if (depth <= LMP_DEPTH &&
@@ -444,24 +479,24 @@ bool SelectiveSearcher::Prunes(Node& node, Move move, bool quiet, MovePicker::Ki
         node.skipQuiets = true;
         return true;
     }
-    // Step 10 (futility). A quiet move cannot lift an evaluation this far below alpha at this
+    // Step 11 (futility). A quiet move cannot lift an evaluation this far below alpha at this
     // shallow depth.
     if (!node.inCheck && depth <= FUTILITY_DEPTH &&
         node.staticEval + FUTILITY_BASE + FUTILITY_PER_DEPTH * depth <= node.alpha) {
         node.skipQuiets = true;
         return true;
     }
-    // Step 10 (history pruning). A quiet move, neither killer nor counter move, whose histories
+    // Step 12 (history pruning). A quiet move, neither killer nor counter move, whose histories
     // say it has failed here and after these moves before.
     if (depth <= HISTORY_PRUNE_DEPTH && kind == MovePicker::Kind::QUIET &&
         node.moveHistory < -HISTORY_PRUNE_MARGIN * depth)
         return true;
-    // Step 11 (exchange pruning of quiet moves). A man put where it is lost.
+    // Step 13 (exchange pruning of quiet moves). A man put where it is lost.
     return depth <= EXCHANGE_PRUNE_DEPTH &&
            !ExchangeAtLeast(*board, move, -EXCHANGE_QUIET_MARGIN * depth * depth);
 }
 
-// Step 13 (singular extension). The table move of a node whose stored score no other move
+// Step 15 (singular extension). The table move of a node whose stored score no other move
 // comes near is the only move that holds the position, and is searched a ply deeper (two, off
 // the principal line, when the others fall far short, at most DOUBLE_EXTENSION_LIMIT times on
 // a line). The test: every other move, searched at half the depth with a null window a margin
@@ -487,6 +522,7 @@ int SelectiveSearcher::SingularExtension(Node& node, Move move, int& cutScore) {
     list = singularLists[ply];
     pvLength[ply] = ply;  // the test's line is no line of this node
     if (score < singularBeta) {
+        ++singularExtensions;
         if (!node.pvNode && score < singularBeta - DOUBLE_EXTENSION_MARGIN &&
             plies[ply].doubleExtensions < DOUBLE_EXTENSION_LIMIT)
             return 2;
@@ -499,7 +535,7 @@ int SelectiveSearcher::SingularExtension(Node& node, Move move, int& cutScore) {
     return 0;
 }
 
-// Step 14: the search of a move made, with a null window after the first and late moves
+// Step 16: the search of a move made, with a null window after the first and late moves
 // reduced. At a principal node a move that lands inside the window is searched again with the
 // full window.
 int SelectiveSearcher::SearchMade(const Node& node, bool quiet, bool badCapture, int extension) {
@@ -600,14 +636,16 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         if (ReverseFutilityCuts(node)) return node.staticEval;
         // Step 6. Null move.
         if (NullMoveCuts(node, score)) return score;
+        // Step 7. ProbCut.
+        if (ProbCuts(node, score)) return score;
     }
 
-    // Step 7 (internal iterative reduction). Without a table move a deep node's order is poor:
+    // Step 8 (internal iterative reduction). Without a table move a deep node's order is poor:
     // search it a ply shallower, and the next iteration finds it with a move.
     if (!node.tableHit && node.depth >= IIR_MIN_DEPTH && !node.root && node.excluded.IsNull())
         --node.depth;
 
-    // Step 8. Every move, from the picker: the table move, good captures, killers and the
+    // Step 9. Every move, from the picker: the table move, good captures, killers and the
     // counter move, quiet moves by history, bad captures.
     MovePicker picker(b, *histories, node.tableMove, histories->killers[ply], CounterMove(ply),
                       Rows(ply), false);
@@ -620,12 +658,12 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         if (quiet && node.skipQuiets) continue;
         const MovePicker::Kind kind = picker.LastKind();
         node.moveHistory = quiet ? QuietHistory(move, ply) : 0;
-        // Steps 9 to 12. Pruning at shallow depth.
+        // Steps 10 to 14. Pruning at shallow depth.
         if (Prunes(node, move, quiet, kind)) {
             if (node.skipQuiets) picker.SkipQuiets();
             continue;
         }
-        // Step 13. Singular extension, and multi-cut.
+        // Step 15. Singular extension, and multi-cut.
         int cutScore = 0;
         const int extension = SingularExtension(node, move, cutScore);
         if (extension < 0) return cutScore;
@@ -640,7 +678,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         } else if (node.captureCount < Node::KEPT_CAPTURES) {
             node.captures[node.captureCount++] = move;
         }
-        // Step 14. The search of the move; at the root, its nodes are counted for the clock.
+        // Step 16. The search of the move; at the root, its nodes are counted for the clock.
         const std::uint64_t nodesBefore = nodes;
         score = SearchMade(node, quiet, kind == MovePicker::Kind::BAD_CAPTURE, extension);
         if (node.root) rootMoveNodes[move.from][move.to] += nodes - nodesBefore;
@@ -648,7 +686,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         if (RaisesToBeta(node, move, score)) break;
     }
 
-    // Step 15. No legal move: checkmate or stalemate; in a singular test, no move but the one
+    // Step 17. No legal move: checkmate or stalemate; in a singular test, no move but the one
     // left out, which fails low.
     if (node.legal == 0) {
         if (!node.excluded.IsNull()) return node.alpha;
@@ -663,7 +701,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
                         : best > alphaIn  ? Bound::EXACT
                                           : Bound::UPPER;
     table.Store(node.key, node.bestMove, ToTable(best, ply), node.depth, bound);
-    // Step 16. What the search found teaches the correction histories, where the result says
+    // Step 18. What the search found teaches the correction histories, where the result says
     // something of the evaluation: not in check, no capture or promotion best (the evaluation
     // does not see those), no mate, and a bound on the right side of the evaluation.
     if (USE_CORRECTION_HISTORY != 0 && !node.inCheck &&
@@ -674,7 +712,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
     return best;
 }
 
-// Aspiration windows (step 17): from ASPIRATION_MIN_DEPTH on, a narrow window around the last
+// Aspiration windows (step 19): from ASPIRATION_MIN_DEPTH on, a narrow window around the last
 // iteration's score; a score outside it widens that side and searches again.
 int SelectiveSearcher::SearchRoot(int depth, int previous) {
     rootDepth = depth;
@@ -717,6 +755,7 @@ void SelectiveSearcher::BeginSearch(const Board& game) {
     nodes = 0;
     nullMoves = 0;
     reSearches = 0;
+    singularExtensions = 0;
     publishedNodes = 0;
     selDepth = 0;
     board = std::make_unique<Board>(game);

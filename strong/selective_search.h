@@ -105,6 +105,8 @@ class SelectiveSearcher : public SearchEngine {
     // The reduced moves this thread searched again at full depth, in its last search, because
     // they failed high.
     std::uint64_t ReSearchesMade() const { return reSearches; }
+    // The moves this thread extended as singular in its last search.
+    std::uint64_t SingularExtensionsMade() const { return singularExtensions; }
 
    private:
     friend class SelectiveHelper;
@@ -162,6 +164,7 @@ class SelectiveSearcher : public SearchEngine {
     void EvaluateNode(Node& node);
     bool ReverseFutilityCuts(const Node& node) const;
     bool NullMoveCuts(const Node& node, int& score);
+    bool ProbCuts(Node& node, int& score);
     bool Prunes(Node& node, Move move, bool quiet, MovePicker::Kind kind);
     int SingularExtension(Node& node, Move move, int& cutScore);
     int SearchMade(const Node& node, bool quiet, bool badCapture, int extension);
@@ -213,6 +216,7 @@ class SelectiveSearcher : public SearchEngine {
     std::uint64_t nodes = 0;
     std::uint64_t nullMoves = 0;
     std::uint64_t reSearches = 0;
+    std::uint64_t singularExtensions = 0;
     std::uint64_t nodeLimit = 0;  // 0: none
     std::atomic<std::uint64_t> publishedNodes{0};
     std::atomic<float> lateSoftSeconds{0.0f};

@@ -64,6 +64,13 @@ inline constexpr int NULL_MOVE_DEPTH_DIVISOR = 4;
 inline constexpr int NULL_MOVE_EVAL_DIVISOR = 200;
 inline constexpr int NULL_MOVE_EVAL_CAP = 3;
 
+// ProbCut: from PROBCUT_MIN_DEPTH on, a capture that beats beta by PROBCUT_MARGIN in a search
+// PROBCUT_REDUCTION plies shallower cuts the node.
+inline constexpr int USE_PROBCUT = 1;
+inline constexpr int PROBCUT_MIN_DEPTH = 5;
+inline constexpr int PROBCUT_MARGIN = 200;
+inline constexpr int PROBCUT_REDUCTION = 4;
+
 // Internal iterative reduction: a node this deep without a table move is searched a ply
 // shallower; its ordering is poor, and the next iteration will have a move for it.
 inline constexpr int IIR_MIN_DEPTH = 4;

@@ -88,6 +88,16 @@ TEST_F(SelectiveSearchTest, NullMovesAndReSearchesWhereTheyBelong) {
     EXPECT_GT(selective.ReSearchesMade(), 0u);
 }
 
+// A move that alone holds the position is searched deeper: Black has just taken the queen,
+// and only the king can take back. The search extends such moves on its lines (every other
+// move of the king's side loses the queen's worth), and plays the recapture.
+TEST_F(SelectiveSearchTest, SingularMovesAreExtended) {
+    const Board game = FromFen("rnb1kbnr/pppp1ppp/8/8/4P3/8/PPPP1PPP/RNBqKBNR w KQkq - 0 3");
+    const BestMove best = searcher.Search(game, nullptr, 12);
+    EXPECT_EQ(best.move, ParseMove("e1d1", game).move);
+    EXPECT_GT(searcher.SingularExtensionsMade(), 0u);
+}
+
 // Several lines: every iteration reports them best first, each led by another move, and the
 // move played leads the last iteration's first line. A root restricted to some moves plays
 // and reports only those, also on two threads, and stores no score for the position.
