@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -123,7 +124,10 @@ class Histories {
     // Correction entries by side to move and key: the pawns', and each colour's other men's.
     std::int32_t pawnCorrection[2][CORRECTION_ENTRIES] = {};
     std::int32_t menCorrection[2][2][CORRECTION_ENTRIES] = {};
-    static std::size_t Slot(std::uint64_t key) { return key & (CORRECTION_ENTRIES - 1); }
+    static std::size_t Slot(std::uint64_t key) {
+        return static_cast<std::size_t>(key >>
+                                        (64 - std::countr_zero(unsigned(CORRECTION_ENTRIES))));
+    }
     // A weighted mean of the entry (256 - weight) and the target (weight).
     static void Blend(std::int32_t& entry, int target, int weight) {
         entry = (entry * (256 - weight) + target * weight) / 256;

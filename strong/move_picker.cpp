@@ -138,8 +138,13 @@ Move MovePicker::Next() {
             stage = Stage::QUIETS;
             [[fallthrough]];
         case Stage::QUIETS:
+            // The first few are selected one at a time (a cutoff often comes among them); the
+            // rest are sorted at once.
             while (next < list.size() && !skipQuiets) {
-                SelectBest(next);
+                if (next < captureEnd + SELECTED_QUIETS)
+                    SelectBest(next);
+                else if (next == captureEnd + SELECTED_QUIETS)
+                    list.SortFrom(next);
                 const Move move = list[next++].move;
                 if (IsTableMove(move) || IsSpecial(move)) continue;
                 kind = Kind::QUIET;

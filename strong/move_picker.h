@@ -40,6 +40,7 @@ class MovePicker {
                           const std::array<const ContinuationRow*, 2>& rows, Move move);
 
    private:
+    static constexpr int SELECTED_QUIETS = 3;
     enum class Stage { TABLE, CAPTURES, GOOD_CAPTURES, QUIETS_FOUND, KILLERS, QUIETS, BAD, DONE };
 
     // The entry with the best score from `from` on, moved to `from`.
