@@ -1,5 +1,5 @@
-// vardo-datagen --games N --out FILE [--nodes N] [--threads N] [--seed S] [--random-plies N]
-//               [--openings FILE] [--hash MB]
+// vardo-datagen --games N --out FILE [--first-game K] [--format text|binary] [--nodes N]
+//               [--threads N] [--seed S] [--random-plies N] [--openings FILE] [--hash MB]
 // Plays the selective search (--strong) against itself at a fixed node count a move and writes
 // the quiet positions of its games with each game's result, for tuning the evaluation (and,
 // later, for training a network).
@@ -14,18 +14,36 @@
 // stayed within DRAW_ADJUDICATION_SCORE over DRAW_ADJUDICATION_PLIES plies after ply
 // DRAW_ADJUDICATION_START, and drawn at MAX_GAME_PLIES.
 //
-// The output is text, one position a line:
+// The output is text (the default), one position a line:
 //     <FEN> | <score> | <result>
 // FEN with all six fields; score the search's, in centipawns from White's point of view;
 // result the game's from White's point of view: 1.0, 0.5 or 0.0. A position is written when it
 // was searched during the game proper (not the random plies), its side to move is not in check,
 // the move the search chose neither captures nor promotes, and the score is no mate.
 //
+// With --format binary the same positions are written as records of 32 bytes, for training a
+// network on many millions of them (tools/datagen_format.py reads them):
+//     bytes 0-7    the occupied squares, bit s for square s (a1 = 0, h8 = 63), little-endian
+//     bytes 8-23   a nibble for each occupied square in the order of its bit, the low nibble
+//                  of each byte first: the man's kind (0 pawn, 1 knight, 2 bishop, 3 rook,
+//                  4 queen, 5 king), plus 8 for Black; unused nibbles are 0
+//     bytes 24-25  the score, White's point of view, a signed little-endian 16-bit number
+//     byte 26      the result, White's point of view: 0 loss, 1 draw, 2 win
+//     byte 27      the side to move: 0 White, 1 Black
+//     byte 28      the castling rights: 1 White short, 2 White long, 4 Black short, 8 Black long
+//     byte 29      the en-passant square, 64 for none
+//     byte 30      the fifty-move count (at most 255)
+//     byte 31      0
+//
 // Game k is played from a random generator seeded with the seed and k alone, and the games are
 // written in the order of k whatever the thread count, so a run is the same file every time.
-// Progress goes to standard error.
+// --first-game K plays games K to K + N - 1: runs over disjoint ranges with one seed, on one
+// machine or many, add up to one data set with no game twice (concatenated in the order of
+// their ranges, the same as one run over the whole range). Progress goes to standard error.
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -61,7 +79,9 @@ constexpr int DRAW_ADJUDICATION_START = 80;
 constexpr int MAX_GAME_PLIES = 400;
 
 struct Options {
-    long games = 0;
+    std::int64_t games = 0;
+    std::int64_t firstGame = 0;
+    bool binary = false;
     std::uint64_t nodes = 8000;
     int threads = 0;
     std::uint64_t seed = 1;
@@ -158,8 +178,32 @@ struct Player {
 
 struct Record {
     std::string fen;
-    int score;  // White's point of view
+    int score;                             // White's point of view
+    std::array<unsigned char, 32> packed;  // the binary record, its result still to be set
 };
+
+// The binary record of `board` with `whiteScore` (see the format above); byte 26, the result,
+// is left 1 (a draw) for the caller to set.
+std::array<unsigned char, 32> Pack(const Board& board, int whiteScore) {
+    std::array<unsigned char, 32> record{};
+    const std::uint64_t occupied = board.Occupancy(vardo::WHITE) | board.Occupancy(vardo::BLACK);
+    for (int i = 0; i < 8; ++i) record[i] = static_cast<unsigned char>(occupied >> (8 * i));
+    int nibble = 0;
+    for (std::uint64_t rest = occupied; rest != 0; rest &= rest - 1, ++nibble) {
+        const int square = std::countr_zero(rest);
+        const int code = board.piece[square] + (board.colour[square] == vardo::BLACK ? 8 : 0);
+        record[8 + nibble / 2] |= static_cast<unsigned char>(code << (4 * (nibble % 2)));
+    }
+    const auto score = static_cast<std::uint16_t>(static_cast<std::int16_t>(whiteScore));
+    record[24] = static_cast<unsigned char>(score & 0xFF);
+    record[25] = static_cast<unsigned char>(score >> 8);
+    record[26] = 1;
+    record[27] = board.side == vardo::BLACK ? 1 : 0;
+    record[28] = static_cast<unsigned char>(board.castle & 15);
+    record[29] = static_cast<unsigned char>(board.enPassant >= 0 ? board.enPassant : 64);
+    record[30] = static_cast<unsigned char>(std::clamp(board.fifty, 0, 255));
+    return record;
+}
 
 struct GameText {
     std::string text;
@@ -173,7 +217,7 @@ int MoveNumber(int number, int side, int plies) {
 }
 
 // Plays game `index` and returns its lines.
-GameText PlayGame(const Options& options, const std::vector<Opening>& openings, long index,
+GameText PlayGame(const Options& options, const std::vector<Opening>& openings, std::int64_t index,
                   Player& player) {
     Random random(options.seed * 0x2545F4914F6CDD1DULL + static_cast<std::uint64_t>(index));
     player.table.Clear();
@@ -224,7 +268,8 @@ GameText PlayGame(const Options& options, const std::vector<Opening>& openings, 
             (best.move.bits & (vardo::CAPTURE | vardo::PROMOTION | vardo::EN_PASSANT)) == 0;
         if (quiet && !game.InCheck(game.side) && std::abs(best.score) < vardo::MATE_SEEN)
             records.push_back(
-                {FenOf(game, MoveNumber(openingNumber, openingSide, randomPlies + ply)), white});
+                {FenOf(game, MoveNumber(openingNumber, openingSide, randomPlies + ply)), white,
+                 Pack(game, white)});
 
         // Adjudication on the search's score.
         const int sign = white >= WIN_ADJUDICATION_SCORE    ? 1
@@ -247,8 +292,15 @@ GameText PlayGame(const Options& options, const std::vector<Opening>& openings, 
     GameText out;
     out.result = result;
     const char* resultText = result == 1.0 ? "1.0" : result == 0.0 ? "0.0" : "0.5";
-    for (const Record& record : records) {
-        out.text += record.fen + " | " + std::to_string(record.score) + " | " + resultText + '\n';
+    for (Record& record : records) {
+        if (options.binary) {
+            record.packed[26] = result == 1.0 ? 2 : result == 0.0 ? 0 : 1;
+            out.text.append(reinterpret_cast<const char*>(record.packed.data()),
+                            record.packed.size());
+        } else {
+            out.text +=
+                record.fen + " | " + std::to_string(record.score) + " | " + resultText + '\n';
+        }
         ++out.positions;
     }
     return out;
@@ -263,7 +315,8 @@ bool ParseCount(const char* text, std::int64_t low, std::int64_t high, std::int6
 
 int Usage(std::FILE* stream = stderr) {
     std::fprintf(stream,
-                 "usage: vardo-datagen --games N --out FILE [--nodes N] [--threads N] [--seed S] "
+                 "usage: vardo-datagen --games N --out FILE [--first-game K] "
+                 "[--format text|binary] [--nodes N] [--threads N] [--seed S] "
                  "[--random-plies N] [--openings FILE] [--hash MB]\n");
     return stream == stderr ? 2 : 0;
 }
@@ -280,7 +333,13 @@ int main(int argc, char** argv) {
         const char* value = argv[++i];
         std::int64_t number = 0;
         if (argument == "--games" && ParseCount(value, 1, 100'000'000, number)) {
-            options.games = static_cast<long>(number);
+            options.games = number;
+        } else if (argument == "--first-game" &&
+                   ParseCount(value, 0, std::int64_t{1} << 40, number)) {
+            options.firstGame = number;
+        } else if (argument == "--format" &&
+                   (value == std::string_view("text") || value == std::string_view("binary"))) {
+            options.binary = value == std::string_view("binary");
         } else if (argument == "--nodes" && ParseCount(value, 1, 100'000'000, number)) {
             options.nodes = static_cast<std::uint64_t>(number);
         } else if (argument == "--threads" && vardo::ParseThreads(value, options.threads)) {
@@ -316,17 +375,18 @@ int main(int argc, char** argv) {
 
     // Finished games wait here until every game before them is written.
     std::mutex mutex;
-    std::map<long, GameText> finished;
-    long nextToWrite = 0;
-    long positions = 0;
+    std::map<std::int64_t, GameText> finished;
+    const std::int64_t lastGame = options.firstGame + options.games;  // one past the last
+    std::int64_t nextToWrite = options.firstGame;
+    std::int64_t positions = 0;
     double whiteScore = 0;
     bool writeFailed = false;
-    std::atomic<long> nextGame{0};
+    std::atomic<std::int64_t> nextGame{options.firstGame};
     const auto start = std::chrono::steady_clock::now();
 
     auto work = [&] {
         Player player(options.hashMegabytes);
-        for (long index; (index = nextGame.fetch_add(1)) < options.games;) {
+        for (std::int64_t index; (index = nextGame.fetch_add(1)) < lastGame;) {
             GameText game = PlayGame(options, openings, index, player);
             std::lock_guard lock(mutex);
             finished.emplace(index, std::move(game));
@@ -339,11 +399,13 @@ int main(int argc, char** argv) {
                 whiteScore += text.result;
                 finished.erase(it);
                 ++nextToWrite;
-                if (nextToWrite % 100 == 0 || nextToWrite == options.games) {
+                const std::int64_t done = nextToWrite - options.firstGame;
+                if (done % 100 == 0 || nextToWrite == lastGame) {
                     const std::chrono::duration<double> seconds =
                         std::chrono::steady_clock::now() - start;
-                    std::fprintf(stderr, "games %ld positions %ld white %.3f seconds %.0f\n",
-                                 nextToWrite, positions, whiteScore / nextToWrite, seconds.count());
+                    std::fprintf(stderr, "games %lld positions %lld white %.3f seconds %.0f\n",
+                                 static_cast<long long>(done), static_cast<long long>(positions),
+                                 whiteScore / static_cast<double>(done), seconds.count());
                 }
             }
         }

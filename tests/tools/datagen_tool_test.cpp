@@ -1,8 +1,10 @@
 // vardo-datagen on a tiny run: every line is a quiet position (a FEN the board takes, its side
 // to move not in check), a score and a result, and the same seed gives the same file on one
-// thread and on two.
+// thread and on two; the binary records say the same, and ranges of games add up.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,11 +16,13 @@
 namespace {
 
 std::string Generate(const std::filesystem::path& folder, const std::string& name,
-                     const std::string& threads) {
+                     const std::string& threads, const std::string& format = "text",
+                     const std::string& first = "0", const std::string& games = "3") {
     const std::filesystem::path out = folder / name;
     const vardo::testing::RunOutcome run = vardo::testing::RunProgram(
         vardo::testing::BuiltProgram("vardo-datagen"),
-        {"--games", "3", "--nodes", "400", "--threads", threads, "--seed", "7", "--openings",
+        {"--games", games, "--first-game", first, "--format", format, "--nodes", "400", "--threads",
+         threads, "--seed", "7", "--openings",
          std::string(VARDO_SOURCE_DIR) + "/tests/data/openings.epd", "--out", out.string()},
         folder);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -51,6 +55,40 @@ TEST(DatagenTool, WritesQuietScoredPositionsTheSameOnAnyThreadCount) {
         EXPECT_TRUE(result == "1.0" || result == "0.5" || result == "0.0") << line;
     }
     EXPECT_GT(count, 30);  // three games of quiet positions
+
+    // The binary records hold the same positions, scores and results, and runs over parts of
+    // the range of games add up to the run over all of it.
+    const std::string binary = Generate(folder, "vardo_datagen_test_3.bin", "2", "binary");
+    ASSERT_EQ(binary.size(), 32u * static_cast<std::size_t>(count));
+    EXPECT_EQ(Generate(folder, "vardo_datagen_test_4.bin", "1", "binary", "0", "1") +
+                  Generate(folder, "vardo_datagen_test_5.bin", "1", "binary", "1", "2"),
+              binary);
+    lines.clear();
+    lines.seekg(0);
+    std::size_t at = 0;
+    for (std::string line; std::getline(lines, line); at += 32) {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(binary[at + i]); };
+        vardo::Board board;
+        ASSERT_TRUE(board.SetFromFen(line.substr(0, line.find(" | "))));
+        std::uint64_t occupied = 0;
+        for (int i = 0; i < 8; ++i) occupied |= std::uint64_t{byte(i)} << (8 * i);
+        EXPECT_EQ(occupied, board.Occupancy(vardo::WHITE) | board.Occupancy(vardo::BLACK));
+        int nibble = 0;
+        for (std::uint64_t rest = occupied; rest != 0; rest &= rest - 1, ++nibble) {
+            const int square = std::countr_zero(rest);
+            const int code = (byte(8 + nibble / 2) >> (4 * (nibble % 2))) & 15;
+            EXPECT_EQ(code & 7, board.piece[square]) << line;
+            EXPECT_EQ(code >> 3, board.colour[square]) << line;
+        }
+        const auto score = static_cast<std::int16_t>(byte(24) | byte(25) << 8);
+        const std::size_t bar = line.find(" | ");
+        EXPECT_EQ(score, std::stoi(line.substr(bar + 3))) << line;
+        const std::string result = line.substr(line.rfind(" | ") + 3);
+        EXPECT_EQ(byte(26), result == "1.0" ? 2 : result == "0.5" ? 1 : 0) << line;
+        EXPECT_EQ(byte(27), board.side) << line;
+        EXPECT_EQ(byte(28), board.castle) << line;
+        EXPECT_EQ(byte(29), board.enPassant >= 0 ? board.enPassant : 64) << line;
+    }
 
     const vardo::testing::RunOutcome wrong = vardo::testing::RunProgram(
         vardo::testing::BuiltProgram("vardo-datagen"), {"--games", "0", "--out", "x"}, folder);
