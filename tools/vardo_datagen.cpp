@@ -186,11 +186,14 @@ struct Record {
 // is left 1 (a draw) for the caller to set.
 std::array<unsigned char, 32> Pack(const Board& board, int whiteScore) {
     std::array<unsigned char, 32> record{};
-    const std::uint64_t occupied = board.Occupancy(vardo::WHITE) | board.Occupancy(vardo::BLACK);
+    // The board numbers its squares from a8; the records from a1, as most trainers do: the
+    // ranks' order reversed, a byte each.
+    const std::uint64_t occupied =
+        __builtin_bswap64(board.Occupancy(vardo::WHITE) | board.Occupancy(vardo::BLACK));
     for (int i = 0; i < 8; ++i) record[i] = static_cast<unsigned char>(occupied >> (8 * i));
     int nibble = 0;
     for (std::uint64_t rest = occupied; rest != 0; rest &= rest - 1, ++nibble) {
-        const int square = std::countr_zero(rest);
+        const int square = std::countr_zero(rest) ^ 56;
         const int code = board.piece[square] + (board.colour[square] == vardo::BLACK ? 8 : 0);
         record[8 + nibble / 2] |= static_cast<unsigned char>(code << (4 * (nibble % 2)));
     }
@@ -200,7 +203,7 @@ std::array<unsigned char, 32> Pack(const Board& board, int whiteScore) {
     record[26] = 1;
     record[27] = board.side == vardo::BLACK ? 1 : 0;
     record[28] = static_cast<unsigned char>(board.castle & 15);
-    record[29] = static_cast<unsigned char>(board.enPassant >= 0 ? board.enPassant : 64);
+    record[29] = static_cast<unsigned char>(board.enPassant >= 0 ? board.enPassant ^ 56 : 64);
     record[30] = static_cast<unsigned char>(std::clamp(board.fifty, 0, 255));
     return record;
 }
