@@ -101,25 +101,14 @@ class SelectiveHelper : public Thread {
 };
 
 SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, int threads)
-    : table(sharedTable),
-      ownSignals(std::make_unique<Signals>()),
-      plies(MAX_PLY + 2),
-      pv(MAX_PLY + 2),
-      pvLength(MAX_PLY + 2),
-      singularLists(MAX_PLY + 2),
-      histories(std::make_unique<Histories>()) {
+    : table(sharedTable), ownSignals(std::make_unique<Signals>()) {
     SetThreads(threads);
 }
 
 SelectiveSearcher::SelectiveSearcher(std::size_t hashMegabytes, int threads)
     : ownTable(std::make_unique<TranspositionTable>()),
       table(*ownTable),
-      ownSignals(std::make_unique<Signals>()),
-      plies(MAX_PLY + 2),
-      pv(MAX_PLY + 2),
-      pvLength(MAX_PLY + 2),
-      singularLists(MAX_PLY + 2),
-      histories(std::make_unique<Histories>()) {
+      ownSignals(std::make_unique<Signals>()) {
     table.Resize(hashMegabytes);
     SetThreads(threads);
 }
@@ -133,14 +122,7 @@ void SelectiveSearcher::SetThreads(int threads) {
 
 SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Signals& signals,
                                      int index)
-    : table(sharedTable),
-      helperSignals(&signals),
-      helperIndex(index),
-      plies(MAX_PLY + 2),
-      pv(MAX_PLY + 2),
-      pvLength(MAX_PLY + 2),
-      singularLists(MAX_PLY + 2),
-      histories(std::make_unique<Histories>()) {}
+    : table(sharedTable), helperSignals(&signals), helperIndex(index) {}
 
 SelectiveSearcher::~SelectiveSearcher() = default;
 

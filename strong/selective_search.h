@@ -246,6 +246,8 @@ class SelectiveSearcher : public SearchEngine {
     std::vector<std::uint64_t> keys;
     int gamePlies = 0;
 
+    // The plies of the current path that per-ply state is kept for.
+    static constexpr std::size_t PATH_PLIES = MAX_DEPTH + 2;
     // Per ply of the current path.
     struct PlyState {
         int staticEval = 0;
@@ -256,14 +258,15 @@ class SelectiveSearcher : public SearchEngine {
         Move excluded;             // the move a singular test leaves out at this ply
         int doubleExtensions = 0;  // how many moves on the path to this ply were extended twice
     };
-    std::vector<PlyState> plies;
-    std::vector<std::array<Move, MAX_DEPTH + 1>> pv;
-    std::vector<int> pvLength;
+    std::vector<PlyState> plies = std::vector<PlyState>(PATH_PLIES);
+    std::vector<std::array<Move, MAX_DEPTH + 1>> pv =
+        std::vector<std::array<Move, MAX_DEPTH + 1>>(PATH_PLIES);
+    std::vector<int> pvLength = std::vector<int>(PATH_PLIES);
     // Each ply's move list, kept aside while a singular test searches the ply again.
-    std::vector<MoveList> singularLists;
+    std::vector<MoveList> singularLists = std::vector<MoveList>(PATH_PLIES);
 
     // What the search has learnt about moves (on the heap: over a megabyte).
-    std::unique_ptr<Histories> histories;
+    std::unique_ptr<Histories> histories = std::make_unique<Histories>();
 };
 
 }  // namespace vardo
