@@ -30,6 +30,18 @@ fs::path BuiltProgram(const std::string& name) {
     return fs::path(VARDO_BINARY_DIR) / (name + VARDO_EXECUTABLE_SUFFIX);
 }
 
+fs::path PrivateFolder(const std::string& name) {
+#ifdef _WIN32
+    const unsigned long id = GetCurrentProcessId();
+#else
+    const long id = ::getpid();
+#endif
+    const fs::path folder = fs::temp_directory_path() / (name + "_" + std::to_string(id));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
 #ifdef _WIN32
 
 namespace {

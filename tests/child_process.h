@@ -53,6 +53,10 @@ class ChildProcess {
 // The path of a program built in the build folder, by its name.
 std::filesystem::path BuiltProgram(const std::string& name);
 
+// A new empty folder under the system's temporary folder, named after `name` and this process,
+// so that test runs of several builds at once never share a file.
+std::filesystem::path PrivateFolder(const std::string& name);
+
 // What a program run to its end left.
 struct RunOutcome {
     int status = -1;  // exit code; -1 when it was killed after the time

@@ -35,7 +35,7 @@ std::string Generate(const std::filesystem::path& folder, const std::string& nam
 }
 
 TEST(DatagenTool, WritesQuietScoredPositionsTheSameOnAnyThreadCount) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::filesystem::path folder = vardo::testing::PrivateFolder("vardo_datagen_test");
     const std::string one = Generate(folder, "vardo_datagen_test_1.txt", "1");
     const std::string two = Generate(folder, "vardo_datagen_test_2.txt", "2");
     EXPECT_EQ(one, two);
@@ -95,6 +95,7 @@ TEST(DatagenTool, WritesQuietScoredPositionsTheSameOnAnyThreadCount) {
     const vardo::testing::RunOutcome wrong = vardo::testing::RunProgram(
         vardo::testing::BuiltProgram("vardo-datagen"), {"--games", "0", "--out", "x"}, folder);
     EXPECT_EQ(wrong.status, 2);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

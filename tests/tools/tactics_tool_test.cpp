@@ -12,7 +12,7 @@
 namespace {
 
 TEST(TacticsTool, CountsSolvedPositionsAndStopsOnTime) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::filesystem::path folder = vardo::testing::PrivateFolder("vardo_tactics_test");
     const std::filesystem::path file = folder / "vardo_tactics_tool_test.epd";
     {
         std::ofstream out(file);
@@ -36,7 +36,7 @@ TEST(TacticsTool, CountsSolvedPositionsAndStopsOnTime) {
         vardo::testing::RunProgram(program, {(folder / "no such file.epd").string()}, folder);
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
-    std::filesystem::remove(file);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
