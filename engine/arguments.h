@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,6 +21,8 @@ struct EngineOptions {
     std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES;
     int threads = 1;      // 0: one per core
     bool strong = false;  // the selective search instead of the full-width one
+    int elo = 0;          // a level's rating (MIN_LEVEL_ELO to MAX_LEVEL_ELO); 0: full strength
+    std::uint64_t seed = 0;  // the levels' choices; 0: from the clock, new each session
 };
 
 // The largest table --hash takes, in megabytes; a size the machine cannot give is reduced
@@ -40,7 +43,7 @@ bool ParseHashMegabytes(const char* text, std::size_t& megabytes);
 bool ParseThreads(const char* text, int& threads);
 
 // Answers the arguments of `main` (argv[0] is the program's name and is not read). With none,
-// or only "--hash MB", "--threads N" and "--strong": nullopt, the options in `options`, and the
+// or only "--hash MB", "--threads N", "--strong", "--elo N" and "--seed N": nullopt, the options in `options`, and the
 // engine is to start.
 // "--version" or "--help" alone: the version line or the usage text on `out`, exit status 0.
 // Anything else: what is wrong and a usage line on `err`, exit status 2. Nothing is written

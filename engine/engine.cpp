@@ -1,7 +1,9 @@
 #include "engine/engine.h"
 
 #include <algorithm>
+#include <chrono>
 
+#include "engine/level.h"
 #include "engine/search_choice.h"
 #include "search/stop_flag.h"
 
@@ -21,8 +23,15 @@ SessionLog::~SessionLog() {
 Engine::Engine(std::istream& input, std::ostream& output, const std::string& bookFile,
                const std::string& logFile, const EngineOptions& options)
     : sessionLog(logFile),
-      search(MakeSearch(options.strong, options.hashMegabytes, options.threads)),
+      search(MakeSearch(options.strong || options.elo > 0, options.hashMegabytes,
+                        options.threads)),
       strong(options.strong),
+      selective(options.strong || options.elo > 0),
+      levelElo(options.elo > 0 ? std::clamp(options.elo, MIN_LEVEL_ELO, MAX_LEVEL_ELO) : 0),
+      levelRandom(options.seed != 0 ? options.seed
+                                    : static_cast<std::uint64_t>(
+                                          std::chrono::system_clock::now().time_since_epoch()
+                                              .count())),
       console(input, output) {
     if (HashMegabytes() != options.hashMegabytes)
         LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
@@ -95,7 +104,7 @@ bool Engine::StartTurnClock(float spentSeconds) {
         return false;
     }
     // The selective search counts from its start, as the clock does with the time spent.
-    if (strong) search->SetLateSoftSeconds(timer.Allotment() * SOFT_TIME_SHARE);
+    if (selective) search->SetLateSoftSeconds(timer.Allotment() * SOFT_TIME_SHARE);
     return true;
 }
 
@@ -123,13 +132,24 @@ void Engine::ClearHash() {
 }
 
 void Engine::SetStrong(bool on) {
-    if (on == strong) return;
+    strong = on;
+    ChooseSearch();
+}
+
+void Engine::SetLevel(int elo) {
+    levelElo = elo > 0 ? std::clamp(elo, MIN_LEVEL_ELO, MAX_LEVEL_ELO) : 0;
+    ChooseSearch();
+}
+
+void Engine::ChooseSearch() {
+    const bool wanted = strong || levelElo > 0;
+    if (wanted == selective) return;
     const std::size_t megabytes = search->Table().Megabytes();
     const int threads = search->Threads();
     // The old search and its table go first, so that the two tables are never held at once.
     search.reset();
-    search = MakeSearch(on, megabytes, threads);
-    strong = on;
+    search = MakeSearch(wanted, megabytes, threads);
+    selective = wanted;
 }
 
 }  // namespace vardo

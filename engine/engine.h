@@ -20,6 +20,7 @@
 #include "search/search_result.h"
 #include "search/timer.h"
 #include "support/log.h"
+#include "support/random.h"
 #include "support/thread.h"
 
 namespace vardo {
@@ -42,6 +43,9 @@ constexpr bool Resigns(int score) {
 // With --strong, the share of a move's allotment after which no new iteration begins: each
 // takes about as long as all before it, so one begun later would rarely finish.
 inline constexpr float SOFT_TIME_SHARE = 0.5f;
+// A level's wait for the rest of its thinking time is cut into sleeps of at most this, so that
+// a stop ends it soon.
+inline constexpr int LEVEL_WAIT_POLL_MS = 10;
 // The command loop's sleep when no input is queued.
 inline constexpr int IDLE_POLL_MS = 25;
 
@@ -128,6 +132,10 @@ class Engine : public Thread, public SearchListener {
     // which starts with an empty table of the same size and the same threads.
     void SetStrong(bool on);
     bool Strong() const { return strong; }
+    // A level (engine/level.h): the rating of a weaker game, MIN_LEVEL_ELO to MAX_LEVEL_ELO, or
+    // 0 for full strength. A level plays the selective search whatever SetStrong chose.
+    void SetLevel(int elo);
+    int Level() const { return levelElo; }
     // For a listener that reports the selective depth and the table's use as it goes. The
     // search is replaced only between turns, by SetStrong.
     const SearchEngine& TurnSearch() const { return *search; }
@@ -170,6 +178,11 @@ class Engine : public Thread, public SearchListener {
     // its own copy, so the board may change before this is called.)
     void PositionChanged();
     void ClearResult();
+    // Builds the search that `strong` and the level call for, when it is not the one built.
+    void ChooseSearch();
+    // A level's turn: its search within `limits` and its choice among the lines found; then,
+    // on the clock, the rest of a natural thinking time. `started` is the turn's start.
+    BestMove LevelSearch(SearchListener* shown, SearchLimits limits, float started);
     void SetTimeControl(int movesPerControl, float seconds, bool setSeconds);
 
     // The actions of the command table.
@@ -201,9 +214,13 @@ class Engine : public Thread, public SearchListener {
     SessionLog sessionLog;  // first: outlives every thread that logs
     Board board;            // the game; read and changed by the main thread only
     Book book;
-    // The search the turns use: the design's or, with --strong, the selective one.
+    // The search the turns use: the design's or, with --strong or a level, the selective one.
     std::unique_ptr<SearchEngine> search;
-    bool strong = false;
+    bool strong = false;     // as --strong or the Strong option set it
+    bool selective = false;  // which search `search` is
+    int levelElo = 0;        // the level's rating; 0: full strength
+    // The levels' choices and thinking times; drawn by the search thread only.
+    Random levelRandom;
     // The side the computer plays (WHITE, BLACK or NO_COLOUR).
     std::atomic<int> computerSide{BLACK};
     ConsoleReader console;

@@ -1,11 +1,16 @@
 // The computer's turn: the search thread's Run, its thinking lines, and what the command loop
 // does with the result.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "board/notation.h"
 #include "engine/engine.h"
+#include "engine/level.h"
+#include "engine/level_lines.h"
 #include "search/stop_flag.h"
+#include "support/clock.h"
+#include "support/sleep.h"
 
 namespace vardo {
 
@@ -32,6 +37,7 @@ void Engine::Run() {
         found.move = entry.move;
         found.score = entry.score;
     } else {
+        const float started = ClockSeconds();
         float softSeconds = 0.0f;
         if (turn.watch != TurnLimits::Watch::NONE) {
             MutexLock lock(*this);
@@ -41,7 +47,7 @@ void Engine::Run() {
             if (turn.watch == TurnLimits::Watch::GAME)
                 timer.SetMovesPlayed(static_cast<int>(searchBoard.undoStack.size() / 2));
             // The selective search begins no iteration it is unlikely to finish in time.
-            if (strong) softSeconds = timer.Allotment() * SOFT_TIME_SHARE;
+            if (selective) softSeconds = timer.Allotment() * SOFT_TIME_SHARE;
             if (!timer.StartClock()) LogError("(Main) Time control didn't start");
         }
         SearchLimits limits;
@@ -50,8 +56,9 @@ void Engine::Run() {
         limits.nodeLimit = turn.maxNodes;
         limits.rootMoves = turn.rootMoves;
         limits.lines = turn.lines;
-        const BestMove best =
-            search->Search(searchBoard, turn.listener != nullptr ? turn.listener : this, limits);
+        SearchListener* shown = turn.listener != nullptr ? turn.listener : this;
+        const BestMove best = levelElo > 0 ? LevelSearch(shown, limits, started)
+                                           : search->Search(searchBoard, shown, limits);
         found.text = FormatMove(best.move, searchBoard);
         found.move = best.move;
         found.score = best.score;
@@ -84,6 +91,37 @@ void Engine::OnIteration(int depth, unsigned nodes, float seconds, int score, co
     std::snprintf(numbers, sizeof numbers, "%d %d %d %u", depth, score,
                   static_cast<int>(seconds * 100.0), nodes);
     console.WriteLine(numbers + moves);
+}
+
+BestMove Engine::LevelSearch(SearchListener* shown, SearchLimits limits, float started) {
+    const LevelSettings level = LevelFor(levelElo);
+    limits.maxDepth = std::min(limits.maxDepth, level.maxDepth);
+    if (level.nodes != 0)
+        limits.nodeLimit = limits.nodeLimit != 0 ? std::min(limits.nodeLimit, level.nodes)
+                                                 : level.nodes;
+    const int shownLines = limits.lines;
+    limits.lines = std::max(limits.lines, level.lines);
+    LevelLines lines(shown, shownLines, searchBoard.side);
+    BestMove best = search->Search(searchBoard, &lines, limits);
+    if (!lines.Lines().empty()) {
+        const LevelLine& chosen = lines.Lines()[ChooseLevelLine(lines.Lines(), level, levelRandom)];
+        best = {chosen.move, chosen.score, chosen.reply};
+    }
+
+    // A person does not answer at once: on the clock, the move waits until a share of its
+    // allotment has passed (unless the turn is stopped first).
+    float allotment = 0.0f;
+    {
+        MutexLock lock(*this);
+        if (turn.watch != TurnLimits::Watch::NONE && timer.IsRunning()) allotment = timer.Allotment();
+    }
+    const float share =
+        level.thinkShareLow + (level.thinkShareHigh - level.thinkShareLow) *
+                                  static_cast<float>(levelRandom.Below(1001)) / 1000.0f;
+    const float until = started + allotment * share;
+    for (float now = ClockSeconds(); !stopFlag && now < until; now = ClockSeconds())
+        SleepMs(std::min(LEVEL_WAIT_POLL_MS, static_cast<int>((until - now) * 1000.0f) + 1));
+    return best;
 }
 
 bool Engine::ComputerTurn() {

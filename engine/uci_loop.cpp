@@ -9,6 +9,7 @@
 
 #include "board/notation.h"
 #include "board/tables.h"
+#include "engine/level.h"
 #include "search/timer.h"
 #include "support/clock.h"
 #include "support/log.h"
@@ -122,12 +123,17 @@ const UciLoop::Option UciLoop::optionTable[] = {
     {"MultiPV", Kind::SPIN, 1, MAX_LINES, &UciLoop::MultiPvNow, &UciLoop::SetMultiPv},
     {"Ponder", Kind::CHECK, 0, 1, &UciLoop::PonderNow, &UciLoop::SetPonder},
     {"UCI_Chess960", Kind::CHECK, 0, 1, &UciLoop::Chess960Now, &UciLoop::SetChess960},
+    {"UCI_LimitStrength", Kind::CHECK, 0, 1, &UciLoop::LimitStrengthNow,
+     &UciLoop::SetLimitStrength},
+    {"UCI_Elo", Kind::SPIN, MIN_LEVEL_ELO, MAX_LEVEL_ELO, &UciLoop::EloNow, &UciLoop::SetElo},
 };
 
 UciLoop::UciLoop(Engine& engine_)
     : engine(engine_),
       console(engine_.Console()),
-      info(engine_.Console(), [this]() -> const SearchEngine& { return engine.TurnSearch(); }) {}
+      info(engine_.Console(), [this]() -> const SearchEngine& { return engine.TurnSearch(); }),
+      limitStrength(engine_.Level() > 0),
+      elo(engine_.Level() > 0 ? engine_.Level() : DEFAULT_UCI_ELO) {}
 
 int UciLoop::Run() {
     Open();
@@ -513,6 +519,16 @@ std::int64_t UciLoop::StrongNow() const {
 
 void UciLoop::SetStrong(std::int64_t on) {
     engine.SetStrong(on != 0);
+}
+
+void UciLoop::SetLimitStrength(std::int64_t on) {
+    limitStrength = on != 0;
+    engine.SetLevel(limitStrength ? elo : 0);
+}
+
+void UciLoop::SetElo(std::int64_t rating) {
+    elo = static_cast<int>(rating);
+    if (limitStrength) engine.SetLevel(elo);
 }
 
 }  // namespace vardo

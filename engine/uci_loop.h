@@ -22,6 +22,8 @@ inline constexpr int MOVETIME_RESERVE_MS = 5;
 inline constexpr std::size_t MAX_HELD_LINES = 1024;
 // Longest piece of a refused line repeated in an "info string" reply.
 inline constexpr std::size_t SHOWN_INPUT_LENGTH = 60;
+// UCI_Elo before it is set, unless --elo gave a level.
+inline constexpr int DEFAULT_UCI_ELO = 1500;
 // Most lines the MultiPV option asks for: more than any position has moves.
 inline constexpr int MAX_LINES = 500;
 
@@ -113,6 +115,10 @@ class UciLoop {
     void SetPonder(std::int64_t on) { ponderOption = on != 0; }
     std::int64_t Chess960Now() const { return chess960 ? 1 : 0; }
     void SetChess960(std::int64_t on) { chess960 = on != 0; }
+    std::int64_t LimitStrengthNow() const { return limitStrength ? 1 : 0; }
+    void SetLimitStrength(std::int64_t on);
+    std::int64_t EloNow() const { return elo; }
+    void SetElo(std::int64_t rating);
 
     Engine& engine;
     ConsoleReader& console;
@@ -123,6 +129,8 @@ class UciLoop {
     int lines = 1;              // MultiPV
     bool ponderOption = false;  // Ponder: the interface may send "go ponder" (no other effect)
     bool chess960 = false;      // UCI_Chess960: positions are set up and castle by its rules
+    bool limitStrength;         // UCI_LimitStrength: play the level of UCI_Elo
+    int elo;                    // UCI_Elo
     bool searching = false;     // a "go" whose bestmove is not written yet
     bool waitForStop = false;   // "go infinite": the bestmove waits for "stop"
     bool pondering = false;     // "go ponder": the bestmove waits for "ponderhit" or "stop"

@@ -63,6 +63,7 @@
 #include "engine/arguments.h"
 #include "search/search_types.h"
 #include "strong/selective_search.h"
+#include "support/random.h"
 #include "support/standard_streams.h"
 
 namespace {
@@ -91,22 +92,7 @@ struct Options {
     std::size_t hashMegabytes = 16;
 };
 
-// A small, fast generator whose sequence is the same on every system (std's distributions are
-// not), seeded by splitmix64.
-class Random {
-   public:
-    explicit Random(std::uint64_t seed) : state(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
-
-   private:
-    std::uint64_t state;
-};
+using vardo::Random;
 
 // The position as FEN text; `moveNumber` is the full-move number.
 std::string FenOf(const Board& board, int moveNumber) {

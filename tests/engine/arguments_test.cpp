@@ -48,7 +48,7 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
     const Answer help = Answered({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with(
-        "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n"))
+        "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n"))
         << help.out;
     EXPECT_NE(help.out.find("--hash MB"), std::string::npos);
     EXPECT_EQ(help.err, "");
@@ -67,11 +67,18 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
     EXPECT_FALSE(Answered({}).options.strong);
     EXPECT_EQ(Answered({"--threads", "0"}).options.threads, 0);
     EXPECT_EQ(Answered({}).options.threads, 1);
+    const Answer level = Answered({"--elo", "1400", "--seed", "18446744073709551615"});
+    EXPECT_EQ(level.status, std::nullopt);
+    EXPECT_EQ(level.options.elo, 1400);
+    EXPECT_EQ(level.options.seed, UINT64_MAX);
+    EXPECT_EQ(Answered({}).options.elo, 0);
 
     const std::string usage =
-        "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n";
+        "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n";
     const std::string hashUsage = "vardo: --hash needs a size in megabytes from 0 to 1048576\n";
     const std::string threadsUsage = "vardo: --threads needs a number from 0 to 256\n";
+    const std::string eloUsage = "vardo: --elo needs a rating from 800 to 2850\n";
+    const std::string seedUsage = "vardo: --seed needs a number from 1 to 18446744073709551615\n";
     for (const auto& [args, message] :
          std::vector<std::pair<std::vector<const char*>, std::string>>{
              {{"-v"}, "vardo: unknown option '-v'\n"},
@@ -88,7 +95,12 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
              {{"--threads"}, threadsUsage},
              {{"--threads", "-1"}, threadsUsage},
              {{"--threads", "257"}, threadsUsage},
-             {{"--threads", "two"}, threadsUsage}}) {
+             {{"--threads", "two"}, threadsUsage},
+             {{"--elo"}, eloUsage},
+             {{"--elo", "799"}, eloUsage},
+             {{"--elo", "2851"}, eloUsage},
+             {{"--seed", "0"}, seedUsage},
+             {{"--seed", "18446744073709551616"}, seedUsage}}) {
         const Answer answer = Answered(args);
         EXPECT_EQ(answer.status, 2) << args[0];
         EXPECT_EQ(answer.out, "") << args[0];
@@ -110,13 +122,13 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
     EXPECT_EQ(outcome.out, "Vardo 0.72\n");
     EXPECT_EQ(run("--help"), 0);
     EXPECT_TRUE(outcome.out.starts_with(
-        "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n"))
+        "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n"))
         << outcome.out;
     EXPECT_EQ(run("--bogus"), 2);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err,
               "vardo: unknown option '--bogus'\n"
-              "Usage: vardo [--hash MB] [--threads N] [--strong] | --help | --version\n");
+              "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
 }
 

@@ -137,8 +137,9 @@ class EngineSession : public Transcript {
 // The built vardo program in a folder of its own.
 class ProgramSession : public Transcript {
    public:
-    // Starts the program in `folder` (created by the caller, kept after the session).
-    explicit ProgramSession(const fs::path& folder);
+    // Starts the program in `folder` (created by the caller, kept after the session), with
+    // `arguments` after the test's thread count.
+    explicit ProgramSession(const fs::path& folder, const std::vector<std::string>& arguments = {});
     ~ProgramSession() override;
     void Send(const std::string& line) override;
     void CloseInput() override;

@@ -1,0 +1,76 @@
+#include "engine/level.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <iterator>
+
+#include "search/line.h"
+
+namespace vardo {
+
+namespace {
+
+// Ratings and the strengths that play them, measured in games against Stockfish set to the
+// same UCI_Elo and, below its lowest (1350), against the levels above (scripts/levels.py).
+struct Anchor {
+    int elo;
+    double strength;
+};
+constexpr Anchor ANCHORS[] = {
+    {800, 0.0}, {1350, 4.0}, {1800, 8.0}, {2200, 12.0}, {2600, 16.0}, {2850, 19.0},
+};
+
+}  // namespace
+
+double LevelStrength(int elo) {
+    const int clamped = std::clamp(elo, MIN_LEVEL_ELO, MAX_LEVEL_ELO);
+    const Anchor* above = std::find_if(std::begin(ANCHORS), std::end(ANCHORS),
+                                       [&](const Anchor& a) { return a.elo >= clamped; });
+    if (above == std::begin(ANCHORS)) return above->strength;
+    if (above == std::end(ANCHORS)) return std::prev(above)->strength;
+    const Anchor* below = std::prev(above);
+    return below->strength + (above->strength - below->strength) * (clamped - below->elo) /
+                                 static_cast<double>(above->elo - below->elo);
+}
+
+LevelSettings SettingsOfStrength(double strength) {
+    const double s = std::clamp(strength, 0.0, LEVEL_TOP);
+    const double weakness = LEVEL_TOP - s;
+    LevelSettings settings;
+    settings.thinkShareLow = 0.25f;
+    settings.thinkShareHigh = 0.6f;
+    if (weakness == 0.0) {
+        // The full search: no limit of its own, the best line played.
+        settings.maxDepth = MAX_DEPTH;
+        return settings;
+    }
+    settings.maxDepth = 1 + static_cast<int>(std::lround(0.6 * s));
+    settings.nodes = static_cast<std::uint64_t>(std::llround(150.0 * std::pow(1.7, s)));
+    settings.lines = 4;
+    settings.keepPercent = static_cast<int>(std::lround(100.0 - 4.25 * weakness));
+    settings.noise = static_cast<int>(std::lround(6.0 * weakness));
+    settings.maxLoss = static_cast<int>(std::lround(40.0 + 13.0 * weakness));
+    return settings;
+}
+
+int ChooseLevelLine(const std::vector<LevelLine>& lines, const LevelSettings& settings,
+                    Random& random) {
+    int best = INT_MIN;
+    for (const LevelLine& line : lines) best = std::max(best, line.score);
+    int chosen = 0;
+    int most = INT_MIN;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const int shortfall = best - lines[i].score;
+        if (shortfall > settings.maxLoss) continue;
+        const int value = -shortfall * settings.keepPercent / 100 +
+                          (settings.noise > 0 ? random.Below(settings.noise + 1) : 0);
+        if (value > most) {
+            most = value;
+            chosen = i;
+        }
+    }
+    return chosen;
+}
+
+}  // namespace vardo
