@@ -197,9 +197,10 @@ def time_control(tc, inc):
 # ---- Engines and games ------------------------------------------------------------------
 
 class Engine:
-    def __init__(self, label, command, name, book, fatal, uci=False):
+    def __init__(self, label, command, name, book, fatal, uci=False, options=()):
         self.label = label
         self.uci = uci
+        self.options = tuple(options)
         words = shlex.split(command)
         if not words:
             die(f"empty command for engine {label}")
@@ -247,7 +248,7 @@ class Engine:
             # line announce each depth as they begin it), one more than the engine finished.
             if '"' in line:
                 die(f"engine {self.label}: a UCI command line cannot hold a double quote")
-            options = UCI_THREADS + (() if self.vardo else UCI_NO_BOOK)
+            options = UCI_THREADS + (() if self.vardo else UCI_NO_BOOK) + self.options
             return " ".join([shlex.join([POLYGLOT, "-noini", "-log", "true",
                                          "-lf", str(Path(folder) / "polyglot.log"),
                                          "-pg", "RepeatPV=false"]),
@@ -526,6 +527,11 @@ def parse_args(argv):
     parser.add_argument("--uci-a", action="store_true", help="engine A speaks UCI: the rig "
                         "plays it through polyglot (apt-get install polyglot)")
     parser.add_argument("--uci-b", action="store_true", help="engine B speaks UCI")
+    parser.add_argument("--option-a", action="append", default=[], metavar="NAME=VALUE",
+                        help="a UCI option for A, through polyglot (a check as 1 or 0: "
+                        "polyglot passes 1 as true and drops the word true); repeatable")
+    parser.add_argument("--option-b", action="append", default=[], metavar="NAME=VALUE",
+                        help="a UCI option for B")
     parser.add_argument("--name-a", help="A's name in the games (its program and arguments)")
     parser.add_argument("--name-b", help="B's name in the games")
     parser.add_argument("--book-a", help="the book for A when it is Vardo (vardo.bk beside "
@@ -586,8 +592,14 @@ def main(argv=None):
     fatal = {"vardo": lambda e: e.vardo, "all": lambda e: True, "none": lambda e: False}[args.fatal]
     if (args.uci_a or args.uci_b) and not os.access(POLYGLOT, os.X_OK):
         die("polyglot is not installed (apt-get install polyglot)")
-    a = Engine("A", args.engine_a, args.name_a, args.book_a, fatal, args.uci_a)
-    b = Engine("B", args.engine_b, args.name_b, args.book_b, fatal, args.uci_b)
+    for label, uci, options in (("A", args.uci_a, args.option_a), ("B", args.uci_b, args.option_b)):
+        if options and not uci:
+            die(f"--option-{label.lower()} is for a UCI engine (--uci-{label.lower()})")
+        for option in options:
+            if "=" not in option or '"' in option:
+                die(f"--option-{label.lower()} {option}: NAME=VALUE without double quotes")
+    a = Engine("A", args.engine_a, args.name_a, args.book_a, fatal, args.uci_a, args.option_a)
+    b = Engine("B", args.engine_b, args.name_b, args.book_b, fatal, args.uci_b, args.option_b)
     if a.name == b.name:
         a.name, b.name = a.name + " (A)", b.name + " (B)"
     openings = read_openings(args.openings)
