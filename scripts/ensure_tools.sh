@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs with apt-get what building Vardo needs and the machine lacks: CMake, a C++ compiler
-# and make; with --tests also GoogleTest and, on Debian, NumPy for the evaluation tuner's test
-# (python3-numpy); and any Debian packages named as arguments (checked
+# and make; with --tests also GoogleTest and, on Debian, NumPy and PyTorch for the tests of the
+# evaluation tuner and the network trainer (python3-numpy, python3-torch); and any Debian
+# packages named as arguments (checked
 # with dpkg). Says what it installs before installing it, and prints nothing when all is there.
 # Runs apt-get through sudo when not root. When it cannot install, it says so in one line on
 # standard error and exits with status 1. All its output goes to standard error.
@@ -44,9 +45,11 @@ if [ "$tests" = yes ] && [ ! -f /usr/include/gtest/gtest.h ] &&
     [ ! -f /usr/local/include/gtest/gtest.h ]; then
     need+=(libgtest-dev)
 fi
-if [ "$tests" = yes ] && have dpkg-query &&
-    ! dpkg-query -W -f='${Status}' python3-numpy 2>/dev/null | grep -q 'ok installed'; then
-    need+=(python3-numpy)
+if [ "$tests" = yes ] && have dpkg-query; then
+    for package in python3-numpy python3-torch; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+            need+=("$package")
+    done
 fi
 for package in ${extra[@]+"${extra[@]}"}; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||

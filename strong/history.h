@@ -48,6 +48,11 @@ inline int ColouredMan(int colour, int kind) {
     return colour * 6 + kind;
 }
 
+// The kind of man a move takes (EMPTY for none), as the capture history indexes it.
+inline int CapturedMan(const Board& board, Move move) {
+    return (move.bits & EN_PASSANT) ? PAWN : board.piece[move.to];
+}
+
 // A quiet move's record after one move: by the man that moves now and its target square.
 using ContinuationRow = std::array<std::array<std::int16_t, 64>, 12>;
 
@@ -75,6 +80,16 @@ class Histories {
     }
     void ClearKillers() {
         std::fill(std::begin(killers), std::end(killers), std::array<Move, 2>{});
+    }
+    // The capture history entry of `move` on `board` (a capture or promotion).
+    std::int16_t& CaptureEntry(const Board& board, Move move) {
+        return capture[ColouredMan(board.side, board.piece[move.from])][move.to]
+                      [CapturedMan(board, move)];
+    }
+    // The counter move slot of `previous`, the move just made on `board`.
+    Move& CounterSlot(const Board& board, Move previous) {
+        const int there = board.piece[previous.to];
+        return counterMoves[there == EMPTY ? 0 : there][previous.to];
     }
 
     // Quiet moves by side, from and to.

@@ -40,7 +40,7 @@ MovePicker::MovePicker(Board& board_, const Histories& histories_, Move tableMov
 }
 
 int MovePicker::CaptureOrder(const Board& board, const Histories& histories, Move move) {
-    const int victim = (move.bits & EN_PASSANT) ? PAWN : board.piece[move.to];
+    const int victim = CapturedMan(board, move);
     const int victimValue = victim == EMPTY ? 0 : EXCHANGE_VALUE[victim];
     const int promotion = (move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0;
     int order = 10 * (victimValue + promotion) - board.piece[move.from];

@@ -63,11 +63,6 @@ bool HasPiecesBesidesPawns(const Board& board, int side) {
     return (board.Occupancy(side) & ~(board.Pieces(PAWN) | board.Pieces(KING))) != 0;
 }
 
-// The kind of man a capture or promotion takes (EMPTY for none).
-int Victim(const Board& b, Move move) {
-    return (move.bits & EN_PASSANT) ? PAWN : b.piece[move.to];
-}
-
 }  // namespace
 
 int SelectiveMatePlies(int score) {
@@ -202,15 +197,12 @@ int SelectiveSearcher::QuietHistory(Move move, int ply) const {
 }
 
 std::int16_t& SelectiveSearcher::CaptureHistory(Move move) {
-    const Board& b = *board;
-    return histories->capture[ColouredMan(b.side, b.piece[move.from])][move.to][Victim(b, move)];
+    return histories->CaptureEntry(*board, move);
 }
 
 Move SelectiveSearcher::CounterMove(int ply) const {
     if (ply == 0 || plies[ply - 1].nullMade) return Move();
-    const Move previous = plies[ply - 1].move;
-    const int there = board->piece[previous.to];
-    return histories->counterMoves[there == EMPTY ? 0 : there][previous.to];
+    return histories->CounterSlot(*board, plies[ply - 1].move);
 }
 
 void SelectiveSearcher::Follow(int ply, Move move) {
@@ -247,11 +239,8 @@ void SelectiveSearcher::UpdateHistories(const Node& node, Move best) {
         }
     }
     histories->AddKiller(ply, best);
-    if (ply > 0 && !plies[ply - 1].nullMade) {
-        const Move previous = plies[ply - 1].move;
-        const int there = board->piece[previous.to];
-        histories->counterMoves[there == EMPTY ? 0 : there][previous.to] = best;
-    }
+    if (ply > 0 && !plies[ply - 1].nullMade)
+        histories->CounterSlot(*board, plies[ply - 1].move) = best;
 }
 
 int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
@@ -294,7 +283,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     for (Move move = picker.Next(); !move.IsNull(); move = picker.Next()) {
         if (!inCheck) {
             // Step 4. Delta pruning: the victim and a margin cannot lift the score to alpha.
-            const int victim = Victim(b, move);
+            const int victim = CapturedMan(b, move);
             const int gain = (victim == EMPTY ? 0 : EXCHANGE_VALUE[victim]) +
                              ((move.bits & PROMOTION) ? EXCHANGE_VALUE[move.promote] : 0);
             if (stand + gain + DELTA_MARGIN <= alpha && !(move.bits & PROMOTION)) continue;

@@ -91,7 +91,6 @@ class SelectiveSearcher : public SearchEngine {
     // The nodes of every thread of the current or last search.
     std::uint64_t AllNodes() const override;
     // The deepest ply the last completed iteration reached, quiescence included.
-    int SelectiveDepth() const { return selDepth; }
     int SelDepth() const override { return selDepth; }
     // A selective score's mate lies where the score says, whatever the iteration's depth.
     int MatePlies(int score, int depth) const override {
