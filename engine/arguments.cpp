@@ -15,7 +15,8 @@ namespace vardo {
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version";
+    "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N]\n"
+    "             [--eval-file PATH] | --help | --version";
 
 // Exit status of a command used the wrong way, as the shell's own tools use it.
 constexpr int MISUSE_STATUS = 2;
@@ -88,6 +89,8 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
             << "               less far, at times prefers a lesser move, and takes a\n"
             << "               natural time\n"
             << "  --seed N     the levels' choices from seed N (default: new each session)\n"
+            << "  --eval-file PATH  judge positions in the selective search with the network\n"
+            << "               in this net file (tools/train_net.py writes them)\n"
             << "  --help       show this text and exit\n"
             << "  --version    show the version and exit\n"
             << std::flush;
@@ -111,7 +114,8 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
         } else if (argument == "--strong") {
             read.strong = true;
         } else if (argument == "--elo") {
-            if (i + 1 == argc || !ParseNumber(argv[i + 1], MIN_LEVEL_ELO, MAX_LEVEL_ELO, read.elo)) {
+            if (i + 1 == argc ||
+                !ParseNumber(argv[i + 1], MIN_LEVEL_ELO, MAX_LEVEL_ELO, read.elo)) {
                 err << "vardo: --elo needs a rating from " << MIN_LEVEL_ELO << " to "
                     << MAX_LEVEL_ELO;
                 return Misuse(err);
@@ -125,6 +129,12 @@ std::optional<int> AnswerArguments(int argc, const char* const* argv, std::ostre
             }
             read.seed = seed;
             ++i;
+        } else if (argument == "--eval-file") {
+            if (i + 1 == argc || argv[i + 1][0] == '\0') {
+                err << "vardo: --eval-file needs the path of a net file";
+                return Misuse(err);
+            }
+            read.evalFile = argv[++i];
         } else if (argument == "--help" || argument == "--version") {
             err << "vardo: '" << argument << "' stands alone";
             return Misuse(err);

@@ -19,10 +19,11 @@ std::string VersionLine();
 // What the arguments set for the session.
 struct EngineOptions {
     std::size_t hashMegabytes = TranspositionTable::DEFAULT_MEGABYTES;
-    int threads = 1;      // 0: one per core
-    bool strong = false;  // the selective search instead of the full-width one
-    int elo = 0;          // a level's rating (MIN_LEVEL_ELO to MAX_LEVEL_ELO); 0: full strength
+    int threads = 1;         // 0: one per core
+    bool strong = false;     // the selective search instead of the full-width one
+    int elo = 0;             // a level's rating (MIN_LEVEL_ELO to MAX_LEVEL_ELO); 0: full strength
     std::uint64_t seed = 0;  // the levels' choices; 0: from the clock, new each session
+    std::string evalFile;    // a net file for the selective search; empty: the built-in one
 };
 
 // The largest table --hash takes, in megabytes; a size the machine cannot give is reduced
@@ -43,8 +44,8 @@ bool ParseHashMegabytes(const char* text, std::size_t& megabytes);
 bool ParseThreads(const char* text, int& threads);
 
 // Answers the arguments of `main` (argv[0] is the program's name and is not read). With none,
-// or only "--hash MB", "--threads N", "--strong", "--elo N" and "--seed N": nullopt, the options in `options`, and the
-// engine is to start.
+// or only "--hash MB", "--threads N", "--strong", "--elo N", "--seed N" and "--eval-file PATH":
+// nullopt, the options in `options`, and the engine is to start.
 // "--version" or "--help" alone: the version line or the usage text on `out`, exit status 0.
 // Anything else: what is wrong and a usage line on `err`, exit status 2. Nothing is written
 // when the engine is to start.

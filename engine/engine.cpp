@@ -23,16 +23,20 @@ SessionLog::~SessionLog() {
 Engine::Engine(std::istream& input, std::ostream& output, const std::string& bookFile,
                const std::string& logFile, const EngineOptions& options)
     : sessionLog(logFile),
-      search(MakeSearch(options.strong || options.elo > 0, options.hashMegabytes,
-                        options.threads)),
+      search(MakeSearch(options.strong || options.elo > 0, options.hashMegabytes, options.threads)),
       strong(options.strong),
       selective(options.strong || options.elo > 0),
       levelElo(options.elo > 0 ? std::clamp(options.elo, MIN_LEVEL_ELO, MAX_LEVEL_ELO) : 0),
-      levelRandom(options.seed != 0 ? options.seed
-                                    : static_cast<std::uint64_t>(
-                                          std::chrono::system_clock::now().time_since_epoch()
-                                              .count())),
+      levelRandom(options.seed != 0
+                      ? options.seed
+                      : static_cast<std::uint64_t>(
+                            std::chrono::system_clock::now().time_since_epoch().count())),
       console(input, output) {
+    if (!options.evalFile.empty()) {
+        std::string why;
+        if (!LoadNetwork(options.evalFile, why))
+            LogWarning("(Main) Net file refused;" + options.evalFile + ": " + why);
+    }
     if (HashMegabytes() != options.hashMegabytes)
         LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
                    " MB asked, " + std::to_string(HashMegabytes()) + " MB allocated");
@@ -149,7 +153,23 @@ void Engine::ChooseSearch() {
     // The old search and its table go first, so that the two tables are never held at once.
     search.reset();
     search = MakeSearch(wanted, megabytes, threads);
+    SetSearchNetwork(*search, network.get());
     selective = wanted;
+}
+
+bool Engine::LoadNetwork(const std::string& path, std::string& why) {
+    if (path.empty()) {
+        SetSearchNetwork(*search, nullptr);
+        network.reset();
+        networkFile.clear();
+        return true;
+    }
+    auto loaded = std::make_unique<Network>();
+    if (!loaded->LoadFile(path, why)) return false;
+    SetSearchNetwork(*search, loaded.get());
+    network = std::move(loaded);
+    networkFile = path;
+    return true;
 }
 
 }  // namespace vardo

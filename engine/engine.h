@@ -19,6 +19,7 @@
 #include "search/search_listener.h"
 #include "search/search_result.h"
 #include "search/timer.h"
+#include "strong/network.h"
 #include "support/log.h"
 #include "support/random.h"
 #include "support/thread.h"
@@ -136,6 +137,11 @@ class Engine : public Thread, public SearchListener {
     // 0 for full strength. A level plays the selective search whatever SetStrong chose.
     void SetLevel(int elo);
     int Level() const { return levelElo; }
+    // The net file the selective search judges positions with; an empty path goes back to the
+    // built-in evaluation. False, with the reason in `why`, for a file that is missing, short
+    // or damaged: the net in use stays.
+    bool LoadNetwork(const std::string& path, std::string& why);
+    const std::string& NetworkFile() const { return networkFile; }
     // For a listener that reports the selective depth and the table's use as it goes. The
     // search is replaced only between turns, by SetStrong.
     const SearchEngine& TurnSearch() const { return *search; }
@@ -214,6 +220,10 @@ class Engine : public Thread, public SearchListener {
     SessionLog sessionLog;  // first: outlives every thread that logs
     Board board;            // the game; read and changed by the main thread only
     Book book;
+    // The net loaded from a file (null: none, the built-in evaluation) and the file's path;
+    // before the search, which holds it, so that it outlives the search.
+    std::unique_ptr<Network> network;
+    std::string networkFile;
     // The search the turns use: the design's or, with --strong or a level, the selective one.
     std::unique_ptr<SearchEngine> search;
     bool strong = false;     // as --strong or the Strong option set it

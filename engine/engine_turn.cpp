@@ -97,8 +97,8 @@ BestMove Engine::LevelSearch(SearchListener* shown, SearchLimits limits, float s
     const LevelSettings level = LevelFor(levelElo);
     limits.maxDepth = std::min(limits.maxDepth, level.maxDepth);
     if (level.nodes != 0)
-        limits.nodeLimit = limits.nodeLimit != 0 ? std::min(limits.nodeLimit, level.nodes)
-                                                 : level.nodes;
+        limits.nodeLimit =
+            limits.nodeLimit != 0 ? std::min(limits.nodeLimit, level.nodes) : level.nodes;
     const int shownLines = limits.lines;
     limits.lines = std::max(limits.lines, level.lines);
     LevelLines lines(shown, shownLines, searchBoard.side);
@@ -113,11 +113,12 @@ BestMove Engine::LevelSearch(SearchListener* shown, SearchLimits limits, float s
     float allotment = 0.0f;
     {
         MutexLock lock(*this);
-        if (turn.watch != TurnLimits::Watch::NONE && timer.IsRunning()) allotment = timer.Allotment();
+        if (turn.watch != TurnLimits::Watch::NONE && timer.IsRunning())
+            allotment = timer.Allotment();
     }
-    const float share =
-        level.thinkShareLow + (level.thinkShareHigh - level.thinkShareLow) *
-                                  static_cast<float>(levelRandom.Below(1001)) / 1000.0f;
+    const float share = level.thinkShareLow + (level.thinkShareHigh - level.thinkShareLow) *
+                                                  static_cast<float>(levelRandom.Below(1001)) /
+                                                  1000.0f;
     const float until = started + allotment * share;
     for (float now = ClockSeconds(); !stopFlag && now < until; now = ClockSeconds())
         SleepMs(std::min(LEVEL_WAIT_POLL_MS, static_cast<int>((until - now) * 1000.0f) + 1));

@@ -10,4 +10,8 @@ std::unique_ptr<SearchEngine> MakeSearch(bool strong, std::size_t hashMegabytes,
     return std::make_unique<Searcher>(hashMegabytes, threads);
 }
 
+void SetSearchNetwork(SearchEngine& search, const Network* net) {
+    if (auto* selective = dynamic_cast<SelectiveSearcher*>(&search)) selective->SetNetwork(net);
+}
+
 }  // namespace vardo

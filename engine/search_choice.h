@@ -13,4 +13,9 @@ namespace vardo {
 // threads (0: one per core): the selective one when `strong`, the design's otherwise.
 std::unique_ptr<SearchEngine> MakeSearch(bool strong, std::size_t hashMegabytes, int threads);
 
+struct Network;
+// The network the selective search judges positions with (null: its hand-written evaluation);
+// the design's search has none and ignores it. Only while no search runs.
+void SetSearchNetwork(SearchEngine& search, const Network* net);
+
 }  // namespace vardo

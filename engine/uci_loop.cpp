@@ -126,6 +126,8 @@ const UciLoop::Option UciLoop::optionTable[] = {
     {"UCI_LimitStrength", Kind::CHECK, 0, 1, &UciLoop::LimitStrengthNow,
      &UciLoop::SetLimitStrength},
     {"UCI_Elo", Kind::SPIN, MIN_LEVEL_ELO, MAX_LEVEL_ELO, &UciLoop::EloNow, &UciLoop::SetElo},
+    {"EvalFile", Kind::STRING, 0, 0, nullptr, nullptr, &UciLoop::EvalFileNow,
+     &UciLoop::SetEvalFile},
 };
 
 UciLoop::UciLoop(Engine& engine_)
@@ -268,6 +270,9 @@ void UciLoop::Uci(const Words&) {
         } else if (option.kind == Kind::CHECK) {
             text += std::string(" type check default ") +
                     ((this->*option.current)() != 0 ? "true" : "false");
+        } else if (option.kind == Kind::STRING) {
+            const std::string value = (this->*option.text)();
+            text += " type string default " + (value.empty() ? std::string("<empty>") : value);
         } else {
             text += " type button";
         }
@@ -464,6 +469,10 @@ void UciLoop::SetOption(const Words& words) {
                                      [&](const Option& o) { return SameWord(o.name, name); });
     if (option == std::end(optionTable)) return Refuse("no such option", name);
     std::int64_t number = 0;
+    if (option->kind == Kind::STRING) {
+        LogEvent("(Main) Option;" + currentLine);
+        return (this->*option->setText)(value == "<empty>" ? std::string() : value);
+    }
     if (option->kind == Kind::SPIN) {
         if (!ReadNumber(value, number) || number < option->min || number > option->max)
             return Refuse(std::string(option->name) + " takes a number from " +
@@ -524,6 +533,19 @@ void UciLoop::SetStrong(std::int64_t on) {
 void UciLoop::SetLimitStrength(std::int64_t on) {
     limitStrength = on != 0;
     engine.SetLevel(limitStrength ? elo : 0);
+}
+
+std::string UciLoop::EvalFileNow() const {
+    return engine.NetworkFile();
+}
+
+// A net file the search cannot take is refused, and the net in use stays.
+void UciLoop::SetEvalFile(const std::string& path) {
+    std::string why;
+    if (!engine.LoadNetwork(path, why)) {
+        LogWarning("(Main) Net file refused;" + path + ": " + why);
+        Refuse("EvalFile refused (" + why + "), the evaluation in use stays", path);
+    }
 }
 
 void UciLoop::SetElo(std::int64_t rating) {

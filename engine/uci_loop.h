@@ -57,10 +57,10 @@ class UciLoop {
     };
     static const Command commandTable[];
 
-    enum class Kind { SPIN, CHECK, BUTTON };
+    enum class Kind { SPIN, CHECK, BUTTON, STRING };
     // A row of the options table: the current value is what "uci" shows as the default
     // (null for a button); `set` gets a value already checked against min and max (0 or 1
-    // for a check, ignored for a button).
+    // for a check, ignored for a button). A string has `text` and `setText` instead.
     struct Option {
         const char* name;
         Kind kind;
@@ -68,6 +68,8 @@ class UciLoop {
         std::int64_t max;
         std::int64_t (UciLoop::*current)() const;
         void (UciLoop::*set)(std::int64_t value);
+        std::string (UciLoop::*text)() const = nullptr;
+        void (UciLoop::*setText)(const std::string& value) = nullptr;
     };
     static const Option optionTable[];
 
@@ -119,6 +121,8 @@ class UciLoop {
     void SetLimitStrength(std::int64_t on);
     std::int64_t EloNow() const { return elo; }
     void SetElo(std::int64_t rating);
+    std::string EvalFileNow() const;
+    void SetEvalFile(const std::string& path);
 
     Engine& engine;
     ConsoleReader& console;

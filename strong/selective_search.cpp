@@ -111,8 +111,15 @@ SelectiveSearcher::SelectiveSearcher(std::size_t hashMegabytes, int threads)
 void SelectiveSearcher::SetThreads(int threads) {
     if (threads == 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     helpers.clear();
-    for (int k = 1; k < threads; ++k)
+    for (int k = 1; k < threads; ++k) {
         helpers.push_back(std::make_unique<SelectiveHelper>(table, *ownSignals, k));
+        helpers.back()->searcher.network = network;
+    }
+}
+
+void SelectiveSearcher::SetNetwork(const Network* net) {
+    network = net;
+    for (auto& helper : helpers) helper->searcher.network = net;
 }
 
 SelectiveSearcher::SelectiveSearcher(TranspositionTable& sharedTable, const Signals& signals,
@@ -163,13 +170,24 @@ bool SelectiveSearcher::IsDraw(int ply) const {
     return false;
 }
 
-int SelectiveSearcher::Evaluate(const Board& b) {
+int SelectiveSearcher::Evaluate(const Board& b, int ply) {
+    if (network != nullptr)
+        return std::clamp(accumulators->Evaluate(b, ply), -MATE_SEEN + 1, MATE_SEEN - 1);
     if constexpr (USE_STRONG_EVALUATION != 0) return evaluator.Evaluate(b);
     return designEvaluator.Evaluate(b);
 }
 
-int SelectiveSearcher::CorrectedEvaluate(const Board& b, int& raw) {
-    raw = Evaluate(b);
+bool SelectiveSearcher::MakeSearchMove(Move move, int ply) {
+    Board& b = *board;
+    if (network == nullptr) return b.MakeMove(move);
+    accumulators->Before(b, move, ply);
+    if (!b.MakeMove(move)) return false;
+    accumulators->After(b, ply);
+    return true;
+}
+
+int SelectiveSearcher::CorrectedEvaluate(const Board& b, int ply, int& raw) {
+    raw = Evaluate(b, ply);
     if constexpr (USE_CORRECTION_HISTORY == 0) return raw;
     return std::clamp(raw + histories->Correction(b), -MATE_SEEN + 1, MATE_SEEN - 1);
 }
@@ -248,7 +266,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     CountNode();
     iterationSelDepth = std::max(iterationSelDepth, ply);
     const bool inCheck = b.InCheck(b.side);
-    if (ply >= MAX_PLY) return inCheck ? 0 : Evaluate(b);
+    if (ply >= MAX_PLY) return inCheck ? 0 : Evaluate(b, ply);
 
     // Step 1. The table: a stored bound that settles the window ends the node.
     const std::uint64_t key = b.PositionKey();
@@ -267,7 +285,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
     int stand = 0;
     if (!inCheck) {
         int raw;
-        stand = CorrectedEvaluate(b, raw);
+        stand = CorrectedEvaluate(b, ply, raw);
         if (stand >= beta) return stand;
         if (stand > alpha) alpha = stand;
         best = stand;
@@ -291,7 +309,7 @@ int SelectiveSearcher::Quiesce(int alpha, int beta, int ply) {
         // The child's bucket is fetched while the move is made.
         table.Prefetch(b.KeyAfter(move));
         Follow(ply, move);
-        if (!b.MakeMove(move)) continue;
+        if (!MakeSearchMove(move, ply)) continue;
         ++legal;
         const int score = -Quiesce(-beta, -alpha, ply + 1);
         b.TakeBack();
@@ -318,7 +336,7 @@ bool SelectiveSearcher::EndsByRule(Node& node, int& score) {
         return true;
     }
     if (node.ply >= MAX_PLY) {
-        score = Evaluate(*board);
+        score = Evaluate(*board, node.ply);
         return true;
     }
     node.alpha = std::max(node.alpha, -(SELECTIVE_MATE - node.ply));
@@ -349,7 +367,8 @@ void SelectiveSearcher::EvaluateNode(Node& node) {
     const int ply = node.ply;
     PlyState& state = plies[ply];
     histories->killers[ply + 2] = {};
-    node.staticEval = node.inCheck ? -INFINITE_SCORE : CorrectedEvaluate(*board, node.rawEval);
+    node.staticEval =
+        node.inCheck ? -INFINITE_SCORE : CorrectedEvaluate(*board, node.ply, node.rawEval);
     state.staticEval = node.staticEval;
     node.improving = !node.inCheck && ply >= 2 && plies[ply - 2].staticEval != -INFINITE_SCORE &&
                      node.staticEval > plies[ply - 2].staticEval;
@@ -387,6 +406,7 @@ bool SelectiveSearcher::NullMoveCuts(const Node& node, int& score) {
     plies[ply + 1].doubleExtensions = state.doubleExtensions;
     ++nullMoves;
     const Board::NullMoveRecord record = board->MakeNullMove();
+    if (network != nullptr) accumulators->NullMove(ply);
     score =
         -Negamax(-node.beta, -node.beta + 1, node.depth - 1 - reduction, ply + 1, !node.cutNode);
     board->TakeBackNullMove(record);
@@ -415,7 +435,7 @@ bool SelectiveSearcher::ProbCuts(Node& node, int& score) {
         if (!ExchangeAtLeast(b, move, probBeta - node.staticEval)) continue;
         Follow(ply, move);
         table.Prefetch(b.KeyAfter(move));
-        if (!b.MakeMove(move)) continue;
+        if (!MakeSearchMove(move, ply)) continue;
         plies[ply + 1].doubleExtensions = plies[ply].doubleExtensions;
         score = -Quiesce(-probBeta, -probBeta + 1, ply + 1);
         if (score >= probBeta)
@@ -641,7 +661,7 @@ int SelectiveSearcher::Negamax(int alpha, int beta, int depth, int ply, bool cut
         plies[ply + 1].doubleExtensions = plies[ply].doubleExtensions + (extension >= 2 ? 1 : 0);
         Follow(ply, move);
         table.Prefetch(b.KeyAfter(move));
-        if (!b.MakeMove(move)) continue;
+        if (!MakeSearchMove(move, ply)) continue;
         ++node.legal;
         if (quiet) {
             ++node.quietsTried;
@@ -734,6 +754,7 @@ void SelectiveSearcher::BeginSearch(const Board& game) {
     board->ClearPlyState();
     LoadGameKeys(game);
     for (PlyState& state : plies) state = PlyState();
+    if (network != nullptr) accumulators->Begin(*network, *board);
 }
 
 BestMove SelectiveSearcher::Search(const Board& game, SearchListener* listener, int maxDepth,

@@ -22,8 +22,10 @@
 #include "search/search_listener.h"
 #include "search/search_types.h"
 #include "search/transposition_table.h"
+#include "strong/accumulator.h"
 #include "strong/history.h"
 #include "strong/move_picker.h"
+#include "strong/network.h"
 #include "strong/strong_evaluator.h"
 
 namespace vardo {
@@ -99,6 +101,11 @@ class SelectiveSearcher : public SearchEngine {
     }
     TranspositionTable& Table() override { return table; }
     const TranspositionTable& Table() const override { return table; }
+    // The network that judges positions in place of the strong evaluation (null: none), this
+    // thread's and its helpers'; the caller keeps it alive while it is set. Only while no
+    // search runs.
+    void SetNetwork(const Network* net);
+    const Network* UsedNetwork() const { return network; }
     // The null moves this thread made in its last search.
     std::uint64_t NullMovesMade() const { return nullMoves; }
     // The reduced moves this thread searched again at full depth, in its last search, because
@@ -202,13 +209,16 @@ class SelectiveSearcher : public SearchEngine {
     // The table of a searcher that owns its own; null for one given a table.
     std::unique_ptr<TranspositionTable> ownTable;
     TranspositionTable& table;
-    // The static evaluation: the strong one, or the designed one while USE_STRONG_EVALUATION
-    // is off.
-    int Evaluate(const Board& b);
+    // The static evaluation of `b`, the position at `ply`: the network's when one is set,
+    // else the strong one, or the designed one while USE_STRONG_EVALUATION is off.
+    int Evaluate(const Board& b, int ply);
     // The static evaluation corrected by what searches found of like positions
     // (USE_CORRECTION_HISTORY), within the scores that are no mate; the evaluation itself in
     // `raw`.
-    int CorrectedEvaluate(const Board& b, int& raw);
+    int CorrectedEvaluate(const Board& b, int ply, int& raw);
+    // Makes `move` at `ply` on the search's board, as Board::MakeMove, keeping the network's
+    // values in step when one is set.
+    bool MakeSearchMove(Move move, int ply);
     StrongEvaluator evaluator;
     Evaluator designEvaluator;
     std::unique_ptr<Board> board;
@@ -263,6 +273,10 @@ class SelectiveSearcher : public SearchEngine {
     std::vector<int> pvLength = std::vector<int>(PATH_PLIES);
     // Each ply's move list, kept aside while a singular test searches the ply again.
     std::vector<MoveList> singularLists = std::vector<MoveList>(PATH_PLIES);
+
+    const Network* network = nullptr;
+    // The network's values along the current path (on the heap: about 150 kilobytes).
+    std::unique_ptr<AccumulatorStack> accumulators = std::make_unique<AccumulatorStack>();
 
     // What the search has learnt about moves (on the heap: over a megabyte).
     std::unique_ptr<Histories> histories = std::make_unique<Histories>();

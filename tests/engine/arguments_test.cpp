@@ -16,6 +16,11 @@
 namespace vardo {
 namespace {
 
+// The usage lines every refusal ends with and --help begins with.
+constexpr const char* USAGE =
+    "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N]\n"
+    "             [--eval-file PATH] | --help | --version\n";
+
 struct Answer {
     std::optional<int> status;
     std::string out;
@@ -47,9 +52,7 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
 
     const Answer help = Answered({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with(
-        "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n"))
-        << help.out;
+    EXPECT_TRUE(help.out.starts_with(USAGE)) << help.out;
     EXPECT_NE(help.out.find("--hash MB"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
@@ -73,8 +76,7 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
     EXPECT_EQ(level.options.seed, UINT64_MAX);
     EXPECT_EQ(Answered({}).options.elo, 0);
 
-    const std::string usage =
-        "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n";
+    const std::string usage = USAGE;
     const std::string hashUsage = "vardo: --hash needs a size in megabytes from 0 to 1048576\n";
     const std::string threadsUsage = "vardo: --threads needs a number from 0 to 256\n";
     const std::string eloUsage = "vardo: --elo needs a rating from 800 to 2850\n";
@@ -100,7 +102,8 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
              {{"--elo", "799"}, eloUsage},
              {{"--elo", "2851"}, eloUsage},
              {{"--seed", "0"}, seedUsage},
-             {{"--seed", "18446744073709551616"}, seedUsage}}) {
+             {{"--seed", "18446744073709551616"}, seedUsage},
+             {{"--eval-file"}, "vardo: --eval-file needs the path of a net file\n"}}) {
         const Answer answer = Answered(args);
         EXPECT_EQ(answer.status, 2) << args[0];
         EXPECT_EQ(answer.out, "") << args[0];
@@ -121,14 +124,10 @@ TEST(Arguments, TheProgramAnswersAndExitsWithoutASession) {
     EXPECT_EQ(run("--version"), 0);
     EXPECT_EQ(outcome.out, "Vardo 0.72\n");
     EXPECT_EQ(run("--help"), 0);
-    EXPECT_TRUE(outcome.out.starts_with(
-        "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n"))
-        << outcome.out;
+    EXPECT_TRUE(outcome.out.starts_with(USAGE)) << outcome.out;
     EXPECT_EQ(run("--bogus"), 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err,
-              "vardo: unknown option '--bogus'\n"
-              "Usage: vardo [--hash MB] [--threads N] [--strong] [--elo N] [--seed N] | --help | --version\n");
+    EXPECT_EQ(outcome.err, std::string("vardo: unknown option '--bogus'\n") + USAGE);
     EXPECT_FALSE(std::filesystem::exists(dir / "vardo0.72.log"));
 }
 

@@ -44,10 +44,8 @@ TEST(Level, StrengthSettingsAndChoiceKeepTheirBounds) {
 
     // Close lines are all played now and then; a line beyond the most loss never is; the top
     // strength always plays the best.
-    const std::vector<LevelLine> lines = {{Move(), Move(), 50},
-                                          {Move(), Move(), 40},
-                                          {Move(), Move(), -60},
-                                          {Move(), Move(), -300}};
+    const std::vector<LevelLine> lines = {
+        {Move(), Move(), 50}, {Move(), Move(), 40}, {Move(), Move(), -60}, {Move(), Move(), -300}};
     const LevelSettings weakest = SettingsOfStrength(0.0);
     ASSERT_LT(weakest.maxLoss, 350);
     std::map<int, int> played;
@@ -61,7 +59,8 @@ TEST(Level, StrengthSettingsAndChoiceKeepTheirBounds) {
 }
 
 // A middle-game position where many moves lose a man at once.
-constexpr const char* POSITION = "r2qkb1r/ppp2ppp/2np1n2/4p3/2B1P1b1/2NP1N2/PPP2PPP/R1BQK2R w KQkq - 1 6";
+constexpr const char* POSITION =
+    "r2qkb1r/ppp2ppp/2np1n2/4p3/2B1P1b1/2NP1N2/PPP2PPP/R1BQK2R w KQkq - 1 6";
 
 // The moves a session plays at a level from POSITION, `count` times over.
 std::vector<std::string> LevelMoves(ProgramSession& program, int count) {
@@ -85,12 +84,15 @@ TEST(Level, PlaysLegalVariedMovesInANaturalTimeAndNoWideBlunder) {
     ProgramSession program(dir.Path(), {"--elo", "800", "--seed", "11"});
     program.Send("uci");
     std::vector<std::string> reply;
-    ASSERT_TRUE(program.NextMatching([](const std::string& l) { return l == "uciok"; }, 10s,
-                                     &reply));
-    EXPECT_EQ(reply.back(), "option name UCI_Elo type spin default 800 min 800 max 2850");
-    EXPECT_EQ(reply[reply.size() - 2], "option name UCI_LimitStrength type check default true");
+    ASSERT_TRUE(
+        program.NextMatching([](const std::string& l) { return l == "uciok"; }, 10s, &reply));
+    ASSERT_GE(reply.size(), 3u);
+    EXPECT_EQ(reply[reply.size() - 2],
+              "option name UCI_Elo type spin default 800 min 800 max 2850");
+    EXPECT_EQ(reply[reply.size() - 3], "option name UCI_LimitStrength type check default true");
     program.Send("setoption name UCI_Elo value 799");
-    EXPECT_EQ(program.Next(), "info string UCI_Elo takes a number from 800 to 2850, unchanged: 799");
+    EXPECT_EQ(program.Next(),
+              "info string UCI_Elo takes a number from 800 to 2850, unchanged: 799");
 
     // Every move's score by the full selective search at depth 1.
     program.Send("setoption name UCI_LimitStrength value false");
@@ -136,8 +138,8 @@ TEST(Level, PlaysLegalVariedMovesInANaturalTimeAndNoWideBlunder) {
     program.Send(std::string("position fen ") + POSITION);
     const auto start = std::chrono::steady_clock::now();
     program.Send("go wtime 30000 btime 30000");
-    ASSERT_TRUE(program.NextMatching([](const std::string& l) { return l.starts_with("bestmove"); },
-                                     10s));
+    ASSERT_TRUE(
+        program.NextMatching([](const std::string& l) { return l.starts_with("bestmove"); }, 10s));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
     program.Send("quit");
     EXPECT_EQ(program.Finish(), 0);

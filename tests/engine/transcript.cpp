@@ -199,8 +199,7 @@ int EngineSession::Finish() {
 ProgramSession::ProgramSession(const fs::path& folder, const std::vector<std::string>& arguments) {
     std::vector<std::string> all = {"--threads", std::to_string(TestThreads())};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    if (!child.Start(BuiltProgram("vardo"), all, folder, folder / "stderr.txt"))
-        return;
+    if (!child.Start(BuiltProgram("vardo"), all, folder, folder / "stderr.txt")) return;
     started = true;
     reader = std::thread([this] { ReadOutput(); });
 }

@@ -65,8 +65,8 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     ProgramSession program(dir.Path());
     const Lines reply = OpenUci(program);
     // The banner comes before the first line is read; an interface skips it.
-    ASSERT_GE(reply.size(), 13u);
-    const Lines uci(reply.end() - 12, reply.end());
+    ASSERT_GE(reply.size(), 14u);
+    const Lines uci(reply.end() - 13, reply.end());
     EXPECT_EQ(uci, (Lines{"id name Vardo 0.72", "id author Vardo developers",
                           "option name Hash type spin default 32 min 0 max 1048576",
                           "option name Threads type spin default " +
@@ -78,7 +78,8 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
                           "option name Ponder type check default false",
                           "option name UCI_Chess960 type check default false",
                           "option name UCI_LimitStrength type check default false",
-                          "option name UCI_Elo type spin default 1500 min 800 max 2850"}));
+                          "option name UCI_Elo type spin default 1500 min 800 max 2850",
+                          "option name EvalFile type string default <empty>"}));
 
     // A set option is what "uci" shows from then on.
     program.Send("setoption name Hash value 16");
@@ -86,7 +87,7 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
     program.Send("setoption name Clear Hash");
     EXPECT_EQ(Ready(program), Lines{});
     const Lines again = OpenUci(program);
-    ASSERT_EQ(again.size(), 12u);
+    ASSERT_EQ(again.size(), 13u);
     EXPECT_EQ(again[2], "option name Hash type spin default 16 min 0 max 1048576");
     EXPECT_EQ(again[5], "option name OwnBook type check default false");
 
@@ -265,6 +266,7 @@ TEST(Uci, BadInputIsRefusedAndChangesNothing) {
         "setoption name Threads value 0",
         "setoption name OwnBook value maybe",
         "setoption name Strength value 3",
+        "setoption name EvalFile value no such net",
         "stop",
         "fly",
         std::string("\x01\x02\xff", 3),
@@ -278,8 +280,12 @@ TEST(Uci, BadInputIsRefusedAndChangesNothing) {
     EXPECT_EQ(replies[2],
               "info string illegal move 3 in position, the position is unchanged: e1g1");
     EXPECT_EQ(replies[5], "info string Hash takes a number from 0 to 1048576, unchanged: 2000000");
+    EXPECT_EQ(replies[9],
+              "info string EvalFile refused (cannot open no such net), the evaluation in use "
+              "stays: no such net");
     const Lines uci = OpenUci(program);
-    ASSERT_EQ(uci.size(), 12u);
+    ASSERT_EQ(uci.size(), 13u);
+    EXPECT_EQ(uci[12], "option name EvalFile type string default <empty>");
     EXPECT_EQ(uci[2], "option name Hash type spin default 32 min 0 max 1048576");
     EXPECT_EQ(uci[5], "option name OwnBook type check default true");
     program.Send("go depth 2");
