@@ -17,7 +17,7 @@ PINNED_SIGNATURE=1961942
 # Node count of `vardo-bench --strong 12`, the selective search's signature, checked in every
 # run without arguments.
 STRONG_DEPTH=12
-PINNED_STRONG_SIGNATURE=1796316
+PINNED_STRONG_SIGNATURE=1943239
 
 if [ "${VARDO_WINDOWS:-0}" = 1 ]; then
     bench=(wine build-windows/vardo-bench.exe)
