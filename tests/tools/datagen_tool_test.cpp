@@ -26,7 +26,7 @@ std::string Generate(const std::filesystem::path& folder, const std::string& nam
          std::string(VARDO_SOURCE_DIR) + "/tests/data/openings.epd", "--out", out.string()},
         folder);
     EXPECT_EQ(run.status, 0) << run.err;
-    std::ifstream in(out);
+    std::ifstream in(out, std::ios::binary);  // the records as written, on every system
     std::stringstream text;
     text << in.rdbuf();
     in.close();  // Windows removes no file that is still open
