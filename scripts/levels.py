@@ -6,7 +6,8 @@
     scripts/levels.py below [--elo 800 1100] [--games 20] ...
     scripts/levels.py times [--elo 1400 1800 2200 2600 2850]
 
-games: each level plays Stockfish set to UCI_LimitStrength with the same UCI_Elo (Stockfish's
+games: each level plays Stockfish set to UCI_LimitStrength with the same UCI_Elo (given as
+"true": polyglot passes a -uci value as it stands, and Stockfish drops a check's "1"; Stockfish's
 levels are rated on the public lists' scale, from 1350 up), through the strength rig. A level
 that plays its rating scores about half. The rating it plays is its rating plus the Elo
 difference its score gives.
@@ -64,7 +65,7 @@ def games(args):
     for elo in args.elo:
         out = Path(args.out) / f"sf-{elo}"
         score, played, fields = match(args, elo, STOCKFISH,
-                                      ["UCI_LimitStrength=1", f"UCI_Elo={elo}"], out)
+                                      ["UCI_LimitStrength=true", f"UCI_Elo={elo}"], out)
         print(f"level {elo}: {100 * score:.1f}% of {played} games against Stockfish at {elo} "
               f"(+{fields['wins']} -{fields['losses']} ={fields['draws']}), plays about "
               f"{elo + elo_of(score):.0f}; result {fields['result']}", flush=True)

@@ -528,8 +528,8 @@ def parse_args(argv):
                         "plays it through polyglot (apt-get install polyglot)")
     parser.add_argument("--uci-b", action="store_true", help="engine B speaks UCI")
     parser.add_argument("--option-a", action="append", default=[], metavar="NAME=VALUE",
-                        help="a UCI option for A, through polyglot (a check as 1 or 0: "
-                        "polyglot passes 1 as true and drops the word true); repeatable")
+                        help="a UCI option for A, through polyglot, which passes the value as it "
+                        "stands (a check as true or false: Stockfish drops 1); repeatable")
     parser.add_argument("--option-b", action="append", default=[], metavar="NAME=VALUE",
                         help="a UCI option for B")
     parser.add_argument("--name-a", help="A's name in the games (its program and arguments)")
