@@ -1,4 +1,4 @@
-// Levels a person can beat: a rating (800 to 2850, on the scale of the public rating lists)
+// Levels a person can beat: a rating (800 to 2400, on the scale of the public rating lists)
 // becomes a strength from 0 to LEVEL_TOP, and the strength the settings of a weaker game.
 //
 // A level plays the selective search, so that it judges positions as a stronger player would,
@@ -24,7 +24,7 @@ namespace vardo {
 
 // The ratings a level takes (UCI_Elo, --elo).
 inline constexpr int MIN_LEVEL_ELO = 800;
-inline constexpr int MAX_LEVEL_ELO = 2850;
+inline constexpr int MAX_LEVEL_ELO = 2400;
 // The strongest strength; the settings of strength LEVEL_TOP are those of the full search
 // but for the lines chosen among.
 inline constexpr double LEVEL_TOP = 20.0;

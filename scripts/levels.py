@@ -2,9 +2,9 @@
 """Measures Vardo's levels (--elo N) so that the table from ratings to strengths
 (engine/level.cpp, ANCHORS) can be set from games, and set again after a change to the search.
 
-    scripts/levels.py games [--elo 1400 1800 2200 2600 2850] [--games 20] [--tc 1 --inc 0.6]
+    scripts/levels.py games [--elo 1400 1800 2200 2400] [--games 20] [--tc 1 --inc 0.6]
     scripts/levels.py below [--elo 800 1100] [--games 20] ...
-    scripts/levels.py times [--elo 1400 1800 2200 2600 2850]
+    scripts/levels.py times [--elo 1400 1800 2200 2400]
 
 games: each level plays Stockfish set to UCI_LimitStrength with the same UCI_Elo (given as
 "true": polyglot passes a -uci value as it stands, and Stockfish drops a check's "1"; Stockfish's
@@ -125,7 +125,7 @@ def main():
     args = parser.parse_args()
     args.vardo = str(Path(args.vardo).resolve())
     if args.elo is None:
-        args.elo = [800, 1100] if args.what == "below" else [1400, 1800, 2200, 2600, 2850]
+        args.elo = [800, 1100] if args.what == "below" else [1400, 1800, 2200, 2400]
     Path(args.out).mkdir(parents=True, exist_ok=True)
     {"games": games, "below": below, "times": times}[args.what](args)
 

@@ -79,7 +79,7 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
     const std::string usage = USAGE;
     const std::string hashUsage = "vardo: --hash needs a size in megabytes from 0 to 1048576\n";
     const std::string threadsUsage = "vardo: --threads needs a number from 0 to 256\n";
-    const std::string eloUsage = "vardo: --elo needs a rating from 800 to 2850\n";
+    const std::string eloUsage = "vardo: --elo needs a rating from 800 to 2400\n";
     const std::string seedUsage = "vardo: --seed needs a number from 1 to 18446744073709551615\n";
     for (const auto& [args, message] :
          std::vector<std::pair<std::vector<const char*>, std::string>>{
@@ -100,7 +100,7 @@ TEST(Arguments, VersionHelpOptionsAndMisuse) {
              {{"--threads", "two"}, threadsUsage},
              {{"--elo"}, eloUsage},
              {{"--elo", "799"}, eloUsage},
-             {{"--elo", "2851"}, eloUsage},
+             {{"--elo", "2401"}, eloUsage},
              {{"--seed", "0"}, seedUsage},
              {{"--seed", "18446744073709551616"}, seedUsage},
              {{"--eval-file"}, "vardo: --eval-file needs the path of a net file\n"}}) {

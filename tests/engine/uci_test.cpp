@@ -78,7 +78,7 @@ TEST(Uci, SessionFlowOptionsInfoLinesAndTheLog) {
                           "option name Ponder type check default false",
                           "option name UCI_Chess960 type check default false",
                           "option name UCI_LimitStrength type check default false",
-                          "option name UCI_Elo type spin default 1500 min 800 max 2850",
+                          "option name UCI_Elo type spin default 1500 min 800 max 2400",
                           "option name EvalFile type string default <empty>"}));
 
     // A set option is what "uci" shows from then on.

@@ -100,8 +100,14 @@ TEST(Network, KeptValuesEqualFreshOnesOverRandomGames) {
             for (int step = 0; step < 400; ++step) {
                 const int ply = static_cast<int>(wasNull.size());
                 board.GenerateMovesUnsorted();
-                std::vector<Move> moves;
-                for (const MoveEntry& entry : board.CurrentMoves()) moves.push_back(entry.move);
+                // Castling, en passant and promotions, when at hand, are tried half the time.
+                std::vector<Move> moves, special;
+                for (const MoveEntry& entry : board.CurrentMoves()) {
+                    moves.push_back(entry.move);
+                    if (entry.move.bits & (CASTLE | EN_PASSANT | PROMOTION))
+                        special.push_back(entry.move);
+                }
+                if (!special.empty() && random() % 2 == 0) moves = special;
                 bool moved = false;
                 if (ply < 60 && !board.InCheck(board.side) && random() % 10 == 0) {
                     nulls.push_back(board.MakeNullMove());
