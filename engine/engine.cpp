@@ -6,6 +6,7 @@
 #include "engine/level.h"
 #include "engine/search_choice.h"
 #include "search/stop_flag.h"
+#include "strong/network.h"
 
 namespace vardo {
 

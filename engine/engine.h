@@ -19,12 +19,13 @@
 #include "search/search_listener.h"
 #include "search/search_result.h"
 #include "search/timer.h"
-#include "strong/network.h"
 #include "support/log.h"
 #include "support/random.h"
 #include "support/thread.h"
 
 namespace vardo {
+
+struct Network;
 
 // A draw offer is taken when the computer's own score is below this...
 inline constexpr int DRAW_ACCEPT_SCORE = 50;

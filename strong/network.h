@@ -68,10 +68,10 @@ struct alignas(64) Network {
 std::uint64_t Fnv1a64(const unsigned char* bytes, std::size_t size);
 
 // The kernels, chosen once at start: AVX2 where the processor has it, else portable code that
-// gives the same results. `Portable` forces the portable ones (for tests and measurements).
+// gives the same results. UsePortableNetworkKernels forces the portable ones (for tests and
+// measurements).
 void AddInput(const Network& net, HiddenValues& values, int input);
 void SubtractInput(const Network& net, HiddenValues& values, int input);
-bool NetworkUsesAvx2();
 void UsePortableNetworkKernels(bool portable);
 
 }  // namespace vardo

@@ -116,10 +116,6 @@ void SubtractInput(const Network& net, HiddenValues& values, int input) {
     Chosen().subtract(net, values, input);
 }
 
-bool NetworkUsesAvx2() {
-    return !usePortable.load(std::memory_order_relaxed);
-}
-
 void UsePortableNetworkKernels(bool portable) {
     usePortable = portable || !ProcessorHasAvx2();
 }

@@ -105,7 +105,6 @@ class SelectiveSearcher : public SearchEngine {
     // thread's and its helpers'; the caller keeps it alive while it is set. Only while no
     // search runs.
     void SetNetwork(const Network* net);
-    const Network* UsedNetwork() const { return network; }
     // The null moves this thread made in its last search.
     std::uint64_t NullMovesMade() const { return nullMoves; }
     // The reduced moves this thread searched again at full depth, in its last search, because
