@@ -4,6 +4,7 @@
 
     scripts/levels.py games [--elo 1400 1800 2200 2400] [--games 20] [--tc 1 --inc 0.6]
     scripts/levels.py below [--elo 800 1100] [--games 20] ...
+    scripts/levels.py ladder [--elo 1400 1800 2200 2400] [--against 1800] ...
     scripts/levels.py times [--elo 1400 1800 2200 2400]
 
 games: each level plays Stockfish set to UCI_LimitStrength with the same UCI_Elo (given as
@@ -13,6 +14,7 @@ that plays its rating scores about half. The rating it plays is its rating plus 
 difference its score gives.
 below: under Stockfish's lowest level, each level plays the level 300 above it: it should
 score about 15%.
+ladder: each level plays the one Stockfish level --against: a higher level must score higher.
 times: the seconds a level takes per move on a clock of 1 minute plus 0.6 s a move, over the
 first moves of a few openings (UCI "go wtime 60000 btime 60000 winc 600 binc 600").
 
@@ -71,6 +73,16 @@ def games(args):
               f"{elo + elo_of(score):.0f}; result {fields['result']}", flush=True)
 
 
+def ladder(args):
+    for elo in args.elo:
+        out = Path(args.out) / f"ladder-{elo}-against-{args.against}"
+        score, played, fields = match(args, elo, STOCKFISH,
+                                      ["UCI_LimitStrength=true", f"UCI_Elo={args.against}"], out)
+        print(f"level {elo}: {100 * score:.1f}% of {played} games against Stockfish at "
+              f"{args.against} (+{fields['wins']} -{fields['losses']} ={fields['draws']}), plays "
+              f"about {args.against + elo_of(score):.0f}; result {fields['result']}", flush=True)
+
+
 def below(args):
     for elo in args.elo:
         out = Path(args.out) / f"below-{elo}"
@@ -113,8 +125,10 @@ def times(args):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0],
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=("games", "below", "times"))
+    parser.add_argument("what", choices=("games", "below", "ladder", "times"))
     parser.add_argument("--elo", type=int, nargs="+")
+    parser.add_argument("--against", type=int, default=1800,
+                        help="ladder: the Stockfish level every level plays (1800)")
     parser.add_argument("--vardo", default=str(REPO / "build" / "vardo"))
     parser.add_argument("--games", type=int, default=20)
     parser.add_argument("--tc", default="1", help="the rig's MINUTES[:SS] (1)")
@@ -127,7 +141,7 @@ def main():
     if args.elo is None:
         args.elo = [800, 1100] if args.what == "below" else [1400, 1800, 2200, 2400]
     Path(args.out).mkdir(parents=True, exist_ok=True)
-    {"games": games, "below": below, "times": times}[args.what](args)
+    {"games": games, "below": below, "ladder": ladder, "times": times}[args.what](args)
 
 
 if __name__ == "__main__":

@@ -50,19 +50,27 @@ def fnv1a64(data):
     return value
 
 
+# Positions are turned into inputs this many at a time, so that tens of millions fit in memory.
+FEATURE_CHUNK = 1 << 20
+
+
 def features(records):
-    """Each position's active inputs from White's and from Black's view, and from the side to
-    move's and the other's: four (positions, 32) arrays of input numbers, INPUTS marking none."""
-    men, squares = active_features(records)
-    present = men != NONE
-    colour = (men >= 6).astype(np.int64)
-    kind = np.where(men >= 6, men - 6, men).astype(np.int64)
-    square = squares.astype(np.int64)
-    white = np.where(present, colour * 384 + kind * 64 + square, INPUTS)
-    black = np.where(present, (1 - colour) * 384 + kind * 64 + (square ^ 56), INPUTS)
-    black_to_move = records["side"].astype(bool)[:, None]
-    us = np.where(black_to_move, black, white)
-    them = np.where(black_to_move, white, black)
+    """Each position's active inputs from the side to move's view and from the other side's:
+    two (positions, 32) arrays of 16-bit input numbers, INPUTS marking none."""
+    us = np.empty((len(records), 32), dtype=np.int16)
+    them = np.empty_like(us)
+    for at in range(0, len(records), FEATURE_CHUNK):
+        chunk = records[at:at + FEATURE_CHUNK]
+        men, squares = active_features(chunk)
+        present = men != NONE
+        colour = (men >= 6).astype(np.int16)
+        kind = np.where(men >= 6, men - 6, men).astype(np.int16)
+        square = squares.astype(np.int16)
+        white = np.where(present, colour * 384 + kind * 64 + square, INPUTS)
+        black = np.where(present, (1 - colour) * 384 + kind * 64 + (square ^ 56), INPUTS)
+        black_to_move = chunk["side"].astype(bool)[:, None]
+        us[at:at + len(chunk)] = np.where(black_to_move, black, white)
+        them[at:at + len(chunk)] = np.where(black_to_move, white, black)
     return us, them
 
 
@@ -104,7 +112,8 @@ class Net(torch.nn.Module):
 def batches(us, them, target, size, order):
     for at in range(0, len(order), size):
         pick = order[at:at + size]
-        yield (torch.from_numpy(us[pick]), torch.from_numpy(them[pick]),
+        yield (torch.from_numpy(us[pick].astype(np.int64)),
+               torch.from_numpy(them[pick].astype(np.int64)),
                torch.from_numpy(target[pick].astype(np.float32)))
 
 
@@ -225,8 +234,8 @@ def main(argv=None):
     sample = slice(0, min(10000, len(valid_data[2]) or len(train_data[2])))
     data = valid_data if len(valid_data[2]) else train_data
     with torch.no_grad():
-        exact = (net(torch.from_numpy(data[0][sample]), torch.from_numpy(data[1][sample])) *
-                 SCALE).numpy()
+        exact = (net(torch.from_numpy(data[0][sample].astype(np.int64)),
+                     torch.from_numpy(data[1][sample].astype(np.int64))) * SCALE).numpy()
     gap = np.abs(quantised_eval(q, data[0][sample], data[1][sample]) - exact)
     print(f"wrote {args.out}: {size} bytes; quantised against float output: mean "
           f"{gap.mean():.2f} cp, at most {gap.max():.1f} cp")
