@@ -6,6 +6,7 @@
 #include "engine/level.h"
 #include "engine/search_choice.h"
 #include "search/stop_flag.h"
+#include "strong/embedded_network.h"
 #include "strong/network.h"
 
 namespace vardo {
@@ -33,11 +34,9 @@ Engine::Engine(std::istream& input, std::ostream& output, const std::string& boo
                       : static_cast<std::uint64_t>(
                             std::chrono::system_clock::now().time_since_epoch().count())),
       console(input, output) {
-    if (!options.evalFile.empty()) {
-        std::string why;
-        if (!LoadNetwork(options.evalFile, why))
-            LogWarning("(Main) Net file refused;" + options.evalFile + ": " + why);
-    }
+    std::string why;
+    if (!LoadNetwork(options.evalFile, why))
+        LogWarning("(Main) Net file refused;" + options.evalFile + ": " + why);
     if (HashMegabytes() != options.hashMegabytes)
         LogWarning("(Main) Hash table reduced;" + std::to_string(options.hashMegabytes) +
                    " MB asked, " + std::to_string(HashMegabytes()) + " MB allocated");
@@ -159,13 +158,17 @@ void Engine::ChooseSearch() {
 }
 
 bool Engine::LoadNetwork(const std::string& path, std::string& why) {
-    if (path.empty()) {
-        SetSearchNetwork(*search, nullptr);
-        network.reset();
-        networkFile.clear();
-        return true;
-    }
     auto loaded = std::make_unique<Network>();
+    if (path.empty()) {
+        // The net built into the program, or, where the build had none, the evaluation.
+        const std::span<const unsigned char> builtIn = EmbeddedNetwork();
+        const bool usable = !builtIn.empty() && loaded->Load(builtIn.data(), builtIn.size(), why);
+        if (!usable) loaded.reset();
+        SetSearchNetwork(*search, loaded.get());
+        network = std::move(loaded);
+        networkFile.clear();
+        return usable || builtIn.empty();
+    }
     if (!loaded->LoadFile(path, why)) return false;
     SetSearchNetwork(*search, loaded.get());
     network = std::move(loaded);

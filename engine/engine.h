@@ -139,8 +139,9 @@ class Engine : public Thread, public SearchListener {
     void SetLevel(int elo);
     int Level() const { return levelElo; }
     // The net file the selective search judges positions with; an empty path goes back to the
-    // built-in evaluation. False, with the reason in `why`, for a file that is missing, short
-    // or damaged: the net in use stays.
+    // net built into the program (strong/embedded_network.h), or the evaluation where there is
+    // none. False, with the reason in `why`, for a file that is missing, short or damaged: the
+    // net in use stays.
     bool LoadNetwork(const std::string& path, std::string& why);
     const std::string& NetworkFile() const { return networkFile; }
     // For a listener that reports the selective depth and the table's use as it goes. The

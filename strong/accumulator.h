@@ -97,20 +97,18 @@ class AccumulatorStack {
     }
 
     void Apply(const Entry& parent, Entry& child) const {
-        child.view[WHITE] = parent.view[WHITE];
-        child.view[BLACK] = parent.view[BLACK];
-        for (int i = 0; i < child.count; ++i) {
-            if (child.before[i] == child.after[i]) continue;
-            for (int view : {WHITE, BLACK}) {
+        for (int view : {WHITE, BLACK}) {
+            InputChange change;
+            for (int i = 0; i < child.count; ++i) {
+                if (child.before[i] == child.after[i]) continue;
                 if (child.before[i] != NONE)
-                    SubtractInput(*network, child.view[view],
-                                  NetworkInput(view, child.before[i] / 6, child.before[i] % 6,
-                                               child.square[i]));
+                    change.removed[change.removedCount++] = NetworkInput(
+                        view, child.before[i] / 6, child.before[i] % 6, child.square[i]);
                 if (child.after[i] != NONE)
-                    AddInput(*network, child.view[view],
-                             NetworkInput(view, child.after[i] / 6, child.after[i] % 6,
-                                          child.square[i]));
+                    change.added[change.addedCount++] =
+                        NetworkInput(view, child.after[i] / 6, child.after[i] % 6, child.square[i]);
             }
+            ChangeInputs(*network, parent.view[view], child.view[view], change);
         }
         child.ready = true;
     }

@@ -71,7 +71,17 @@ std::uint64_t Fnv1a64(const unsigned char* bytes, std::size_t size);
 // gives the same results. UsePortableNetworkKernels forces the portable ones (for tests and
 // measurements).
 void AddInput(const Network& net, HiddenValues& values, int input);
-void SubtractInput(const Network& net, HiddenValues& values, int input);
+// The inputs a move turns on and off in one view (at most four squares change).
+struct InputChange {
+    int added[4];
+    int removed[4];
+    int addedCount = 0;
+    int removedCount = 0;
+};
+// `to` becomes `from` with the change made: the same numbers as adding and taking away the rows
+// one by one, in one pass over the values.
+void ChangeInputs(const Network& net, const HiddenValues& from, HiddenValues& to,
+                  const InputChange& change);
 void UsePortableNetworkKernels(bool portable);
 
 }  // namespace vardo

@@ -1,7 +1,7 @@
-// The network's inner loops: adding or taking away one input's weights, and the output. Each
-// has a portable form and, on x86-64, an AVX2 form chosen at run time when the processor has
-// it, so that one build runs on every x86-64 and fast where it can. Both give the same
-// numbers: the AVX2 output sums in 32-bit lanes that cannot overflow with the weights the
+// The network's inner loops: adding one input's weights, making a move's change, and the
+// output. Each has a portable form and, on x86-64, an AVX2 form chosen at run time when the
+// processor has it, so that one build runs on every x86-64 and fast where it can. Both give the
+// same numbers: the AVX2 output sums in 32-bit lanes that cannot overflow with the weights the
 // loader takes, the portable one in 64 bits. Loads and stores are unaligned, so that no
 // platform's stack alignment matters.
 #include <algorithm>
@@ -19,13 +19,23 @@ namespace vardo {
 
 namespace {
 
-// Adds (or takes away) one input's row of weights.
-template <bool ADD>
-void UpdatePortable(const Network& net, HiddenValues& values, int input) {
+// Adds one input's row of weights.
+void AddPortable(const Network& net, HiddenValues& values, int input) {
     const std::int16_t* row = net.inputWeights[input];
     for (int i = 0; i < NETWORK_HIDDEN; ++i)
-        values.values[i] =
-            static_cast<std::int16_t>(ADD ? values.values[i] + row[i] : values.values[i] - row[i]);
+        values.values[i] = static_cast<std::int16_t>(values.values[i] + row[i]);
+}
+
+// `to` is `from` with the rows of `added` added and those of `removed` taken away, in one pass.
+void MovePortable(const Network& net, const HiddenValues& from, HiddenValues& to,
+                  const InputChange& change) {
+    for (int i = 0; i < NETWORK_HIDDEN; ++i) {
+        int value = from.values[i];
+        for (int a = 0; a < change.addedCount; ++a) value += net.inputWeights[change.added[a]][i];
+        for (int r = 0; r < change.removedCount; ++r)
+            value -= net.inputWeights[change.removed[r]][i];
+        to.values[i] = static_cast<std::int16_t>(value);
+    }
 }
 
 std::int64_t HalfPortable(const HiddenValues& values, const std::int16_t* weights) {
@@ -39,15 +49,34 @@ std::int64_t HalfPortable(const HiddenValues& values, const std::int16_t* weight
 
 #ifdef VARDO_NETWORK_AVX2
 
-template <bool ADD>
-[[gnu::target("avx2")]] void UpdateAvx2(const Network& net, HiddenValues& values, int input) {
+[[gnu::target("avx2")]] void AddAvx2(const Network& net, HiddenValues& values, int input) {
     const auto* row = reinterpret_cast<const __m256i*>(net.inputWeights[input]);
     auto* out = reinterpret_cast<__m256i*>(values.values);
     for (int i = 0; i < NETWORK_HIDDEN / 16; ++i) {
         const __m256i now = _mm256_loadu_si256(out + i);
         const __m256i weights = _mm256_loadu_si256(row + i);
-        _mm256_storeu_si256(out + i,
-                            ADD ? _mm256_add_epi16(now, weights) : _mm256_sub_epi16(now, weights));
+        _mm256_storeu_si256(out + i, _mm256_add_epi16(now, weights));
+    }
+}
+
+// Sixteen lanes at a time, each loaded and stored once whatever the number of rows.
+[[gnu::target("avx2")]] void MoveAvx2(const Network& net, const HiddenValues& from,
+                                      HiddenValues& to, const InputChange& change) {
+    const auto* in = reinterpret_cast<const __m256i*>(from.values);
+    auto* out = reinterpret_cast<__m256i*>(to.values);
+    for (int i = 0; i < NETWORK_HIDDEN / 16; ++i) {
+        __m256i value = _mm256_loadu_si256(in + i);
+        for (int a = 0; a < change.addedCount; ++a)
+            value = _mm256_add_epi16(
+                value,
+                _mm256_loadu_si256(
+                    reinterpret_cast<const __m256i*>(net.inputWeights[change.added[a]]) + i));
+        for (int r = 0; r < change.removedCount; ++r)
+            value = _mm256_sub_epi16(
+                value,
+                _mm256_loadu_si256(
+                    reinterpret_cast<const __m256i*>(net.inputWeights[change.removed[r]]) + i));
+        _mm256_storeu_si256(out + i, value);
     }
 }
 
@@ -87,13 +116,13 @@ bool ProcessorHasAvx2() {
 
 struct Kernels {
     void (*add)(const Network&, HiddenValues&, int);
-    void (*subtract)(const Network&, HiddenValues&, int);
+    void (*move)(const Network&, const HiddenValues&, HiddenValues&, const InputChange&);
     std::int64_t (*half)(const HiddenValues&, const std::int16_t*);
 };
 
-constexpr Kernels PORTABLE = {UpdatePortable<true>, UpdatePortable<false>, HalfPortable};
+constexpr Kernels PORTABLE = {AddPortable, MovePortable, HalfPortable};
 #ifdef VARDO_NETWORK_AVX2
-constexpr Kernels AVX2 = {UpdateAvx2<true>, UpdateAvx2<false>, HalfAvx2};
+constexpr Kernels AVX2 = {AddAvx2, MoveAvx2, HalfAvx2};
 #endif
 
 // Chosen once; switched only by tests and measurements, while no search runs.
@@ -112,8 +141,9 @@ void AddInput(const Network& net, HiddenValues& values, int input) {
     Chosen().add(net, values, input);
 }
 
-void SubtractInput(const Network& net, HiddenValues& values, int input) {
-    Chosen().subtract(net, values, input);
+void ChangeInputs(const Network& net, const HiddenValues& from, HiddenValues& to,
+                  const InputChange& change) {
+    Chosen().move(net, from, to, change);
 }
 
 void UsePortableNetworkKernels(bool portable) {

@@ -1,5 +1,6 @@
 // vardo-datagen --games N --out FILE [--first-game K] [--format text|binary] [--nodes N]
 //               [--threads N] [--seed S] [--random-plies N] [--openings FILE] [--hash MB]
+//               [--eval-file NET]
 // Plays the selective search (--strong) against itself at a fixed node count a move and writes
 // the quiet positions of its games with each game's result, for tuning the evaluation (and,
 // later, for training a network).
@@ -7,9 +8,10 @@
 // Each game starts from a position of the openings file (an EPD file, tests/data/openings.epd
 // by default) chosen at random, followed by a few random legal plies; a start the search scores
 // beyond START_SCORE_LIMIT for either side is drawn again. Every move is then a search of
-// `--nodes` nodes (depth 1 always completes) with a table of its own per game. A game ends by
-// the rules (mate, stalemate, the fifty-move rule, threefold repetition, a lone minor or less on
-// both sides), or is adjudicated: won once the search's score has stayed beyond
+// `--nodes` nodes (depth 1 always completes) with a table of its own per game, judging positions
+// with the strong evaluation, or with the net of --eval-file (a later generation's data). A game
+// ends by the rules (mate, stalemate, the fifty-move rule, threefold repetition, a lone minor or
+// less on both sides), or is adjudicated: won once the search's score has stayed beyond
 // WIN_ADJUDICATION_SCORE for the same side over WIN_ADJUDICATION_PLIES plies, drawn once it has
 // stayed within DRAW_ADJUDICATION_SCORE over DRAW_ADJUDICATION_PLIES plies after ply
 // DRAW_ADJUDICATION_START, and drawn at MAX_GAME_PLIES.
@@ -62,6 +64,7 @@
 #include "board/notation.h"
 #include "engine/arguments.h"
 #include "search/search_types.h"
+#include "strong/network.h"
 #include "strong/selective_search.h"
 #include "support/random.h"
 #include "support/standard_streams.h"
@@ -90,6 +93,7 @@ struct Options {
     std::string openings = "tests/data/openings.epd";
     std::string out;
     std::size_t hashMegabytes = 16;
+    std::string evalFile;  // a net file that judges positions in place of the evaluation
 };
 
 using vardo::Random;
@@ -306,7 +310,7 @@ int Usage(std::FILE* stream = stderr) {
     std::fprintf(stream,
                  "usage: vardo-datagen --games N --out FILE [--first-game K] "
                  "[--format text|binary] [--nodes N] [--threads N] [--seed S] "
-                 "[--random-plies N] [--openings FILE] [--hash MB]\n");
+                 "[--random-plies N] [--openings FILE] [--hash MB] [--eval-file NET]\n");
     return stream == stderr ? 2 : 0;
 }
 
@@ -340,6 +344,8 @@ int main(int argc, char** argv) {
             options.hashMegabytes = static_cast<std::size_t>(number);
         } else if (argument == "--openings") {
             options.openings = value;
+        } else if (argument == "--eval-file") {
+            options.evalFile = value;
         } else if (argument == "--out") {
             options.out = value;
         } else {
@@ -352,6 +358,15 @@ int main(int argc, char** argv) {
     if (!ReadOpenings(options.openings, openings)) {
         std::fprintf(stderr, "vardo-datagen: no position read from %s\n", options.openings.c_str());
         return 2;
+    }
+    // The net is read once and shared: the searchers only read it.
+    auto network = std::make_unique<vardo::Network>();
+    if (!options.evalFile.empty()) {
+        std::string why;
+        if (!network->LoadFile(options.evalFile, why)) {
+            std::fprintf(stderr, "vardo-datagen: %s: %s\n", options.evalFile.c_str(), why.c_str());
+            return 2;
+        }
     }
     std::FILE* out = std::fopen(options.out.c_str(), "wb");
     if (out == nullptr) {
@@ -375,6 +390,7 @@ int main(int argc, char** argv) {
 
     auto work = [&] {
         Player player(options.hashMegabytes);
+        if (!options.evalFile.empty()) player.searcher.SetNetwork(network.get());
         for (std::int64_t index; (index = nextGame.fetch_add(1)) < lastGame;) {
             GameText game = PlayGame(options, openings, index, player);
             std::lock_guard lock(mutex);
