@@ -12,16 +12,16 @@ namespace vardo {
 namespace {
 
 // Ratings and the strengths that play them, measured in games against Stockfish 15.1 set to
-// the same UCI_Elo (scripts/levels.py): 10 games a point at 15 s + 0.15 s a move, strength 6
-// scoring 60% against 1400, 10 40% against 2000, 15 about 15% against 2200 and 2600, full
-// strength 45% against 2400. The lowest is extrapolated, to be measured against the levels
-// above.
+// the same UCI_Elo (scripts/levels.py), 20 games a point at 1 minute + 0.6 s a move: strength
+// 5.43 playing about 1365, 8.87 about 1817, 16.67 about 2009 and full strength about 2347
+// (42.5% against 2400). Every rating above the last plays full strength. The lowest is
+// extrapolated, to be measured against the levels above.
 struct Anchor {
     int elo;
     double strength;
 };
 constexpr Anchor ANCHORS[] = {
-    {800, 0.5}, {1470, 6.0}, {1930, 10.0}, {2100, 15.0}, {2400, 20.0},
+    {800, 0.5}, {1365, 5.43}, {1817, 8.87}, {2009, 16.67}, {2347, 20.0},
 };
 
 }  // namespace
