@@ -14,14 +14,15 @@ namespace {
 // Ratings and the strengths that play them, measured in games against Stockfish 15.1 set to
 // the same UCI_Elo (scripts/levels.py), 20 games a point at 1 minute + 0.6 s a move: strength
 // 5.43 playing about 1365, 8.87 about 1817, 16.67 about 2009 and full strength about 2347
-// (42.5% against 2400). Every rating above the last plays full strength. The lowest is
-// extrapolated, to be measured against the levels above.
+// (42.5% against 2400). Every rating above the last plays full strength. Below Stockfish's
+// lowest level, against the levels above: strength 3.12 about 983 (10% against 5.43), and the
+// weakest, 0.5, about 875 (35% against 3.12); every rating below plays the weakest.
 struct Anchor {
     int elo;
     double strength;
 };
 constexpr Anchor ANCHORS[] = {
-    {800, 0.5}, {1365, 5.43}, {1817, 8.87}, {2009, 16.67}, {2347, 20.0},
+    {875, 0.5}, {983, 3.12}, {1365, 5.43}, {1817, 8.87}, {2009, 16.67}, {2347, 20.0},
 };
 
 }  // namespace
@@ -53,7 +54,11 @@ LevelSettings SettingsOfStrength(double strength) {
     const double square = weakness * weakness;
     settings.maxDepth = 1 + static_cast<int>(std::lround(0.7 * s));
     settings.nodes = static_cast<std::uint64_t>(std::llround(150.0 * std::pow(1.8, s)));
-    settings.lines = weakness > 5.0 ? 4 : 2;
+    // The lowest levels choose among more lines, up to eight: with only the best four to
+    // choose from, the level of 800 played no weaker than that of 1100.
+    settings.lines = weakness > 17.5  ? 4 + static_cast<int>(std::lround((weakness - 17.5) * 2))
+                     : weakness > 5.0 ? 4
+                                      : 2;
     settings.keepPercent = static_cast<int>(std::lround(100.0 - 0.2125 * square));
     settings.noise = static_cast<int>(std::lround(0.3 * square));
     settings.maxLoss = static_cast<int>(std::lround(40.0 + 0.65 * square));
