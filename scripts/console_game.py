@@ -135,6 +135,10 @@ def main():
         vardo.close()
         person.close()
     print(f"RESULT {result} {plies} faults={faults}")
+    if plies == 0:
+        # No game was played: the typist never moved, which proves nothing of Vardo's.
+        print("console_game: GNU Chess made no move", file=sys.stderr)
+        return 1
     return 0 if faults == 0 else 1
 
 
