@@ -63,24 +63,24 @@ def match(args, elo, opponent, uci_options, out):
     return float(fields["score"]), int(fields["games"]), fields
 
 
+def against_stockfish(args, elo, stockfish_elo, out):
+    """Level `elo` against Stockfish at `stockfish_elo`; prints the score and the rating."""
+    score, played, fields = match(args, elo, STOCKFISH,
+                                  ["UCI_LimitStrength=true", f"UCI_Elo={stockfish_elo}"], out)
+    print(f"level {elo}: {100 * score:.1f}% of {played} games against Stockfish at "
+          f"{stockfish_elo} (+{fields['wins']} -{fields['losses']} ={fields['draws']}), plays "
+          f"about {stockfish_elo + elo_of(score):.0f}; result {fields['result']}", flush=True)
+
+
 def games(args):
     for elo in args.elo:
-        out = Path(args.out) / f"sf-{elo}"
-        score, played, fields = match(args, elo, STOCKFISH,
-                                      ["UCI_LimitStrength=true", f"UCI_Elo={elo}"], out)
-        print(f"level {elo}: {100 * score:.1f}% of {played} games against Stockfish at {elo} "
-              f"(+{fields['wins']} -{fields['losses']} ={fields['draws']}), plays about "
-              f"{elo + elo_of(score):.0f}; result {fields['result']}", flush=True)
+        against_stockfish(args, elo, elo, Path(args.out) / f"sf-{elo}")
 
 
 def ladder(args):
     for elo in args.elo:
-        out = Path(args.out) / f"ladder-{elo}-against-{args.against}"
-        score, played, fields = match(args, elo, STOCKFISH,
-                                      ["UCI_LimitStrength=true", f"UCI_Elo={args.against}"], out)
-        print(f"level {elo}: {100 * score:.1f}% of {played} games against Stockfish at "
-              f"{args.against} (+{fields['wins']} -{fields['losses']} ={fields['draws']}), plays "
-              f"about {args.against + elo_of(score):.0f}; result {fields['result']}", flush=True)
+        against_stockfish(args, elo, args.against,
+                          Path(args.out) / f"ladder-{elo}-against-{args.against}")
 
 
 def below(args):
