@@ -5,7 +5,10 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <vector>
+
+#include "strong/embedded_network.h"
 
 namespace vardo {
 
@@ -88,6 +91,12 @@ bool Network::LoadFile(const std::string& path, std::string& why) {
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     return Load(bytes.data(), bytes.size(), why);
+}
+
+bool Network::LoadChosen(const std::string& path, std::string& why) {
+    if (!path.empty()) return LoadFile(path, why);
+    const std::span<const unsigned char> builtIn = EmbeddedNetwork();
+    return !builtIn.empty() && Load(builtIn.data(), builtIn.size(), why);
 }
 
 void Network::Refresh(const Board& board, int view, HiddenValues& out) const {

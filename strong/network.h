@@ -56,6 +56,9 @@ struct alignas(64) Network {
     bool Load(const unsigned char* bytes, std::size_t size, std::string& why);
     // The same from a file.
     bool LoadFile(const std::string& path, std::string& why);
+    // The net file at `path`, or, when `path` is empty, the net built into the program; false
+    // when it is refused (the reason in `why`) or the program has none (`why` left empty).
+    bool LoadChosen(const std::string& path, std::string& why);
 
     // A view's hidden values computed anew from the board.
     void Refresh(const Board& board, int view, HiddenValues& out) const;

@@ -1,6 +1,6 @@
 // vardo-datagen --games N --out FILE [--first-game K] [--format text|binary] [--nodes N]
 //               [--threads N] [--seed S] [--random-plies N] [--openings FILE] [--hash MB]
-//               [--eval-file NET]
+//               [--eval-file NET | --no-net]
 // Plays the selective search (--strong) against itself at a fixed node count a move and writes
 // the quiet positions of its games with each game's result, for tuning the evaluation (and,
 // later, for training a network).
@@ -9,7 +9,9 @@
 // by default) chosen at random, followed by a few random legal plies; a start the search scores
 // beyond START_SCORE_LIMIT for either side is drawn again. Every move is then a search of
 // `--nodes` nodes (depth 1 always completes) with a table of its own per game, judging positions
-// with the strong evaluation, or with the net of --eval-file (a later generation's data). A game
+// as `vardo --strong` does: with the net built into the program when there is one, or the net of
+// --eval-file (a later generation's data), or, with --no-net or no net built in, the
+// hand-written strong evaluation (generation 0's data). A game
 // ends by the rules (mate, stalemate, the fifty-move rule, threefold repetition, a lone minor or
 // less on both sides), or is adjudicated: won once the search's score has stayed beyond
 // WIN_ADJUDICATION_SCORE for the same side over WIN_ADJUDICATION_PLIES plies, drawn once it has
@@ -93,7 +95,8 @@ struct Options {
     std::string openings = "tests/data/openings.epd";
     std::string out;
     std::size_t hashMegabytes = 16;
-    std::string evalFile;  // a net file that judges positions in place of the evaluation
+    std::string evalFile;  // a net file that judges positions in place of the built-in net
+    bool noNet = false;    // the hand-written evaluation even where a net is built in
 };
 
 using vardo::Random;
@@ -310,7 +313,7 @@ int Usage(std::FILE* stream = stderr) {
     std::fprintf(stream,
                  "usage: vardo-datagen --games N --out FILE [--first-game K] "
                  "[--format text|binary] [--nodes N] [--threads N] [--seed S] "
-                 "[--random-plies N] [--openings FILE] [--hash MB] [--eval-file NET]\n");
+                 "[--random-plies N] [--openings FILE] [--hash MB] [--eval-file NET | --no-net]\n");
     return stream == stderr ? 2 : 0;
 }
 
@@ -322,6 +325,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argc == 2 && (argument == "--help" || argument == "-h")) return Usage(stdout);
+        if (argument == "--no-net") {
+            options.noNet = true;
+            continue;
+        }
         if (i + 1 == argc) return Usage();
         const char* value = argv[++i];
         std::int64_t number = 0;
@@ -361,10 +368,14 @@ int main(int argc, char** argv) {
     }
     // The net is read once and shared: the searchers only read it.
     auto network = std::make_unique<vardo::Network>();
-    if (!options.evalFile.empty()) {
+    bool useNetwork = false;
+    if (!options.noNet) {
         std::string why;
-        if (!network->LoadFile(options.evalFile, why)) {
-            std::fprintf(stderr, "vardo-datagen: %s: %s\n", options.evalFile.c_str(), why.c_str());
+        useNetwork = network->LoadChosen(options.evalFile, why);
+        if (!useNetwork && !why.empty()) {
+            std::fprintf(stderr, "vardo-datagen: %s: %s\n",
+                         options.evalFile.empty() ? "the built-in net" : options.evalFile.c_str(),
+                         why.c_str());
             return 2;
         }
     }
@@ -390,7 +401,7 @@ int main(int argc, char** argv) {
 
     auto work = [&] {
         Player player(options.hashMegabytes);
-        if (!options.evalFile.empty()) player.searcher.SetNetwork(network.get());
+        if (useNetwork) player.searcher.SetNetwork(network.get());
         for (std::int64_t index; (index = nextGame.fetch_add(1)) < lastGame;) {
             GameText game = PlayGame(options, openings, index, player);
             std::lock_guard lock(mutex);
