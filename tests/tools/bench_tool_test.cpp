@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "random_net_file.h"
 
 namespace {
 
@@ -97,6 +99,37 @@ TEST(BenchTool, TheEnginesBenchCommandCountsTheSameNodes) {
                                          std::filesystem::temp_directory_path())
                   .status,
               2);
+}
+
+// With a net file the selective search judges positions by it: other moves or scores than the
+// hand-written evaluation's, the same with the portable arithmetic as with AVX2; a damaged net
+// file is refused.
+TEST(BenchTool, TheStrongBenchJudgesWithTheNetGiven) {
+    const std::filesystem::path net =
+        std::filesystem::temp_directory_path() / "vardo-bench-test.nnue";
+    std::vector<unsigned char> bytes = vardo::testing::RandomNetFile(5);
+    std::ofstream(net, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const RunOutcome judged = Bench({"--strong", "--eval-file", net.string(), "5"});
+    const RunOutcome portable = Bench({"--strong", "--eval-file", net.string(), "--portable", "5"});
+    const RunOutcome handWritten = Bench({"--strong", "--no-net", "5"});
+    ASSERT_EQ(judged.status, 0) << judged.err;
+    ASSERT_EQ(portable.status, 0) << portable.err;
+    ASSERT_EQ(handWritten.status, 0) << handWritten.err;
+    EXPECT_EQ(judged.out.substr(0, judged.out.find("bench nodes")),
+              portable.out.substr(0, portable.out.find("bench nodes")));
+    EXPECT_NE(Scores(judged.out), Scores(handWritten.out));
+
+    bytes[1000] ^= 1;
+    std::ofstream(net, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const RunOutcome refused = Bench({"--strong", "--eval-file", net.string(), "5"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find(net.string()), std::string::npos) << refused.err;
+    std::filesystem::remove(net);
 }
 
 }  // namespace
