@@ -10,7 +10,8 @@ the board turned for Black), a hidden layer of N shared by both sides' views (th
 accumulators), squared clipped ReLU, and one output from the side to move's view and the
 other side's, concatenated. It is trained on the sigmoid of its output against a blend of the
 game's result and the search's score (--wdl of the result), the positions shuffled every epoch;
-the loss on held-out games (--valid: files of other games than --train's) is printed after each.
+the loss on held-out games (--valid: files of other games than --train's) is printed after each,
+and the net of the epoch with the lowest is the one written.
 
 Quantised for the engine (strong/network.h): the hidden layer's weights and biases times QA
 (255) as 16-bit integers, the output weights times QB (64) as 16-bit integers, the output bias
@@ -187,6 +188,10 @@ def train(args, train_data, valid_data, log=print):
                                                gamma=0.3)
     rng = np.random.default_rng(args.seed)
     us, them, target = train_data
+    # With held-out games, the net kept is that of the epoch with the lowest loss on them:
+    # positions of one game are alike, so the net can learn the training games by heart after
+    # a few passes, and later epochs then fit them better and other games worse.
+    best_loss, best_epoch, best_state = float("inf"), 0, None
     for epoch in range(1, args.epochs + 1):
         began = time.monotonic()
         order = rng.permutation(len(target))  # shuffled anew every epoch
@@ -199,8 +204,15 @@ def train(args, train_data, valid_data, log=print):
             net.clip()
             total += loss.item() * len(y)
         schedule.step()
+        held_out = evaluate(net, valid_data, args.scale)
         log(f"epoch {epoch}: train loss {total / len(target):.6f}, held-out loss "
-            f"{evaluate(net, valid_data, args.scale):.6f}, {time.monotonic() - began:.0f} s")
+            f"{held_out:.6f}, {time.monotonic() - began:.0f} s")
+        if held_out < best_loss:
+            best_loss, best_epoch = held_out, epoch
+            best_state = {name: value.clone() for name, value in net.state_dict().items()}
+    if best_state is not None and best_epoch != args.epochs:
+        net.load_state_dict(best_state)
+        log(f"kept the net of epoch {best_epoch}, held-out loss {best_loss:.6f}")
     return net
 
 

@@ -1,6 +1,6 @@
 """The network trainer (tools/train_net.py) on a synthetic set: positions of random men scored
-by their material. It fits them (the held-out loss falls well below a constant guess), and the
-quantised net the engine would load gives the float net's output within a stated bound."""
+by their material. It fits them (the held-out loss falls well below a constant guess, and the
+net it returns is the epoch's with the lowest), and the quantised net the engine would load gives the float net's output within a stated bound."""
 
 import os
 import struct
@@ -59,6 +59,21 @@ class TrainNetTest(unittest.TestCase):
             constant = float(np.mean((valid_data[2] - np.mean(train_data[2])) ** 2))
             net = train_net.train(args, train_data, valid_data, log=lambda line: None)
             self.assertLess(train_net.evaluate(net, valid_data, args.scale), constant / 10)
+
+            # Against held-out games that the training games mislead (their targets turned
+            # round), later epochs do worse: the net returned is the epoch's with the lowest
+            # held-out loss, not the last.
+            misled = (valid_data[0], valid_data[1], 1 - valid_data[2])
+            lines = []
+            few = train_net.parse_args(["--train", train_path, "--hidden", "32", "--epochs", "6",
+                                        "--batch", "256", "--lr", "0.005", "--threads", "1",
+                                        "--out", os.path.join(folder, "few")])
+            kept = train_net.train(few, train_data, misled, log=lines.append)
+            losses = [float(line.split("held-out loss ")[1].split(",")[0])
+                      for line in lines if line.startswith("epoch")]
+            self.assertLess(min(losses), losses[-1])
+            self.assertAlmostEqual(train_net.evaluate(kept, misled, args.scale), min(losses),
+                                   delta=2e-6)
 
             q = train_net.quantise(net)
             size = train_net.write_net(q, args.out)
