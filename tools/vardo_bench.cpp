@@ -87,6 +87,10 @@ int main(int argc, char** argv) {
             depthGiven = true;
         }
     }
+    if (noNet && !evalFile.empty()) {
+        std::fprintf(stderr, "vardo-bench: --eval-file and --no-net exclude each other\n");
+        return 2;
+    }
     if (!strong && depth > vardo::MAX_BENCH_DEPTH) {
         std::fprintf(stderr, "vardo-bench: DEPTH must be a whole number from 1 to %d\n",
                      vardo::MAX_BENCH_DEPTH);

@@ -360,7 +360,8 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (options.games == 0 || options.out.empty()) return Usage();
+    if (options.games == 0 || options.out.empty() || (options.noNet && !options.evalFile.empty()))
+        return Usage();
     std::vector<Opening> openings;
     if (!ReadOpenings(options.openings, openings)) {
         std::fprintf(stderr, "vardo-datagen: no position read from %s\n", options.openings.c_str());

@@ -103,7 +103,7 @@ TEST(BenchTool, TheEnginesBenchCommandCountsTheSameNodes) {
 
 // With a net file the selective search judges positions by it: other moves or scores than the
 // hand-written evaluation's, the same with the portable arithmetic as with AVX2; a damaged net
-// file is refused.
+// file, or a net file with --no-net, is refused.
 TEST(BenchTool, TheStrongBenchJudgesWithTheNetGiven) {
     const std::filesystem::path net =
         std::filesystem::temp_directory_path() / "vardo-bench-test.nnue";
@@ -120,6 +120,7 @@ TEST(BenchTool, TheStrongBenchJudgesWithTheNetGiven) {
     EXPECT_EQ(judged.out.substr(0, judged.out.find("bench nodes")),
               portable.out.substr(0, portable.out.find("bench nodes")));
     EXPECT_NE(Scores(judged.out), Scores(handWritten.out));
+    EXPECT_EQ(Bench({"--strong", "--no-net", "--eval-file", net.string(), "5"}).status, 2);
 
     bytes[1000] ^= 1;
     std::ofstream(net, std::ios::binary)
