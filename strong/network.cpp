@@ -14,7 +14,7 @@ namespace vardo {
 
 namespace {
 
-constexpr char MAGIC[8] = {'V', 'A', 'R', 'D', 'O', 'N', 'N', '1'};
+constexpr char MAGIC[8] = {'V', 'A', 'R', 'D', 'O', 'N', 'N', '2'};
 
 // Little-endian numbers from a net file's bytes, the reading point moved past them.
 std::int16_t Read16(const unsigned char*& at) {

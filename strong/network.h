@@ -5,7 +5,7 @@
 // move's view and the other's. All of it in integers: weights and sums as the trainer
 // quantised them, the output a score in centipawns.
 //
-// The net file: the 8 bytes "VARDONN1", the hidden size as 32 bits, the hidden weights (768
+// The net file: the 8 bytes "VARDONN2", the hidden size as 32 bits, the hidden weights (768
 // rows of NETWORK_HIDDEN 16-bit numbers), the hidden biases, the output weights (the side to
 // move's half, then the other's), the output bias as 32 bits, all little-endian, and last the
 // 64-bit FNV-1a hash of everything before it.
@@ -24,7 +24,7 @@ inline constexpr int NETWORK_HIDDEN = 256;
 // The trainer's scales: hidden values times QA, output weights times QB, output times
 // NETWORK_SCALE / (QA * QB) in centipawns.
 inline constexpr int NETWORK_QA = 255;
-inline constexpr int NETWORK_QB = 64;
+inline constexpr int NETWORK_QB = 256;
 inline constexpr int NETWORK_SCALE = 400;
 // The output weights the engine takes: larger ones could overflow its 32-bit sums.
 inline constexpr int NETWORK_OUTPUT_WEIGHT_LIMIT = 127;

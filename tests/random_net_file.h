@@ -12,7 +12,7 @@ namespace vardo::testing {
 
 inline std::vector<unsigned char> RandomNetFile(unsigned seed) {
     std::mt19937 random(seed);
-    std::vector<unsigned char> bytes = {'V', 'A', 'R', 'D', 'O', 'N', 'N', '1'};
+    std::vector<unsigned char> bytes = {'V', 'A', 'R', 'D', 'O', 'N', 'N', '2'};
     const auto put = [&](std::uint32_t value, int size) {
         for (int i = 0; i < size; ++i)
             bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));

@@ -14,9 +14,9 @@ the loss on held-out games (--valid: files of other games than --train's) is pri
 and the net of the epoch with the lowest is the one written.
 
 Quantised for the engine (strong/network.h): the hidden layer's weights and biases times QA
-(255) as 16-bit integers, the output weights times QB (64) as 16-bit integers, the output bias
+(255) as 16-bit integers, the output weights times QB (256) as 16-bit integers, the output bias
 times QA * QB as a 32-bit integer; the output times SCALE / (QA * QB) is the score in
-centipawns. The file: the 8 bytes "VARDONN1", N as 32 bits, the hidden weights (768 rows of
+centipawns. The file: the 8 bytes "VARDONN2", N as 32 bits, the hidden weights (768 rows of
 N), the hidden biases, the output weights (the side to move's N, then the other side's), the
 output bias, all little-endian, and last the 64-bit FNV-1a hash of everything before it.
 
@@ -36,9 +36,9 @@ from datagen_format import NONE, read_records, active_features  # noqa: E402
 
 INPUTS = 768
 QA = 255
-QB = 64
+QB = 256
 SCALE = 400
-MAGIC = b"VARDONN1"
+MAGIC = b"VARDONN2"
 # The output weights are kept within what QB can hold in 16 bits with room for the engine's
 # products: |w| * QB <= 127.
 OUTPUT_WEIGHT_LIMIT = 127 / QB

@@ -80,7 +80,7 @@ class TrainNetTest(unittest.TestCase):
             self.assertEqual(size, 8 + 4 + 2 * (768 * 32 + 32 + 64) + 4 + 8)
             with open(args.out, "rb") as net_file:
                 data = net_file.read()
-            self.assertEqual(data[:8], b"VARDONN1")
+            self.assertEqual(data[:8], b"VARDONN2")
             self.assertEqual(struct.unpack("<Q", data[-8:])[0], train_net.fnv1a64(data[:-8]))
             import torch
             with torch.no_grad():
