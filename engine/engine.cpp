@@ -6,7 +6,6 @@
 #include "engine/level.h"
 #include "engine/search_choice.h"
 #include "search/stop_flag.h"
-#include "strong/embedded_network.h"
 #include "strong/network.h"
 
 namespace vardo {
@@ -159,21 +158,15 @@ void Engine::ChooseSearch() {
 
 bool Engine::LoadNetwork(const std::string& path, std::string& why) {
     auto loaded = std::make_unique<Network>();
-    if (path.empty()) {
-        // The net built into the program, or, where the build had none, the evaluation.
-        const std::span<const unsigned char> builtIn = EmbeddedNetwork();
-        const bool usable = !builtIn.empty() && loaded->Load(builtIn.data(), builtIn.size(), why);
-        if (!usable) loaded.reset();
-        SetSearchNetwork(*search, loaded.get());
-        network = std::move(loaded);
-        networkFile.clear();
-        return usable || builtIn.empty();
-    }
-    if (!loaded->LoadFile(path, why)) return false;
+    const bool usable = loaded->LoadChosen(path, why);
+    if (!usable && !path.empty()) return false;  // a refused file: the net in use stays
+    // Without a path: the net built into the program, or, where the build had none (or a
+    // damaged one), the evaluation.
+    if (!usable) loaded.reset();
     SetSearchNetwork(*search, loaded.get());
     network = std::move(loaded);
     networkFile = path;
-    return true;
+    return usable || why.empty();
 }
 
 }  // namespace vardo
